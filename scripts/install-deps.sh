@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing, as root or through sudo.
+#   install-deps.sh run    what building and running the program needs
+#   install-deps.sh test   that, plus what the tests need
+set -euo pipefail
+
+run_packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
+  gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-pulseaudio
+  fonts-wqy-microhei
+)
+test_packages=(
+  libgtest-dev libgmock-dev
+  pulseaudio pulseaudio-utils ffmpeg sox
+  dbus dbus-x11 python3-dbusmock xvfb xauth x11-apps
+)
+
+packages=("${run_packages[@]}")
+if [ "${1:-run}" = test ]; then
+  packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "These packages are missing and sudo is not available; install them as root." >&2
+    exit 1
+  fi
+  as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

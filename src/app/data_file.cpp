@@ -1,0 +1,351 @@
+#include "app/data_file.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/folders.h"
+#include "support/access_rights.h"
+#include "support/system_text.h"
+
+const QString kRescueText = QStringLiteral(
+    "\n\n\n拯救数据 !!\n1. 如果现在退出软件，相关数据就丢失了\n2. "
+    "请先备份数据，重新打开软件后再还原\n   (备份：功能中心 > 设置栏 > 备份还原)");
+
+namespace {
+
+const QString kSupportLine = QStringLiteral("\n\n技术支持 - 帮助栏里有联系方式");
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+bool isAccessError(int errorNumber) {
+    return errorNumber == EPERM || errorNumber == EACCES;
+}
+
+bool isFolderNoFollow(const QString& path) {
+    struct stat info {};
+    return ::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The read-only attribute of the original becomes the owner's write bit here.
+void setNormalAttributes(const QString& path) {
+    grantFullAccess(path);
+}
+
+bool writeAll(int fd, const char* data, qsizetype size, int& error) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = errno;
+            return false;
+        }
+        if (written == 0) {
+            error = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+void syncFolder(const QString& folder) {
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QString tempPathFor(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return path.left(slash + 1) + u'.' + path.mid(slash + 1) + QStringLiteral(".saving");
+}
+
+// Writes a whole file through a temporary beside it; used for the copy of a rejected file.
+bool replaceFileQuietly(const QString& path, const QByteArray& content) {
+    const QString temp = tempPathFor(path);
+    const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    int error = 0;
+    const bool ok = writeAll(fd, content.constData(), content.size(), error) && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok || ::rename(native(temp).constData(), native(path).constData()) != 0) {
+        ::unlink(native(temp).constData());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int openDataFileForWrite(const QString& path, const QString& tempPath, const QString& label,
+                         QString& message) {
+    const QString folder = parentFolder(path);
+    bool folderRepaired = false;
+    bool fileRepaired = false;
+    if (pathState(path) == PathState::AccessDenied) {
+        grantFullAccess(folder);
+        folderRepaired = true;
+        if (pathState(path) == PathState::AccessDenied) {
+            message = QStringLiteral("写%1失败：\n%2\n\n拒绝访问").arg(label, path) + kSupportLine;
+            return -1;
+        }
+    }
+    for (const QString& target : {path, tempPath}) {
+        if (!isFolderNoFollow(target)) {
+            continue;
+        }
+        deleteTreeQuiet(target);
+        if (isFolderNoFollow(target)) {
+            if (!folderRepaired) {
+                grantFullAccess(folder);
+                folderRepaired = true;
+            }
+            const int code = deleteTree(target);
+            if (code != 0) {
+                message = QStringLiteral("写%1失败：\n%2\n\n%3")
+                              .arg(label, path, systemErrorText(code)) +
+                          kSupportLine;
+                return -1;
+            }
+        }
+    }
+    for (;;) {
+        setNormalAttributes(path);
+        const int fd = ::open(native(tempPath).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            return fd;
+        }
+        const int error = errno;
+        if (isAccessError(error) && !(folderRepaired && fileRepaired)) {
+            if (!folderRepaired) {
+                grantFullAccess(folder);
+                folderRepaired = true;
+            }
+            if (!fileRepaired) {
+                grantFullAccess(path);
+                fileRepaired = true;
+            }
+            continue;
+        }
+        message = QStringLiteral("写%1失败：\n%2\n\n%3").arg(label, path, runtimeErrorText(error)) +
+                  kSupportLine;
+        return -1;
+    }
+}
+
+int openDataFileForRead(const QString& path, const QString& label, QString& message) {
+    message.clear();
+    const QString folder = parentFolder(path);
+    bool folderRepaired = false;
+    bool fileRepaired = false;
+    PathState state = pathState(path);
+    if (state == PathState::AccessDenied) {
+        grantFullAccess(folder);
+        folderRepaired = true;
+        state = pathState(path);
+        if (state == PathState::AccessDenied) {
+            message = QStringLiteral("读%1失败：\n%2\n\n拒绝访问").arg(label, path) + kSupportLine;
+            return -1;
+        }
+    }
+    if (state != PathState::Other) {
+        return -1;
+    }
+    for (;;) {
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            return fd;
+        }
+        const int error = errno;
+        if (isAccessError(error) && !(folderRepaired && fileRepaired)) {
+            if (!folderRepaired) {
+                grantFullAccess(folder);
+                folderRepaired = true;
+            }
+            if (!fileRepaired) {
+                grantFullAccess(path);
+                fileRepaired = true;
+            }
+            continue;
+        }
+        message = QStringLiteral("读%1失败：\n%2\n\n%3").arg(label, path, runtimeErrorText(error)) +
+                  kSupportLine;
+        return -1;
+    }
+}
+
+DataFileWriter::DataFileWriter(const QString& dataFolder, const QString& fileName,
+                               MidWriteWording wording, bool rescueHint)
+    : path_(joinPath(dataFolder, fileName)),
+      tempPath_(tempPathFor(path_)),
+      wording_(wording),
+      rescueHint_(rescueHint) {}
+
+DataFileWriter::~DataFileWriter() {
+    discard();
+}
+
+void DataFileWriter::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(native(tempPath_).constData());
+    }
+}
+
+bool DataFileWriter::open(QString& message) {
+    const int code = ensureDataFolder(parentFolder(path_));
+    if (code != 0) {
+        message = QStringLiteral("写文件失败：\n%1\n\n%2").arg(path_, systemErrorText(code)) +
+                  kSupportLine;
+        return false;
+    }
+    fd_ = openDataFileForWrite(path_, tempPath_, kDataFileLabel, message);
+    return fd_ >= 0;
+}
+
+void DataFileWriter::write(const QByteArray& block) {
+    if (fd_ < 0 || error_ != 0) {
+        return;
+    }
+    if (writeAll(fd_, block.constData(), block.size(), error_)) {
+        digest_.addData(block);
+    }
+}
+
+bool DataFileWriter::finish(QString& message) {
+    if (fd_ < 0) {
+        return false;
+    }
+    if (error_ == 0) {
+        const QByteArray trailer = digest_.result();
+        writeAll(fd_, trailer.constData(), trailer.size(), error_);
+    }
+    if (error_ == 0 && ::fsync(fd_) != 0) {
+        error_ = errno;
+    }
+    if (error_ == 0) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) {
+            error_ = errno;
+            ::unlink(native(tempPath_).constData());
+        } else if (::rename(native(tempPath_).constData(), native(path_).constData()) != 0) {
+            error_ = errno;
+            ::unlink(native(tempPath_).constData());
+        } else {
+            syncFolder(parentFolder(path_));
+            return true;
+        }
+    }
+    discard();
+    message = midWriteMessage(error_);
+    return false;
+}
+
+QString DataFileWriter::midWriteMessage(int errorNumber) const {
+    QString text = QStringLiteral("写文件中途出错：\n%1\n\n%2").arg(path_, runtimeErrorText(errorNumber));
+    if (wording_ == MidWriteWording::Support) {
+        text += kSupportLine;
+    } else if (rescueHint_) {
+        text += kRescueText;
+    }
+    return text;
+}
+
+DataFileReader::DataFileReader(const QString& dataFolder, const QString& fileName)
+    : path_(joinPath(dataFolder, fileName)) {}
+
+DataFileReader::~DataFileReader() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+DataFileReader::Opened DataFileReader::open(QString& message) {
+    fd_ = openDataFileForRead(path_, kDataFileLabel, message);
+    if (fd_ >= 0) {
+        return Opened::Open;
+    }
+    return message.isEmpty() ? Opened::Absent : Opened::Failed;
+}
+
+bool DataFileReader::read(QByteArray& block, qsizetype size) {
+    if (fd_ < 0 || state_ != State::Reading) {
+        return false;
+    }
+    block.resize(size);
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd_, block.data() + done, static_cast<size_t>(size - done));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error_ = errno;
+            state_ = State::ReadError;
+            return false;
+        }
+        if (got == 0) {
+            state_ = State::EndOfFile;
+            return false;
+        }
+        done += got;
+    }
+    digest_.addData(block);
+    return true;
+}
+
+void DataFileReader::reject() {
+    if (state_ == State::Reading) {
+        state_ = State::ContentError;
+    }
+}
+
+bool DataFileReader::finish(QString& message) {
+    if (fd_ < 0) {
+        return false;
+    }
+    if (state_ == State::Reading) {
+        const QByteArray expected = digest_.result();
+        QByteArray trailer;
+        if (read(trailer, expected.size()) && trailer != expected) {
+            state_ = State::ContentError;
+        }
+    }
+    ::close(fd_);
+    fd_ = -1;
+    switch (state_) {
+        case State::Reading:
+            return true;
+        case State::ReadError:
+            message = QStringLiteral("读文件失败：\n%1\n\n%2").arg(path_, runtimeErrorText(error_)) +
+                      kSupportLine;
+            break;
+        case State::EndOfFile:
+        case State::ContentError:
+            message = QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(path_);
+            break;
+    }
+    keepDamagedCopy();
+    return false;
+}
+
+void DataFileReader::keepDamagedCopy() const {
+    QFile file(path_);
+    if (file.open(QIODevice::ReadOnly)) {
+        replaceFileQuietly(path_ + QStringLiteral(".damaged"), file.readAll());
+    }
+}

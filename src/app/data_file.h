@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QString>
+
+// Checked data files: fixed-size little-endian blocks followed by the MD5 digest of every
+// byte before it. Each format only describes its blocks and checks; opening, access repair,
+// the digest and every user-facing message live here.
+//
+// Writing never leaves a half-written file: the blocks go to a temporary file beside the
+// target, which is flushed to disk and then renamed over it. A failed write keeps the
+// previous file. A file that its reader rejects is kept as "<name>.damaged".
+
+// How the mid-write failure is worded: the timetable files offer the rescue text, the others
+// name technical support.
+enum class MidWriteWording { Timetable, Support };
+
+inline const QString kDataFileLabel = QStringLiteral("文件");
+
+// Opens a new file for writing beside `path` (its final name comes with the rename), after
+// repairing access and removing a folder in the way. Returns a descriptor or -1 with the
+// message filled in.
+int openDataFileForWrite(const QString& path, const QString& tempPath, const QString& label,
+                         QString& message);
+// Returns a descriptor; or -1 with an empty message when nothing (or a folder) stands at the
+// path; or -1 with the message filled in.
+int openDataFileForRead(const QString& path, const QString& label, QString& message);
+
+class DataFileWriter {
+public:
+    DataFileWriter(const QString& dataFolder, const QString& fileName, MidWriteWording wording,
+                   bool rescueHint);
+    ~DataFileWriter();
+    DataFileWriter(const DataFileWriter&) = delete;
+    DataFileWriter& operator=(const DataFileWriter&) = delete;
+
+    const QString& path() const { return path_; }
+    // Creates the data folder and opens the file; false with the message on failure.
+    bool open(QString& message);
+    // Writes one block; after a failure the rest is skipped and finish() reports it.
+    void write(const QByteArray& block);
+    // Writes the digest and puts the file in place. False with the mid-write message.
+    bool finish(QString& message);
+
+private:
+    void discard();
+    QString midWriteMessage(int errorNumber) const;
+
+    QString path_;
+    QString tempPath_;
+    MidWriteWording wording_;
+    bool rescueHint_;
+    int fd_ = -1;
+    int error_ = 0;
+    QCryptographicHash digest_{QCryptographicHash::Md5};
+};
+
+class DataFileReader {
+public:
+    enum class Opened { Absent, Open, Failed };
+
+    DataFileReader(const QString& dataFolder, const QString& fileName);
+    ~DataFileReader();
+    DataFileReader(const DataFileReader&) = delete;
+    DataFileReader& operator=(const DataFileReader&) = delete;
+
+    const QString& path() const { return path_; }
+    Opened open(QString& message);
+    // Reads exactly `size` bytes into `block` and feeds them to the digest. False on a short
+    // read or after an earlier failure.
+    bool read(QByteArray& block, qsizetype size);
+    // A field check of the format failed.
+    void reject();
+    bool failed() const { return state_ != State::Reading; }
+    // Reads and compares the digest. On any failure returns false with the message and keeps
+    // a copy of the rejected file.
+    bool finish(QString& message);
+
+private:
+    enum class State { Reading, EndOfFile, ReadError, ContentError };
+    void keepDamagedCopy() const;
+
+    QString path_;
+    int fd_ = -1;
+    State state_ = State::Reading;
+    int error_ = 0;
+    QCryptographicHash digest_{QCryptographicHash::Md5};
+};
+
+// The rescue text appended to mid-write failures of user commands on the timetable.
+extern const QString kRescueText;

@@ -1,0 +1,5 @@
+#include "app/program_main.h"
+
+int main(int argc, char** argv) {
+    return runProgram(argc, argv);
+}

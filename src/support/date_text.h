@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include "support/date_time.h"
+
+// Display texts shared by the lists, the editor and the play log.
+QString formatClockTime(const ClockTime& t);
+QString formatStartTimes(const ClockTime* times, int count);
+QString formatDays(bool byWeekday, const qint32 weekdays[7], const qint32 monthDays[31]);
+QString formatDateHourRange(const DateHourRange& r);
+QString formatMinSec(qint64 milliseconds);
+QString formatProgress(qint64 totalSeconds, qint64 elapsedSeconds);
+// "yyyy-mm-dd hh:mm:ss", as the play log and the log list show a moment.
+QString formatTimestamp(const LocalDateTime& t);
+QString formatDate(const LocalDateTime& t);

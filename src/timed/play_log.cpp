@@ -1,0 +1,189 @@
+#include "timed/play_log.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/folders.h"
+#include "support/access_rights.h"
+#include "support/date_text.h"
+#include "support/system_text.h"
+
+namespace {
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QByteArray utf16le(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xff));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+bool writeOnce(int fd, const QByteArray& bytes, int& error) {
+    const ssize_t written = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (written != bytes.size()) {
+        error = written < 0 ? errno : ENOSPC;
+        return false;
+    }
+    return true;
+}
+
+// Grants that one log write may make, each at most once.
+struct Repairs {
+    QString folder;
+    QString file;
+    bool folderDone = false;
+    bool fileDone = false;
+
+    // False when both were made already: the caller gives up.
+    bool next() {
+        if (folderDone && fileDone) {
+            return false;
+        }
+        if (!folderDone) {
+            grantFullAccess(folder);
+            folderDone = true;
+        }
+        if (!fileDone) {
+            grantFullAccess(file);
+            fileDone = true;
+        }
+        return true;
+    }
+};
+
+QString failure(const QString& what, const QString& path) {
+    return QStringLiteral("写日志失败 ◆ %1 ◆ %2 ◆ 技术支持:帮助栏里有联系方式").arg(what, path);
+}
+
+}  // namespace
+
+bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const QString& text,
+                   QString& error) {
+    const QString path = joinPath(dataFolder, kPlayLogFileName);
+    const int folderCode = ensureDataFolder(dataFolder);
+    if (folderCode != 0) {
+        error = failure(systemErrorText(folderCode), path);
+        return false;
+    }
+    Repairs repairs{dataFolder, path};
+    PathState state = pathState(path);
+    if (state == PathState::AccessDenied) {
+        grantFullAccess(dataFolder);
+        repairs.folderDone = true;
+        state = pathState(path);
+        if (state == PathState::AccessDenied) {
+            error = failure(QStringLiteral("拒绝访问"), path);
+            return false;
+        }
+    }
+    struct stat info {};
+    if (::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        deleteTreeQuiet(path);
+        if (::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            if (!repairs.folderDone) {
+                grantFullAccess(dataFolder);
+                repairs.folderDone = true;
+            }
+            const int code = deleteTree(path);
+            if (code != 0) {
+                error = failure(systemErrorText(code), path);
+                return false;
+            }
+        }
+    }
+
+    bool append = false;
+    if (::lstat(native(path).constData(), &info) == 0) {
+        for (;;) {
+            grantFullAccess(path);
+            const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                unsigned char mark[2] = {0, 0};
+                const bool hasMark = ::read(fd, mark, 2) == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+                const off_t size = ::lseek(fd, 0, SEEK_END);
+                ::close(fd);
+                append = hasMark && size < kPlayLogLimitBytes;
+                break;
+            }
+            const int code = errno;
+            if (code != EPERM && code != EACCES) {
+                append = true;
+                break;
+            }
+            if (!repairs.next()) {
+                error = failure(runtimeErrorText(code), path);
+                return false;
+            }
+        }
+    }
+
+    int fd = -1;
+    for (;;) {
+        grantFullAccess(path);
+        const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+        fd = ::open(native(path).constData(), flags, 0666);
+        if (fd >= 0) {
+            break;
+        }
+        const int code = errno;
+        if ((code != EPERM && code != EACCES) || !repairs.next()) {
+            error = failure(runtimeErrorText(code), path);
+            return false;
+        }
+    }
+
+    int code = 0;
+    bool ok = true;
+    if (!append) {
+        ok = writeOnce(fd, QByteArray("\xFF\xFE", 2), code);
+    }
+    ok = ok && writeOnce(fd, utf16le(formatTimestamp(time)), code) &&
+         writeOnce(fd, utf16le(QStringLiteral("   ")), code) &&
+         writeOnce(fd, utf16le(text), code) && writeOnce(fd, utf16le(QStringLiteral("\r\n")), code);
+    ::close(fd);
+    if (!ok) {
+        error = QStringLiteral("写日志失败 ◆ %1 ◆ %2").arg(runtimeErrorText(code), path);
+        return false;
+    }
+    return true;
+}
+
+QString PlayLog::path() const {
+    return joinPath(dataFolder_, kPlayLogFileName);
+}
+
+void PlayLog::addRow(const LocalDateTime& time, const QString& text) {
+    if (view_ != nullptr) {
+        view_->addLogRow(time, text);
+    }
+}
+
+void PlayLog::echo(const LocalDateTime& time, const QString& text) const {
+    if (echo_) {
+        const QByteArray line = (formatTimestamp(time) + QStringLiteral("   ") + text).toUtf8();
+        std::fprintf(stdout, "%s\n", line.constData());
+        std::fflush(stdout);
+    }
+}
+
+void PlayLog::reportTimedEvent(const LocalDateTime& time, const QString& text) {
+    addRow(time, text);
+    QString error;
+    const bool written = appendPlayLog(dataFolder_, time, text, error);
+    // Printed once the line is in the file, so a reader of the output finds it there.
+    echo(time, text);
+    if (!written) {
+        addRow(time, error);
+        echo(time, error);
+    }
+}

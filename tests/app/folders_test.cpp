@@ -1,0 +1,73 @@
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/app_paths.h"
+#include "app/folders.h"
+#include "support/access_rights.h"
+#include "support/temp_folder.h"
+
+TEST(Folders, PlainFileNamedLikeTheDataFolderIsReplacedByAFolder) {
+    TempFolder dir;
+    const QString data = dir.file(QStringLiteral("KelvoraBroadcasting9"));
+    writeBytes(data, "not a folder");
+    EXPECT_EQ(ensureDataFolder(data), 0);
+    EXPECT_TRUE(QFileInfo(data).isDir());
+    EXPECT_EQ(makeFolder(data), 0);  // already there
+}
+
+TEST(Folders, MissingFoldersAboveAreCreatedButFilesAboveAreKept) {
+    TempFolder dir;
+    EXPECT_EQ(ensureDataFolder(dir.file(QStringLiteral("a/b/KelvoraBroadcasting9"))), 0);
+    EXPECT_TRUE(QFileInfo(dir.file(QStringLiteral("a/b/KelvoraBroadcasting9"))).isDir());
+    writeBytes(dir.file(QStringLiteral("file")), "keep me");
+    EXPECT_NE(ensureDataFolder(dir.file(QStringLiteral("file/KelvoraBroadcasting9"))), 0);
+    EXPECT_EQ(readBytes(dir.file(QStringLiteral("file"))), QByteArray("keep me"));
+}
+
+TEST(Folders, DeleteTreeRemovesLinksWithoutFollowingThem) {
+    TempFolder dir;
+    const QString outside = dir.file(QStringLiteral("outside"));
+    QDir().mkpath(outside);
+    writeBytes(outside + QStringLiteral("/precious"), "x");
+    const QString tree = dir.file(QStringLiteral("tree"));
+    QDir().mkpath(tree + QStringLiteral("/sub"));
+    writeBytes(tree + QStringLiteral("/sub/f"), "y");
+    ::chmod(QFile::encodeName(tree + QStringLiteral("/sub")).constData(), 0500);
+    QFile::link(outside, tree + QStringLiteral("/link"));
+    EXPECT_EQ(deleteTree(tree), 0);
+    EXPECT_FALSE(QFileInfo::exists(tree));
+    EXPECT_TRUE(QFileInfo::exists(outside + QStringLiteral("/precious")));
+}
+
+TEST(AccessRights, GrantAddsOwnerBitsOnlyAndNeverWidens) {
+    TempFolder dir;
+    const QString file = dir.file(QStringLiteral("f"));
+    writeBytes(file, "x");
+    const QByteArray name = QFile::encodeName(file);
+    ::chmod(name.constData(), 0040);
+    grantFullAccess(file);
+    struct stat info {};
+    ::stat(name.constData(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    const QString folder = dir.file(QStringLiteral("d"));
+    QDir().mkpath(folder);
+    ::chmod(QFile::encodeName(folder).constData(), 0000);
+    grantFullAccess(folder);
+    ::stat(QFile::encodeName(folder).constData(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    grantFullAccess(dir.file(QStringLiteral("missing")));  // silent
+}
+
+TEST(AppPaths, DataFolderFollowsXdgDataHome) {
+    const AppPaths paths = AppPaths::forFolders(QStringLiteral("/opt/kb"), QStringLiteral("/home/u/.local/share"));
+    EXPECT_EQ(paths.musicFolder, QStringLiteral("/opt/kb/music"));
+    EXPECT_EQ(paths.dataFolder, QStringLiteral("/home/u/.local/share/KelvoraBroadcasting9"));
+    qputenv("XDG_DATA_HOME", "/srv/x");
+    EXPECT_EQ(AppPaths::resolve().dataFolder, QStringLiteral("/srv/x/KelvoraBroadcasting9"));
+    qputenv("XDG_DATA_HOME", "");
+    qputenv("HOME", "/home/caretaker");
+    EXPECT_EQ(AppPaths::resolve().dataFolder,
+              QStringLiteral("/home/caretaker/.local/share/KelvoraBroadcasting9"));
+}

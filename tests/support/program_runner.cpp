@@ -1,0 +1,107 @@
+#include "support/program_runner.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <csignal>
+
+ProgramRunner::ProgramRunner(const QString& programPath) : programPath_(programPath) {
+    env_ = QProcessEnvironment::systemEnvironment();
+    env_.insert(QStringLiteral("XDG_DATA_HOME"), roaming_.path());
+    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+    process_.setProcessEnvironment(env_);
+}
+
+ProgramRunner::~ProgramRunner() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+bool ProgramRunner::start(const QStringList& arguments) {
+    process_.setProcessEnvironment(env_);
+    process_.start(programPath_, arguments);
+    return process_.waitForStarted(5000);
+}
+
+void ProgramRunner::drain() {
+    out_ += QString::fromUtf8(process_.readAllStandardOutput());
+    err_ += QString::fromUtf8(process_.readAllStandardError());
+}
+
+bool ProgramRunner::waitForOutput(const QString& text, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        drain();
+        if (out_.contains(text)) {
+            return true;
+        }
+        if (process_.state() == QProcess::NotRunning) {
+            return false;
+        }
+        process_.waitForReadyRead(50);
+    }
+    drain();
+    return out_.contains(text);
+}
+
+bool ProgramRunner::waitForError(const QString& text, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        drain();
+        if (err_.contains(text)) {
+            return true;
+        }
+        process_.waitForReadyRead(50);
+    }
+    drain();
+    return err_.contains(text);
+}
+
+int ProgramRunner::stop(int signalNumber, int timeoutMs) {
+    ::kill(static_cast<pid_t>(process_.processId()), signalNumber);
+    if (!process_.waitForFinished(timeoutMs)) {
+        return -1;
+    }
+    drain();
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+}
+
+QString ProgramRunner::output() {
+    drain();
+    return out_;
+}
+
+QString ProgramRunner::errors() {
+    drain();
+    return err_;
+}
+
+QString ProgramRunner::dataFolder() const {
+    return roaming_.path() + QStringLiteral("/KelvoraBroadcasting9");
+}
+
+QString ProgramRunner::logPath() const {
+    return dataFolder() + QStringLiteral("/定时播日志t.txt");
+}
+
+QStringList ProgramRunner::logLines() const {
+    QFile file(logPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 2) {
+        return {};
+    }
+    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                            (bytes.size() - 2) / 2);
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Runs the real program in a process of its own with a private data folder and runtime
+// folder, and reads what it printed and logged.
+class ProgramRunner {
+public:
+    explicit ProgramRunner(const QString& programPath = QStringLiteral(KB_PROGRAM_PATH));
+    ~ProgramRunner();
+
+    bool start(const QStringList& arguments);
+    bool waitForOutput(const QString& text, int timeoutMs);
+    bool waitForError(const QString& text, int timeoutMs);
+    // Sends the signal and returns the exit code, or -1 when the program did not end.
+    int stop(int signalNumber, int timeoutMs = 10000);
+
+    QString output();
+    QString errors();
+    QString dataFolder() const;
+    QString logPath() const;
+    QStringList logLines() const;
+    QProcessEnvironment environment() const { return env_; }
+    QProcess::ProcessState state() const { return process_.state(); }
+    QString roamingFolder() const { return roaming_.path(); }
+
+private:
+    void drain();
+    QString programPath_;
+    QTemporaryDir roaming_;
+    QTemporaryDir runtime_;
+    QProcessEnvironment env_;
+    QProcess process_;
+    QString out_;
+    QString err_;
+};

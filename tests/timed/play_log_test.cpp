@@ -1,0 +1,91 @@
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/temp_folder.h"
+#include "timed/play_log.h"
+
+namespace {
+
+QString decodeLog(const QByteArray& bytes) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                              (bytes.size() - 2) / 2);
+}
+
+const LocalDateTime kMorning = makeDateTime(2026, 3, 2, 7, 55, 0);
+
+struct RecordingView : TimedLogView {
+    QStringList rows;
+    void addLogRow(const LocalDateTime&, const QString& text) override { rows.append(text); }
+};
+
+}  // namespace
+
+TEST(PlayLog, FirstEventCreatesTheFileWithItsMark) {
+    TempFolder dir;
+    const QString data = dir.file(QStringLiteral("KelvoraBroadcasting9"));
+    QString error;
+    ASSERT_TRUE(appendPlayLog(data, kMorning, QStringLiteral("早操(手动) ◆ 开始播放"), error));
+    const QByteArray bytes = readBytes(data + QStringLiteral("/定时播日志t.txt"));
+    ASSERT_GE(bytes.size(), 2);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xFE);
+    EXPECT_EQ(decodeLog(bytes), QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"));
+    ASSERT_TRUE(appendPlayLog(data, kMorning, QStringLiteral("软件关闭"), error));
+    EXPECT_EQ(decodeLog(readBytes(data + QStringLiteral("/定时播日志t.txt"))),
+              QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"
+                             "2026-03-02 07:55:00   软件关闭\r\n"));
+}
+
+TEST(PlayLog, SizeLimitAndForeignEncodingsStartAFreshFile) {
+    TempFolder dir;
+    const QString log = dir.file(QStringLiteral("定时播日志t.txt"));
+    const QByteArray line = QByteArray("\xFF\xFE", 2);
+    QString error;
+    const qsizetype lineBytes = QStringLiteral("2026-03-02 07:55:00   x\r\n").size() * 2;
+
+    writeBytes(log, line + QByteArray(2'097'152 - 2, 'a'));
+    ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("x"), error));
+    EXPECT_EQ(readBytes(log).size(), 2 + lineBytes);
+
+    writeBytes(log, line + QByteArray(2'097'150 - 2, 'a'));
+    ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("x"), error));
+    EXPECT_EQ(readBytes(log).size(), 2'097'150 + lineBytes);
+
+    writeBytes(log, QByteArray("2026-03-01 08:00:00   saved as UTF-8\r\n"));
+    ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("x"), error));
+    EXPECT_EQ(decodeLog(readBytes(log)), QStringLiteral("2026-03-02 07:55:00   x\r\n"));
+}
+
+TEST(PlayLog, FolderNamedLikeTheLogIsRemovedAndReadOnlyLogAppended) {
+    TempFolder dir;
+    const QString log = dir.file(QStringLiteral("定时播日志t.txt"));
+    QDir().mkpath(log + QStringLiteral("/inside"));
+    QString error;
+    ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("a"), error));
+    EXPECT_TRUE(QFileInfo(log).isFile());
+    ::chmod(QFile::encodeName(log).constData(), 0444);
+    ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("b"), error));
+    EXPECT_TRUE(decodeLog(readBytes(log)).endsWith(QStringLiteral("   a\r\n2026-03-02 07:55:00   b\r\n")));
+}
+
+TEST(PlayLog, ReportShowsTheRowAndAFailedWriteAsAFurtherRow) {
+    TempFolder dir;
+    RecordingView view;
+    PlayLog good(dir.path());
+    good.setView(&view);
+    good.reportTimedEvent(kMorning, QStringLiteral("软件启动"));
+    EXPECT_EQ(view.rows, QStringList{QStringLiteral("软件启动")});
+
+    writeBytes(dir.file(QStringLiteral("plain")), "x");
+    const QString impossible = dir.file(QStringLiteral("plain/KelvoraBroadcasting9"));
+    PlayLog bad(impossible);
+    bad.setView(&view);
+    bad.reportTimedEvent(kMorning, QStringLiteral("铃声 ◆ 开始播放"));
+    ASSERT_EQ(view.rows.size(), 3);
+    EXPECT_EQ(view.rows[1], QStringLiteral("铃声 ◆ 开始播放"));
+    EXPECT_TRUE(view.rows[2].startsWith(QStringLiteral("写日志失败 ◆ ")));
+    EXPECT_TRUE(view.rows[2].endsWith(impossible + QStringLiteral("/定时播日志t.txt ◆ 技术支持:帮助栏里有联系方式")))
+        << view.rows[2].toStdString();
+}
