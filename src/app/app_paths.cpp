@@ -1,9 +1,9 @@
 #include "app/app_paths.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <pwd.h>
 #include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
 
 #include "app/folders.h"
 

@@ -1,10 +1,10 @@
 #include "app/data_file.h"
 
-#include <QFile>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
 
 #include "app/folders.h"
 #include "support/access_rights.h"
@@ -113,9 +113,9 @@ int openDataFileForWrite(const QString& path, const QString& tempPath, const QSt
             }
             const int code = deleteTree(target);
             if (code != 0) {
-                message = QStringLiteral("写%1失败：\n%2\n\n%3")
-                              .arg(label, path, systemErrorText(code)) +
-                          kSupportLine;
+                message =
+                    QStringLiteral("写%1失败：\n%2\n\n%3").arg(label, path, systemErrorText(code)) +
+                    kSupportLine;
                 return -1;
             }
         }
@@ -256,7 +256,8 @@ bool DataFileWriter::finish(QString& message) {
 }
 
 QString DataFileWriter::midWriteMessage(int errorNumber) const {
-    QString text = QStringLiteral("写文件中途出错：\n%1\n\n%2").arg(path_, runtimeErrorText(errorNumber));
+    QString text =
+        QStringLiteral("写文件中途出错：\n%1\n\n%2").arg(path_, runtimeErrorText(errorNumber));
     if (wording_ == MidWriteWording::Support) {
         text += kSupportLine;
     } else if (rescueHint_) {
@@ -331,8 +332,9 @@ bool DataFileReader::finish(QString& message) {
         case State::Reading:
             return true;
         case State::ReadError:
-            message = QStringLiteral("读文件失败：\n%1\n\n%2").arg(path_, runtimeErrorText(error_)) +
-                      kSupportLine;
+            message =
+                QStringLiteral("读文件失败：\n%1\n\n%2").arg(path_, runtimeErrorText(error_)) +
+                kSupportLine;
             break;
         case State::EndOfFile:
         case State::ContentError:

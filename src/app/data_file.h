@@ -28,7 +28,7 @@ int openDataFileForWrite(const QString& path, const QString& tempPath, const QSt
 int openDataFileForRead(const QString& path, const QString& label, QString& message);
 
 class DataFileWriter {
-public:
+  public:
     DataFileWriter(const QString& dataFolder, const QString& fileName, MidWriteWording wording,
                    bool rescueHint);
     ~DataFileWriter();
@@ -43,7 +43,7 @@ public:
     // Writes the digest and puts the file in place. False with the mid-write message.
     bool finish(QString& message);
 
-private:
+  private:
     void discard();
     QString midWriteMessage(int errorNumber) const;
 
@@ -57,7 +57,7 @@ private:
 };
 
 class DataFileReader {
-public:
+  public:
     enum class Opened { Absent, Open, Failed };
 
     DataFileReader(const QString& dataFolder, const QString& fileName);
@@ -77,7 +77,7 @@ public:
     // a copy of the rejected file.
     bool finish(QString& message);
 
-private:
+  private:
     enum class State { Reading, EndOfFile, ReadError, ContentError };
     void keepDamagedCopy() const;
 

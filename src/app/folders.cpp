@@ -1,10 +1,10 @@
 #include "app/folders.h"
 
-#include <QDir>
-#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
+#include <cerrno>
 
 #include "support/access_rights.h"
 

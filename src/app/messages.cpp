@@ -14,7 +14,8 @@ MessagePresenter& currentPresenter() {
 }  // namespace
 
 void setMessagePresenter(MessagePresenter presenter) {
-    currentPresenter() = presenter ? std::move(presenter) : MessagePresenter(presentOnStandardError);
+    currentPresenter() =
+        presenter ? std::move(presenter) : MessagePresenter(presentOnStandardError);
 }
 
 bool presentOnStandardError(const MessageRequest& request) {

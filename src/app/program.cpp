@@ -36,7 +36,8 @@ void Program::shutdown(bool sessionEnding) {
 
 void Program::activate() {
     if (headless_) {
-        std::fprintf(stderr, "%s\n", QStringLiteral("收到另一副本的请求：没有窗口可显示").toUtf8().constData());
+        std::fprintf(stderr, "%s\n",
+                     QStringLiteral("收到另一副本的请求：没有窗口可显示").toUtf8().constData());
         std::fflush(stderr);
     }
 }

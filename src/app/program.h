@@ -10,7 +10,7 @@
 // The program's spine: the start-up order, the running state and the orderly exit.
 class Program : public QObject {
     Q_OBJECT
-public:
+  public:
     Program(const AppPaths& paths, bool headless, QObject* parent = nullptr);
     ~Program() override;
 
@@ -23,14 +23,14 @@ public:
     PlayLog& playLog() { return playLog_; }
     bool isShutDown() const { return shutDown_; }
 
-public slots:
+  public slots:
     // A second copy asked this one to come forward.
     void activate();
 
-signals:
+  signals:
     void finished();
 
-private:
+  private:
     void log(const QString& text);
 
     AppPaths paths_;

@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "platform/single_instance.h"
 #include "platform/unix_signals.h"
+#include "timed/preview.h"
 
 namespace {
 
@@ -22,6 +23,10 @@ int runProgram(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--preview")) {
+        QCoreApplication app(argc, argv);
+        return runPreviewCommand(arguments.mid(1), AppPaths::resolve().dataFolder);
     }
     const bool headless = arguments.removeAll(QStringLiteral("--headless")) > 0 || true;
 
@@ -42,8 +47,7 @@ int runProgram(int argc, char** argv) {
     }
 
     Program program(AppPaths::resolve(), headless);
-    QObject::connect(&instance, &SingleInstance::activationRequested, &program,
-                     &Program::activate);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &program, &Program::activate);
     QObject::connect(&program, &Program::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     UnixSignals signals_;

@@ -1,9 +1,9 @@
 #include "platform/single_instance.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <unistd.h>
 
 namespace {
 

@@ -11,7 +11,7 @@ class QLocalServer;
 // which a second copy asks the first to come forward.
 class SingleInstance : public QObject {
     Q_OBJECT
-public:
+  public:
     // The folder holds the lock and the socket; by default the user's runtime folder.
     explicit SingleInstance(const QString& folder = defaultFolder());
     ~SingleInstance() override;
@@ -24,10 +24,10 @@ public:
 
     static QString defaultFolder();
 
-signals:
+  signals:
     void activationRequested();
 
-private:
+  private:
     void readRequests();
 
     QString lockPath_;

@@ -8,15 +8,15 @@ class QSocketNotifier;
 // safe way out of a signal handler).
 class UnixSignals : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit UnixSignals(QObject* parent = nullptr);
     ~UnixSignals() override;
 
-signals:
+  signals:
     void interrupted();  // SIGINT: the orderly exit
     void terminated();   // SIGTERM: the user's session ends
 
-private:
+  private:
     void readSignal();
     QSocketNotifier* notifier_ = nullptr;
 };

@@ -2,13 +2,14 @@
 
 #include <QByteArray>
 #include <QtEndian>
+#include <cstring>
 
 #include "support/date_time.h"
 
 // Little-endian encoding of record fields, one field at a time, so the stored layout does
 // not depend on the machine.
 class ByteWriter {
-public:
+  public:
     explicit ByteWriter(QByteArray& out) : out_(out) {}
 
     void u16(quint16 v) { put(qToLittleEndian(v)); }
@@ -37,19 +38,19 @@ public:
         i32(d.day);
     }
     void range(const DateHourRange& r) {
-        for (qint32 v : {r.startYear, r.startMonth, r.startDay, r.startHour, r.endYear,
-                         r.endMonth, r.endDay, r.endHour}) {
+        for (qint32 v : {r.startYear, r.startMonth, r.startDay, r.startHour, r.endYear, r.endMonth,
+                         r.endDay, r.endHour}) {
             i32(v);
         }
     }
     void dateTime(const LocalDateTime& t) {
-        for (quint16 v : {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second,
-                          t.millisecond}) {
+        for (quint16 v :
+             {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, t.millisecond}) {
             u16(v);
         }
     }
 
-private:
+  private:
     template <typename T>
     void put(T v) {
         out_.append(reinterpret_cast<const char*>(&v), sizeof v);
@@ -58,7 +59,7 @@ private:
 };
 
 class ByteReader {
-public:
+  public:
     explicit ByteReader(const QByteArray& in) : in_(in) {}
 
     quint16 u16() { return qFromLittleEndian(take<quint16>()); }
@@ -116,12 +117,12 @@ public:
     }
     qsizetype position() const { return pos_; }
 
-private:
+  private:
     template <typename T>
     T take() {
         T v{};
         if (pos_ + qsizetype(sizeof v) <= in_.size()) {
-            memcpy(&v, in_.constData() + pos_, sizeof v);
+            std::memcpy(&v, in_.constData() + pos_, sizeof v);
         }
         pos_ += sizeof v;
         return v;

@@ -8,14 +8,14 @@ void preciseSleep(int milliseconds);
 // Local time and the pauses of fades: the program uses the system clock, tests a
 // simulated one that advances when the engine sleeps.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
     virtual void sleepMs(int milliseconds) = 0;
 };
 
 class SystemClock : public Clock {
-public:
+  public:
     LocalDateTime now() const override;
     void sleepMs(int milliseconds) override { preciseSleep(milliseconds); }
 };

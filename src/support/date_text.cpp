@@ -44,8 +44,8 @@ QString formatDays(bool byWeekday, const qint32 weekdays[7], const qint32 monthD
 
 QString formatDateHourRange(const DateHourRange& r) {
     return QString::asprintf("%.4d-%.2d-%.2d %.2d:00 ~ %.4d-%.2d-%.2d %.2d:00", r.startYear,
-                             r.startMonth, r.startDay, r.startHour, r.endYear, r.endMonth,
-                             r.endDay, r.endHour);
+                             r.startMonth, r.startDay, r.startHour, r.endYear, r.endMonth, r.endDay,
+                             r.endHour);
 }
 
 QString formatMinSec(qint64 milliseconds) {
@@ -59,8 +59,8 @@ QString formatMinSec(qint64 milliseconds) {
 QString formatProgress(qint64 totalSeconds, qint64 elapsedSeconds) {
     const qint64 elapsed = elapsedSeconds > totalSeconds ? totalSeconds : elapsedSeconds;
     const qint64 shown = std::llabs(elapsed);
-    return QString::asprintf("%s%.2lld:%.2lld / %.2lld:%.2lld", elapsed < 0 ? "-" : "",
-                             shown / 60, shown % 60, totalSeconds / 60, totalSeconds % 60);
+    return QString::asprintf("%s%.2lld:%.2lld / %.2lld:%.2lld", elapsed < 0 ? "-" : "", shown / 60,
+                             shown % 60, totalSeconds / 60, totalSeconds % 60);
 }
 
 QString formatTimestamp(const LocalDateTime& t) {

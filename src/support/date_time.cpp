@@ -39,8 +39,8 @@ qint64 rangeKey(qint64 y, qint64 mo, qint64 d, qint64 h, qint64 mi) {
 }  // namespace
 
 bool operator==(const LocalDateTime& a, const LocalDateTime& b) {
-    return a.year == b.year && a.month == b.month && a.dayOfWeek == b.dayOfWeek &&
-           a.day == b.day && a.hour == b.hour && a.minute == b.minute && a.second == b.second &&
+    return a.year == b.year && a.month == b.month && a.dayOfWeek == b.dayOfWeek && a.day == b.day &&
+           a.hour == b.hour && a.minute == b.minute && a.second == b.second &&
            a.millisecond == b.millisecond;
 }
 
@@ -53,9 +53,9 @@ bool operator==(const CalendarDate& a, const CalendarDate& b) {
 }
 
 bool operator==(const DateHourRange& a, const DateHourRange& b) {
-    return a.startYear == b.startYear && a.startMonth == b.startMonth &&
-           a.startDay == b.startDay && a.startHour == b.startHour && a.endYear == b.endYear &&
-           a.endMonth == b.endMonth && a.endDay == b.endDay && a.endHour == b.endHour;
+    return a.startYear == b.startYear && a.startMonth == b.startMonth && a.startDay == b.startDay &&
+           a.startHour == b.startHour && a.endYear == b.endYear && a.endMonth == b.endMonth &&
+           a.endDay == b.endDay && a.endHour == b.endHour;
 }
 
 bool isLeapYear(int year) {

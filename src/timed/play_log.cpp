@@ -1,11 +1,11 @@
 #include "timed/play_log.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
 
 #include "app/folders.h"
 #include "support/access_rights.h"

@@ -15,20 +15,20 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
 
 // Where timed-play events go: every engine report passes through here.
 class TimedEventReporter {
-public:
+  public:
     virtual ~TimedEventReporter() = default;
     virtual void reportTimedEvent(const LocalDateTime& time, const QString& text) = 0;
 };
 
 // The log list of the timed-play page.
 class TimedLogView {
-public:
+  public:
     virtual ~TimedLogView() = default;
     virtual void addLogRow(const LocalDateTime& time, const QString& text) = 0;
 };
 
 class PlayLog : public TimedEventReporter {
-public:
+  public:
     explicit PlayLog(const QString& dataFolder) : dataFolder_(dataFolder) {}
 
     // Shows the event in the log list and appends it to the file; a failed write is shown as
@@ -40,7 +40,7 @@ public:
     void setEchoToStandardOutput(bool echo) { echo_ = echo; }
     QString path() const;
 
-private:
+  private:
     void addRow(const LocalDateTime& time, const QString& text);
     void echo(const LocalDateTime& time, const QString& text) const;
 

@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "app/data_file.h"
 #include "support/temp_folder.h"
@@ -178,14 +178,16 @@ TEST(DataFile, FullDiskKeepsThePreviousFileAndShowsTheMidWriteMessage) {
     TempFolder dir;
     const QString mount = dir.file(QStringLiteral("small"));
     QDir().mkpath(mount);
-    if (runShell(QStringLiteral("mount -t tmpfs -o size=64k tmpfs '%1' 2>/dev/null").arg(mount)) != 0) {
+    if (runShell(QStringLiteral("mount -t tmpfs -o size=64k tmpfs '%1' 2>/dev/null").arg(mount)) !=
+        0) {
         GTEST_SKIP() << "tmpfs cannot be mounted here";
     }
     QString message;
     ASSERT_TRUE(saveSample(mount, {1, 2}, message));
     const QByteArray before = readBytes(mount + u'/' + kName);
     // Fill the disk, leaving too little room for the new copy.
-    runShell(QStringLiteral("dd if=/dev/zero of='%1/filler' bs=1k count=64 2>/dev/null").arg(mount));
+    runShell(
+        QStringLiteral("dd if=/dev/zero of='%1/filler' bs=1k count=64 2>/dev/null").arg(mount));
     QList<qint32> many;
     for (int i = 0; i < 16; ++i) {
         many.append(i);
@@ -205,7 +207,8 @@ TEST(DataFile, FullDiskKeepsThePreviousFileAndShowsTheMidWriteMessage) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(after, before);
     const QString path = mount + u'/' + kName;
-    EXPECT_TRUE(message.startsWith(QStringLiteral("写文件中途出错：\n") + path + QStringLiteral("\n\n")))
+    EXPECT_TRUE(
+        message.startsWith(QStringLiteral("写文件中途出错：\n") + path + QStringLiteral("\n\n")))
         << message.toStdString();
     EXPECT_TRUE(message.endsWith(kRescueText));
     EXPECT_EQ(hidden.size(), 2) << "the temporary file is removed";

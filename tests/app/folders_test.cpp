@@ -1,7 +1,7 @@
-#include <QDir>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <QDir>
+#include <QFileInfo>
 
 #include "app/app_paths.h"
 #include "app/folders.h"
@@ -61,7 +61,8 @@ TEST(AccessRights, GrantAddsOwnerBitsOnlyAndNeverWidens) {
 }
 
 TEST(AppPaths, DataFolderFollowsXdgDataHome) {
-    const AppPaths paths = AppPaths::forFolders(QStringLiteral("/opt/kb"), QStringLiteral("/home/u/.local/share"));
+    const AppPaths paths =
+        AppPaths::forFolders(QStringLiteral("/opt/kb"), QStringLiteral("/home/u/.local/share"));
     EXPECT_EQ(paths.musicFolder, QStringLiteral("/opt/kb/music"));
     EXPECT_EQ(paths.dataFolder, QStringLiteral("/home/u/.local/share/KelvoraBroadcasting9"));
     qputenv("XDG_DATA_HOME", "/srv/x");

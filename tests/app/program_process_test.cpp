@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -5,7 +6,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
-#include <gtest/gtest.h>
 
 #include "support/program_runner.h"
 #include "support/temp_folder.h"
@@ -13,12 +13,16 @@
 TEST(ProgramProcess, StartLogsAndSigintLogsTheExit) {
     ProgramRunner program;
     ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
-    ASSERT_TRUE(program.waitForOutput(QStringLiteral("软件启动"), 10000)) << program.output().toStdString();
+    ASSERT_TRUE(program.waitForOutput(QStringLiteral("软件启动"), 10000))
+        << program.output().toStdString();
     EXPECT_TRUE(QFileInfo(program.dataFolder()).isDir());
     const QStringList lines = program.logLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d   软件启动$"))
-                    .match(lines[0]).hasMatch()) << lines[0].toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d   软件启动$"))
+            .match(lines[0])
+            .hasMatch())
+        << lines[0].toStdString();
     EXPECT_EQ(program.stop(SIGINT), 0);
     const QStringList after = program.logLines();
     ASSERT_EQ(after.size(), 2);

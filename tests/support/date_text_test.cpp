@@ -3,8 +3,8 @@
 #include "support/date_text.h"
 
 TEST(DateText, StartTimesShowFiveAndDots) {
-    const ClockTime times[7] = {{8, 0, 0}, {12, 30, 0}, {13, 0, 5}, {14, 0, 0},
-                                {15, 0, 0}, {16, 0, 0}, {17, 0, 0}};
+    const ClockTime times[7] = {{8, 0, 0},  {12, 30, 0}, {13, 0, 5}, {14, 0, 0},
+                                {15, 0, 0}, {16, 0, 0},  {17, 0, 0}};
     EXPECT_EQ(formatStartTimes(times, 1), QStringLiteral("08:00:00,"));
     EXPECT_EQ(formatStartTimes(times, 2), QStringLiteral("08:00:00,  12:30:00,"));
     EXPECT_EQ(formatStartTimes(times, 5),

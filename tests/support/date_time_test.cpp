@@ -74,7 +74,8 @@ TEST(Calendar, DayOfWeekMatchesTheCalendar) {
     for (int y = 1900; y <= 2200; y += 7) {
         for (int m = 1; m <= 12; ++m) {
             for (int d = 1; d <= daysInMonth(y, m); ++d) {
-                ASSERT_EQ(dayOfWeek(y, m, d), dateTimeFromTicks(dateTimeTicks(at(y, m, d, 0, 0, 0))).dayOfWeek)
+                ASSERT_EQ(dayOfWeek(y, m, d),
+                          dateTimeFromTicks(dateTimeTicks(at(y, m, d, 0, 0, 0))).dayOfWeek)
                     << y << '-' << m << '-' << d;
             }
         }

@@ -97,8 +97,8 @@ QStringList ProgramRunner::logLines() const {
     if (bytes.size() < 2) {
         return {};
     }
-    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                                            (bytes.size() - 2) / 2);
+    const QString text = QString::fromUtf16(
+        reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
     QStringList lines = text.split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty()) {
         lines.removeLast();

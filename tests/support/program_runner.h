@@ -7,7 +7,7 @@
 // Runs the real program in a process of its own with a private data folder and runtime
 // folder, and reads what it printed and logged.
 class ProgramRunner {
-public:
+  public:
     explicit ProgramRunner(const QString& programPath = QStringLiteral(KB_PROGRAM_PATH));
     ~ProgramRunner();
 
@@ -26,7 +26,7 @@ public:
     QProcess::ProcessState state() const { return process_.state(); }
     QString roamingFolder() const { return roaming_.path(); }
 
-private:
+  private:
     void drain();
     QString programPath_;
     QTemporaryDir roaming_;

@@ -1,8 +1,8 @@
 #include "support/temp_folder.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <cstdlib>
-#include <unistd.h>
 
 TempFolder::TempFolder() : dir_(QStringLiteral("/tmp/kb-test-XXXXXX")) {}
 

@@ -28,6 +28,8 @@ TEST(Text, FixedFieldsKeepAtMostCapacityMinusOneUnits) {
 }
 
 TEST(Text, NamesCompareIgnoringLatinCase) {
-    EXPECT_TRUE(sameNameIgnoringCase(QStringLiteral("Morning Bell"), QStringLiteral("morning bell")));
-    EXPECT_FALSE(sameNameIgnoringCase(QStringLiteral("Morning Bell"), QStringLiteral("Morning Bel")));
+    EXPECT_TRUE(
+        sameNameIgnoringCase(QStringLiteral("Morning Bell"), QStringLiteral("morning bell")));
+    EXPECT_FALSE(
+        sameNameIgnoringCase(QStringLiteral("Morning Bell"), QStringLiteral("Morning Bel")));
 }

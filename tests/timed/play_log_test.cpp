@@ -1,7 +1,7 @@
-#include <QDir>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <QDir>
+#include <QFileInfo>
 
 #include "support/temp_folder.h"
 #include "timed/play_log.h"
@@ -67,7 +67,8 @@ TEST(PlayLog, FolderNamedLikeTheLogIsRemovedAndReadOnlyLogAppended) {
     EXPECT_TRUE(QFileInfo(log).isFile());
     ::chmod(QFile::encodeName(log).constData(), 0444);
     ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("b"), error));
-    EXPECT_TRUE(decodeLog(readBytes(log)).endsWith(QStringLiteral("   a\r\n2026-03-02 07:55:00   b\r\n")));
+    EXPECT_TRUE(
+        decodeLog(readBytes(log)).endsWith(QStringLiteral("   a\r\n2026-03-02 07:55:00   b\r\n")));
 }
 
 TEST(PlayLog, ReportShowsTheRowAndAFailedWriteAsAFurtherRow) {
@@ -86,6 +87,7 @@ TEST(PlayLog, ReportShowsTheRowAndAFailedWriteAsAFurtherRow) {
     ASSERT_EQ(view.rows.size(), 3);
     EXPECT_EQ(view.rows[1], QStringLiteral("铃声 ◆ 开始播放"));
     EXPECT_TRUE(view.rows[2].startsWith(QStringLiteral("写日志失败 ◆ ")));
-    EXPECT_TRUE(view.rows[2].endsWith(impossible + QStringLiteral("/定时播日志t.txt ◆ 技术支持:帮助栏里有联系方式")))
+    EXPECT_TRUE(view.rows[2].endsWith(
+        impossible + QStringLiteral("/定时播日志t.txt ◆ 技术支持:帮助栏里有联系方式")))
         << view.rows[2].toStdString();
 }

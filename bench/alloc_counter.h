@@ -1,0 +1,6 @@
+#pragma once
+
+#include <cstddef>
+
+// Counts calls of the global operator new in this process.
+std::size_t allocationCount();

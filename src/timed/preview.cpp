@@ -1,0 +1,148 @@
+#include "timed/preview.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cstdio>
+
+#include "holidays/holiday_file.h"
+#include "support/date_text.h"
+#include "timed/programme_file.h"
+#include "timed/schedule.h"
+
+namespace {
+
+constexpr int kSecondsPerDay = 86'400;
+
+// Asking every programme at every second of a year is far too slow, so each programme is
+// asked only at the seconds where the answer can be yes: inside the window of a start that
+// has not fired yet. When the answer is no there, something that changes only with the
+// minute (date range, holiday) or the day (weekday) blocked it, so the next minute is the
+// next chance. The decision itself is always the due test's.
+class StartWindows {
+  public:
+    explicit StartWindows(const Programme& p)
+        : width_(p.countByTracks != 0 ? 15
+                                      : static_cast<qint64>(static_cast<quint32>(p.secondsCount))) {
+        const int count = std::clamp(p.startCount, 0, kMaxStartTimes);
+        for (int i = 0; i < count; ++i) {
+            starts_.push_back(secondsOfDay(p.startTimes[i]));
+        }
+        std::sort(starts_.begin(), starts_.end());
+    }
+
+    // The first second at or after `from` inside the window of a start later than
+    // `lastFired` (seconds of the day, -1 when nothing fired today), or -1.
+    int nextOpenSecond(int from, int lastFired) const {
+        const qint64 lowest = std::max<qint64>(lastFired + 1, from - width_);
+        const auto it = std::lower_bound(starts_.begin(), starts_.end(), lowest);
+        if (it == starts_.end()) {
+            return -1;
+        }
+        const int second = std::max(*it, from);
+        return second < kSecondsPerDay ? second : -1;
+    }
+
+  private:
+    qint64 width_;
+    std::vector<int> starts_;
+};
+
+struct Fired {
+    int second;
+    int index;
+    LocalDateTime start;
+};
+
+LocalDateTime atSecond(const LocalDateTime& date, int second) {
+    LocalDateTime moment = date;
+    moment.hour = static_cast<quint16>(second / 3600);
+    moment.minute = static_cast<quint16>(second / 60 % 60);
+    moment.second = static_cast<quint16>(second % 60);
+    return moment;
+}
+
+bool sameDate(const LocalDateTime& a, const LocalDateTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+}  // namespace
+
+void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int year, int month,
+                   int day, int days, const PreviewSink& sink) {
+    std::vector<StartWindows> windows;
+    for (Programme& p : table.items()) {
+        p.lastStartTime = neverDateTime();
+        windows.emplace_back(p);
+    }
+    LocalDateTime date = makeDateTime(year, month, day);
+    ProgrammeStatus status = ProgrammeStatus::Enabled;
+    LocalDateTime start;
+    std::vector<Fired> fired;
+    for (int d = 0; d < days; ++d) {
+        fired.clear();
+        // Programmes do not affect one another here, so each is followed through the day
+        // on its own and the starts are put in order afterwards.
+        for (int index = 0; index < table.size(); ++index) {
+            Programme& p = table[index];
+            const LocalDateTime& last = p.lastStartTime;
+            int lastFired =
+                sameDate(last, date) ? last.hour * 3600 + last.minute * 60 + last.second : -1;
+            int second = windows[static_cast<size_t>(index)].nextOpenSecond(0, lastFired);
+            while (second >= 0) {
+                int from = 0;
+                if (isProgrammeDue(p, atSecond(date, second), calendar, status, start)) {
+                    p.lastStartTime = start;
+                    fired.push_back({second, index, start});
+                    lastFired = start.hour * 3600 + start.minute * 60 + start.second;
+                    from = second + 1;
+                } else {
+                    from = (second / 60 + 1) * 60;
+                }
+                second = from < kSecondsPerDay
+                             ? windows[static_cast<size_t>(index)].nextOpenSecond(from, lastFired)
+                             : -1;
+            }
+        }
+        std::sort(fired.begin(), fired.end(), [](const Fired& a, const Fired& b) {
+            return a.second != b.second ? a.second < b.second : a.index < b.index;
+        });
+        for (const Fired& f : fired) {
+            sink(atSecond(date, f.second), f.start, table.at(f.index));
+        }
+        date = addSeconds(date, kSecondsPerDay);
+    }
+}
+
+int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
+    const QRegularExpression datePattern(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
+    const QRegularExpressionMatch match =
+        arguments.size() == 2 ? datePattern.match(arguments[0]) : QRegularExpressionMatch();
+    bool daysOk = false;
+    const int days = arguments.size() == 2 ? arguments[1].toInt(&daysOk) : 0;
+    const int year = match.captured(1).toInt();
+    const int month = match.captured(2).toInt();
+    const int day = match.captured(3).toInt();
+    if (!match.hasMatch() || !isValidDate(year, month, day) || !daysOk || days < 0) {
+        std::fprintf(stderr, "usage: kelvora-broadcasting --preview YYYY-MM-DD N\n");
+        return 2;
+    }
+    ProgrammeTable table;
+    HolidayCalendar calendar;
+    QString message;
+    if (!loadProgrammes(dataFolder, table, message)) {
+        std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+    }
+    if (!loadHolidayCalendar(dataFolder, calendar, message)) {
+        std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+    }
+    previewStarts(table, calendar, year, month, day, days,
+                  [](const LocalDateTime& moment, const LocalDateTime& start, const Programme& p) {
+                      const QString line =
+                          formatTimestamp(moment) + u'\t' +
+                          formatClockTime({start.hour, start.minute, start.second}) + u'\t' +
+                          programmeName(p);
+                      std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+                  });
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "timed/programme.h"
+
+constexpr int kMaxProgrammes = 256;
+
+// What the table needs from the runs: whether a programme is playing, and stopping it
+// before the programme is deleted or changed. The run engine provides it.
+class RunningProgrammes {
+  public:
+    virtual ~RunningProgrammes() = default;
+    // Manual runs included; names compared ignoring case.
+    virtual bool hasRunOf(const QString& name) const = 0;
+    virtual void stopRunsOf(const QString& name, const QString& reason) = 0;
+};
+
+// Asks the user a Yes/No question; true for Yes.
+using AskUser = std::function<bool(const QString& question)>;
+
+enum class EditResult { Replaced, Refused, Declined };
+
+// The ordered programmes of timed play. Row i of the programme list is programme i.
+class ProgrammeTable {
+  public:
+    int size() const { return static_cast<int>(items_.size()); }
+    bool isEmpty() const { return items_.empty(); }
+    const Programme& at(int index) const { return items_[static_cast<size_t>(index)]; }
+    Programme& operator[](int index) { return items_[static_cast<size_t>(index)]; }
+    std::vector<Programme>& items() { return items_; }
+    const std::vector<Programme>& items() const { return items_; }
+    void clear() { items_.clear(); }
+    void append(const Programme& p) { items_.push_back(p); }
+
+    // Index of the first programme of that name, ignoring case, or -1.
+    int findByName(const QString& name) const;
+
+    // Refused with "最多 %d 个节目" at capacity or "该节目已存在" for a taken name.
+    bool add(const Programme& programme, QString& message);
+    // Replaces a programme in place. A taken name is refused; when the programme plays the
+    // user is asked first, and Yes stops its runs. The new record has never fired.
+    EditResult replace(int index, const Programme& programme, RunningProgrammes* runs,
+                       const AskUser& ask, QString& message);
+    // Removes the rows (any order), stopping the runs of each removed programme first.
+    void remove(QList<int> rows, RunningProgrammes* runs);
+    // True when at least one value changed (only then is the file written).
+    bool setDisabled(const QList<int>& rows, bool disabled);
+    // Moves the selection one row; false (and nothing changed) where it cannot move. The
+    // selection follows the rows.
+    bool moveUp(QList<int>& rows);
+    bool moveDown(QList<int>& rows);
+    // Unstable sorts; false and nothing done for fewer than two programmes.
+    bool sortByName(bool ascending);
+    bool sortByFirstStart(bool ascending);
+
+  private:
+    std::vector<Programme> items_;
+};
+
+// Blanks dropped at both ends of names and file paths, only at the start of folder paths.
+QString trimProgrammeName(const QString& name);
+QString trimMusicPath(const QString& path, bool singleFile);
