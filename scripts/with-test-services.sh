@@ -34,6 +34,14 @@ if command -v pulseaudio >/dev/null; then
     sleep 0.1
   done
   pactl set-default-sink kb_speakers >/dev/null 2>&1 || true
+  # A null sink with nothing playing sleeps in two-second blocks, so a new stream would
+  # be heard up to two seconds late. A silent stream on each keeps them awake and at a
+  # sound card's latency.
+  for sink in kb_speakers kb_hall; do
+    pacat --playback -d "$sink" --latency-msec=10 --raw --format=s16le --rate=44100 \
+      --channels=1 /dev/zero 2>/dev/null &
+    pids+=($!)
+  done
 fi
 
 "$@"

@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/messages.h"
 #include "app/program.h"
+#include "audio/audio_tools.h"
 #include "platform/single_instance.h"
 #include "platform/unix_signals.h"
 #include "timed/preview.h"
@@ -27,6 +28,14 @@ int runProgram(int argc, char** argv) {
     if (!arguments.isEmpty() && arguments.first() == QLatin1String("--preview")) {
         QCoreApplication app(argc, argv);
         return runPreviewCommand(arguments.mid(1), AppPaths::resolve().dataFolder);
+    }
+    static const QStringList kAudioTools = {QStringLiteral("--list-devices"), QStringLiteral("--probe"),
+                                            QStringLiteral("--play")};
+    if (!arguments.isEmpty() && kAudioTools.contains(arguments.first())) {
+        QCoreApplication app(argc, argv);
+        if (const std::optional<int> code = runAudioTool(arguments)) {
+            return *code;
+        }
     }
     const bool headless = arguments.removeAll(QStringLiteral("--headless")) > 0 || true;
 

@@ -1,0 +1,264 @@
+#include "audio/audio_graph.h"
+
+#include <QFile>
+#include <algorithm>
+#include <atomic>
+
+#include "audio/gst_support.h"
+#include "audio/media_player.h"
+
+namespace {
+
+std::atomic<int> liveGraphs{0};
+
+struct LinkTarget {
+    GstElement* converter = nullptr;
+    bool linked = false;
+};
+
+bool isAudioPad(GstPad* pad) {
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (caps == nullptr) {
+        caps = gst_pad_query_caps(pad, nullptr);
+    }
+    bool audio = false;
+    if (caps != nullptr && gst_caps_get_size(caps) > 0) {
+        const gchar* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+        audio = g_str_has_prefix(name, "audio/");
+    }
+    if (caps != nullptr) {
+        gst_caps_unref(caps);
+    }
+    return audio;
+}
+
+bool linkToConverter(GstPad* pad, LinkTarget* target) {
+    if (target->linked) {
+        return false;
+    }
+    GstPad* sinkPad = gst_element_get_static_pad(target->converter, "sink");
+    const bool ok = gst_pad_link(pad, sinkPad) == GST_PAD_LINK_OK;
+    gst_object_unref(sinkPad);
+    target->linked = ok;
+    return ok;
+}
+
+void onDecodedPad(GstElement*, GstPad* pad, gpointer data) {
+    if (isAudioPad(pad)) {
+        linkToConverter(pad, static_cast<LinkTarget*>(data));
+    }
+}
+
+const char* wmaDecoderFor(GstPad* pad) {
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (caps == nullptr) {
+        caps = gst_pad_query_caps(pad, nullptr);
+    }
+    const char* decoder = nullptr;
+    if (caps != nullptr && gst_caps_get_size(caps) > 0) {
+        const GstStructure* s = gst_caps_get_structure(caps, 0);
+        if (gst_structure_has_name(s, "audio/x-wma")) {
+            gint version = 0;
+            gst_structure_get_int(s, "wmaversion", &version);
+            decoder = version == 1   ? "avdec_wmav1"
+                      : version == 2 ? "avdec_wmav2"
+                      : version == 3 ? "avdec_wmapro"
+                      : version == 4 ? "avdec_wmalossless"
+                                     : nullptr;
+        }
+    }
+    if (caps != nullptr) {
+        gst_caps_unref(caps);
+    }
+    return decoder;
+}
+
+void onAsfPad(GstElement* demux, GstPad* pad, gpointer data) {
+    auto* target = static_cast<LinkTarget*>(data);
+    const char* decoderName = wmaDecoderFor(pad);
+    if (target->linked || decoderName == nullptr) {
+        return;
+    }
+    GstElement* decoder = makeElement(decoderName);
+    if (decoder == nullptr) {
+        return;
+    }
+    GstElement* pipeline = GST_ELEMENT(gst_element_get_parent(demux));
+    gst_bin_add(GST_BIN(pipeline), decoder);
+    gst_object_unref(pipeline);
+    GstPad* decoderSink = gst_element_get_static_pad(decoder, "sink");
+    const bool linked = gst_pad_link(pad, decoderSink) == GST_PAD_LINK_OK &&
+                        gst_element_link(decoder, target->converter);
+    gst_object_unref(decoderSink);
+    if (linked) {
+        gst_element_sync_state_with_parent(decoder);
+        target->linked = true;
+    }
+}
+
+// With no audio stream the graph would never preroll: say so at once.
+void onNoMorePads(GstElement* element, gpointer data) {
+    if (!static_cast<LinkTarget*>(data)->linked) {
+        GST_ELEMENT_ERROR(element, STREAM, TYPE_NOT_FOUND, ("No audio stream"), (nullptr));
+    }
+}
+
+void freeTarget(gpointer data, GClosure*) {
+    delete static_cast<LinkTarget*>(data);
+}
+
+}  // namespace
+
+bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, AudioGraph& graph) {
+    graph = AudioGraph{};
+    if (sink == nullptr) {
+        return false;
+    }
+    gst_object_ref_sink(sink);
+    GstElement* source = makeElement("filesrc");
+    GstElement* front = makeElement(shape == GraphShape::Decoder ? "decodebin" : "asfdemux");
+    GstElement* convert = makeElement("audioconvert");
+    GstElement* resample = makeElement("audioresample");
+    GstElement* volume = makeElement("volume");
+    // Small buffers ahead of the volume, so each fade step is heard within milliseconds.
+    GstElement* split = makeElement("audiobuffersplit");
+    GstElement* pipeline = gst_pipeline_new(nullptr);
+    if (source == nullptr || front == nullptr || convert == nullptr || resample == nullptr ||
+        volume == nullptr || pipeline == nullptr) {
+        for (GstElement* e : {source, front, convert, resample, volume, split, pipeline}) {
+            if (e != nullptr) {
+                gst_object_unref(gst_object_ref_sink(e));
+            }
+        }
+        gst_object_unref(sink);
+        return false;
+    }
+    ++liveGraphs;
+    g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
+    // Silent until the owner sets a level: the buffers that preroll pass the volume before
+    // run(), and would otherwise start the sound with a click at full level.
+    g_object_set(volume, "volume", kSilentGain, nullptr);
+    gst_bin_add_many(GST_BIN(pipeline), source, front, convert, resample, volume, sink, nullptr);
+    gst_object_unref(sink);  // the pipeline holds it now
+    bool linked = gst_element_link(source, front) && gst_element_link(convert, resample);
+    if (split != nullptr) {
+        gst_util_set_object_arg(G_OBJECT(split), "output-buffer-duration", "1/100");
+        gst_bin_add(GST_BIN(pipeline), split);
+        linked = linked && gst_element_link_many(resample, split, volume, nullptr);
+    } else {
+        linked = linked && gst_element_link(resample, volume);
+    }
+    linked = linked && gst_element_link(volume, sink);
+
+    auto* target = new LinkTarget{convert, false};
+    g_signal_connect_data(
+        front, "pad-added",
+        shape == GraphShape::Decoder ? G_CALLBACK(onDecodedPad) : G_CALLBACK(onAsfPad), target,
+        freeTarget, GConnectFlags(0));
+    g_signal_connect(front, "no-more-pads", G_CALLBACK(onNoMorePads), target);
+
+    graph.pipeline = pipeline;
+    graph.volume = volume;
+    graph.sink = sink;
+    if (!linked) {
+        destroyAudioGraph(graph);
+        return false;
+    }
+    return true;
+}
+
+bool isOutputError(GError* error, GstObject* source, GstElement* sink) {
+    if (error == nullptr || error->domain != GST_RESOURCE_ERROR || sink == nullptr) {
+        return false;
+    }
+    return source == GST_OBJECT(sink) || gst_object_has_as_ancestor(source, GST_OBJECT(sink));
+}
+
+qint32 resultCodeForError(GError* error, GstObject* source, GstElement* sink) {
+    if (error == nullptr) {
+        return kErrorFail;
+    }
+    if (isOutputError(error, source, sink)) {
+        return kErrorNoAudioDevice;
+    }
+    if (error->domain == GST_RESOURCE_ERROR) {
+        switch (error->code) {
+            case GST_RESOURCE_ERROR_NOT_FOUND:
+                return kErrorFileNotFound;
+            case GST_RESOURCE_ERROR_NOT_AUTHORIZED:
+            case GST_RESOURCE_ERROR_OPEN_READ:
+                return kErrorAccessDenied;
+            default:
+                return kErrorFail;
+        }
+    }
+    if (error->domain == GST_STREAM_ERROR) {
+        switch (error->code) {
+            case GST_STREAM_ERROR_TYPE_NOT_FOUND:
+            case GST_STREAM_ERROR_WRONG_TYPE:
+                return kErrorInvalidFileFormat;
+            case GST_STREAM_ERROR_CODEC_NOT_FOUND:
+                return kErrorUnsupportedStream;
+            default:
+                return kErrorFail;
+        }
+    }
+    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN) {
+        return kErrorUnsupportedStream;
+    }
+    return kErrorFail;
+}
+
+PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs) {
+    PrerollResult result;
+    GstBus* bus = gst_element_get_bus(graph.pipeline);
+    if (gst_element_set_state(graph.pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+        // The element that failed normally says why; do not wait long for it.
+        result.code = kErrorFail;
+        timeoutMs = std::min(timeoutMs, 200);
+    }
+    const GstClockTime deadline = gst_util_get_timestamp() + timeoutMs * GST_MSECOND;
+    for (;;) {
+        const GstClockTime now = gst_util_get_timestamp();
+        GstMessage* message = now < deadline
+                                  ? gst_bus_timed_pop_filtered(
+                                        bus, deadline - now,
+                                        GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE))
+                                  : nullptr;
+        if (message == nullptr) {
+            if (result.code == 0) {
+                result.code = kErrorTimeout;
+            }
+            break;
+        }
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+            GError* error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            result.code = resultCodeForError(error, GST_MESSAGE_SRC(message), graph.sink);
+            result.text = errorMessageText(error);
+            g_error_free(error);
+            gst_message_unref(message);
+            break;
+        }
+        const bool done = GST_MESSAGE_SRC(message) == GST_OBJECT(graph.pipeline);
+        gst_message_unref(message);
+        if (done) {
+            break;
+        }
+    }
+    gst_object_unref(bus);
+    return result;
+}
+
+void destroyAudioGraph(AudioGraph& graph) {
+    if (graph.pipeline != nullptr) {
+        gst_element_set_state(graph.pipeline, GST_STATE_NULL);
+        gst_object_unref(graph.pipeline);
+        --liveGraphs;
+    }
+    graph = AudioGraph{};
+}
+
+int liveAudioGraphs() {
+    return liveGraphs.load();
+}

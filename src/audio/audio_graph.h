@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gst/gst.h>
+#include <QString>
+
+// The two hand-built graph shapes: the general decoder graph, and the Windows Media one
+// (ASF demuxer with an explicit WMA decoder) tried when the first fails.
+// -100 dB: silent at 16 bits. Not exactly 0, which makes the volume element mark its
+// buffers as gaps that the sound server then starves on, stalling the next fade-in.
+constexpr double kSilentGain = 1e-5;
+
+enum class GraphShape { Decoder, WindowsMedia };
+
+struct AudioGraph {
+    GstElement* pipeline = nullptr;  // owns everything below
+    GstElement* volume = nullptr;
+    GstElement* sink = nullptr;
+};
+
+// filesrc ! (decodebin | asfdemux ! wma decoder) ! audioconvert ! audioresample
+//   ! audiobuffersplit ! volume ! sink. Takes ownership of the sink. Returns false (and
+// frees everything) when an element is missing.
+bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, AudioGraph& graph);
+
+struct PrerollResult {
+    qint32 code = 0;
+    QString text;
+};
+
+// Takes the graph to PAUSED and waits, at most timeoutMs, until it has prerolled.
+PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs);
+
+// The result code for a media framework error; errors of the output count as a missing
+// audio device.
+qint32 resultCodeForError(GError* error, GstObject* source, GstElement* sink);
+bool isOutputError(GError* error, GstObject* source, GstElement* sink);
+
+void destroyAudioGraph(AudioGraph& graph);
+// Pipelines built and not yet destroyed, for checking that failures leave nothing behind.
+int liveAudioGraphs();

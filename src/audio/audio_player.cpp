@@ -1,0 +1,295 @@
+#include "audio/audio_player.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cmath>
+
+#include "audio/duration_probe.h"
+#include "audio/gst_support.h"
+#include "audio/output_devices.h"
+#include "settings/system_settings.h"
+#include "support/access_rights.h"
+
+namespace {
+
+constexpr int kPrerollTimeoutMs = 5000;
+
+// Ring buffer of the sound server stream: short enough that a fade step is heard within
+// tens of milliseconds, long enough not to underrun on a busy school PC.
+constexpr gint64 kSinkBufferMicroseconds = 40'000;
+constexpr gint64 kSinkLatencyMicroseconds = 10'000;
+
+bool hasProperty(GstElement* element, const char* name) {
+    return g_object_class_find_property(G_OBJECT_GET_CLASS(element), name) != nullptr;
+}
+
+void configureSink(GstElement* sink) {
+    if (hasProperty(sink, "buffer-time")) {
+        g_object_set(sink, "buffer-time", kSinkBufferMicroseconds, "latency-time",
+                     kSinkLatencyMicroseconds, nullptr);
+    }
+    if (hasProperty(sink, "client-name")) {
+        g_object_set(sink, "client-name", "澜川校园定时广播系统", nullptr);
+    }
+}
+
+}  // namespace
+
+AudioPlayer::~AudioPlayer() {
+    close();
+}
+
+qint32 AudioPlayer::open(const QString& path, QObject* notifyTarget, quintptr tag,
+                         const QString& deviceName) {
+    path_ = path;
+    if (opened_ || !initAudioEngine()) {
+        return kErrorFail;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        target_ = notifyTarget;
+        tag_ = tag;
+    }
+    const Attempt first = tryOpen(GraphShape::Decoder, deviceName);
+    if (first.code == 0) {
+        return 0;
+    }
+    // The Windows Media graph shares the output and file checks, so it is only worth trying
+    // when the first graph failed on the content.
+    if (first.code != kErrorNoAudioDevice && first.code != kErrorFileNotFound) {
+        const Attempt second = tryOpen(GraphShape::WindowsMedia, deviceName);
+        if (second.code == 0) {
+            return 0;
+        }
+    }
+    lastError_ = first.text;
+    return first.code;
+}
+
+AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& deviceName) {
+    QString deviceId;
+    GstElement* sink = devices_.findRenderer(deviceName, &deviceId);
+    if (sink == nullptr && !isDefaultDeviceName(deviceName)) {
+        deviceId.clear();
+        sink = devices_.findRenderer(kDefaultDeviceName);
+    }
+    if (sink == nullptr) {
+        return {kErrorNoAudioDevice, QString()};
+    }
+    const QFileInfo file(path_);
+    if (!file.exists() || file.isDir()) {
+        gst_object_unref(gst_object_ref_sink(sink));
+        return {kErrorFileNotFound, QString()};
+    }
+    grantFullAccess(path_);
+    configureSink(sink);
+    AudioGraph graph;
+    if (!buildAudioGraph(shape, path_, sink, graph)) {
+        return {kErrorFail, QString()};
+    }
+    const PrerollResult preroll = prerollAudioGraph(graph, kPrerollTimeoutMs);
+    if (preroll.code != 0) {
+        destroyAudioGraph(graph);
+        return {preroll.code, preroll.text};
+    }
+    graph_ = graph;
+    deviceId_ = deviceId;
+    // Some streams learn their length only while playing; until then the probe's answer.
+    gint64 known = -1;
+    probedDurationMs_ = gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &known)
+                            ? -1
+                            : probeDurationMs(path_);
+    atEnd_ = false;
+    lost_ = false;
+    GstBus* bus = gst_element_get_bus(graph_.pipeline);
+    gst_bus_set_flushing(bus, TRUE);
+    gst_bus_set_flushing(bus, FALSE);
+    gst_bus_set_sync_handler(bus, &AudioPlayer::onBusMessage, this, nullptr);
+    gst_object_unref(bus);
+    if (!deviceId_.isEmpty()) {
+        watchId_ = devices_.watch(deviceName, [this] { outputLost(); });
+    }
+    opened_ = true;
+    return {0, QString()};
+}
+
+GstBusSyncReply AudioPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer data) {
+    auto* self = static_cast<AudioPlayer*>(data);
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+            self->atEnd_ = true;
+            self->queueEvent({kEventComplete, 0, 0, QString()});
+            break;
+        case GST_MESSAGE_ERROR: {
+            GError* error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            PlayerEvent event;
+            event.text = errorMessageText(error);
+            if (isOutputError(error, GST_MESSAGE_SRC(message), self->graph_.sink)) {
+                event.code = kEventSoundDeviceError;
+                event.param1 = kErrorNoAudioDevice;
+            } else {
+                event.code = kEventErrorAbort;
+                event.param1 =
+                    resultCodeForError(error, GST_MESSAGE_SRC(message), self->graph_.sink);
+            }
+            g_error_free(error);
+            self->queueEvent(event);
+            break;
+        }
+        default:
+            break;
+    }
+    return GST_BUS_DROP;
+}
+
+void AudioPlayer::queueEvent(PlayerEvent event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_.push_back(std::move(event));
+    if (!target_.isNull()) {
+        QCoreApplication::postEvent(target_.data(), new PlayerEventNotice(tag_));
+    }
+}
+
+void AudioPlayer::outputLost() {
+    if (lost_.exchange(true)) {
+        return;
+    }
+    // Silence at once: the sound server may already be moving the stream to another output,
+    // and a bell must not ring in the wrong building.
+    g_object_set(graph_.volume, "mute", TRUE, nullptr);
+    queueEvent({kEventDeviceLost, 0, 0, QStringLiteral("audio output removed")});
+}
+
+void AudioPlayer::checkOutputMoved() {
+    if (!opened_ || deviceId_.isEmpty() || lost_ || !hasProperty(graph_.sink, "current-device")) {
+        return;
+    }
+    gchar* current = nullptr;
+    g_object_get(graph_.sink, "current-device", &current, nullptr);
+    const QString now = QString::fromUtf8(current);
+    g_free(current);
+    if (!now.isEmpty() && now != deviceId_) {
+        outputLost();
+    }
+}
+
+qint32 AudioPlayer::run() {
+    if (!opened_) {
+        return kErrorFail;
+    }
+    return gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
+               ? kErrorFail
+               : 0;
+}
+
+qint32 AudioPlayer::stop() {
+    if (!opened_) {
+        return kErrorFail;
+    }
+    return gst_element_set_state(graph_.pipeline, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE
+               ? kErrorFail
+               : 0;
+}
+
+void AudioPlayer::close() {
+    if (!opened_) {
+        return;
+    }
+    if (watchId_ != 0) {
+        devices_.unwatch(watchId_);
+        watchId_ = 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        target_ = nullptr;
+    }
+    GstBus* bus = gst_element_get_bus(graph_.pipeline);
+    gst_element_set_state(graph_.pipeline, GST_STATE_NULL);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    destroyAudioGraph(graph_);
+    opened_ = false;
+}
+
+qint32 AudioPlayer::setVolume(int attenuation) {
+    if (!opened_) {
+        return kErrorFail;
+    }
+    const double linear =
+        attenuation <= kSilentAttenuation ? kSilentGain : std::pow(10.0, attenuation / 2000.0);
+    g_object_set(graph_.volume, "volume", linear, nullptr);
+    return 0;
+}
+
+qint64 AudioPlayer::getDurationMs() {
+    gint64 duration = -1;
+    if (!opened_) {
+        return -1;
+    }
+    if (!gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &duration) || duration < 0) {
+        return probedDurationMs_;
+    }
+    return duration / GST_MSECOND;
+}
+
+qint64 AudioPlayer::getPositionMs() {
+    if (!opened_) {
+        return 0;
+    }
+    // At the end the position is the end, also when nothing is left to ask it of.
+    if (atEnd_) {
+        const qint64 duration = getDurationMs();
+        if (duration >= 0) {
+            return duration;
+        }
+    }
+    gint64 position = -1;
+    if (!gst_element_query_position(graph_.pipeline, GST_FORMAT_TIME, &position) || position < 0) {
+        return 0;
+    }
+    return position / GST_MSECOND;
+}
+
+void AudioPlayer::seekMs(qint64 milliseconds) {
+    if (!opened_) {
+        return;
+    }
+    const qint64 duration = getDurationMs();
+    if (milliseconds < 0) {
+        milliseconds = 0;
+    }
+    if (duration >= 0 && milliseconds >= duration) {
+        milliseconds = duration;
+        atEnd_ = true;
+    } else {
+        atEnd_ = false;
+    }
+    gst_element_seek_simple(graph_.pipeline, GST_FORMAT_TIME,
+                            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                            milliseconds * GST_MSECOND);
+    gst_element_get_state(graph_.pipeline, nullptr, nullptr, 2 * GST_SECOND);
+}
+
+bool AudioPlayer::isAtEnd() {
+    checkOutputMoved();
+    if (!opened_) {
+        return true;
+    }
+    if (atEnd_) {
+        return true;
+    }
+    const qint64 duration = getDurationMs();
+    return duration > 0 && getPositionMs() >= duration;
+}
+
+bool AudioPlayer::nextEvent(PlayerEvent& event) {
+    checkOutputMoved();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (events_.empty()) {
+        return false;
+    }
+    event = std::move(events_.front());
+    events_.pop_front();
+    return true;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <atomic>
+#include <deque>
+#include <mutex>
+
+#include "audio/audio_graph.h"
+#include "audio/media_player.h"
+#include "audio/output_devices.h"
+
+// A MediaPlayer on a hand-built GStreamer pipeline. The pipeline prerolls in open(), so
+// duration and position are known at once. Errors and the end of the stream arrive on
+// streaming threads and become queued events plus a notice posted to the owner's thread.
+class AudioPlayer : public MediaPlayer {
+  public:
+    explicit AudioPlayer(OutputDevices& devices = OutputDevices::instance()) : devices_(devices) {}
+    ~AudioPlayer() override;
+    AudioPlayer(const AudioPlayer&) = delete;
+    AudioPlayer& operator=(const AudioPlayer&) = delete;
+
+    qint32 open(const QString& path, QObject* notifyTarget, quintptr tag,
+                const QString& deviceName) override;
+    qint32 run() override;
+    qint32 stop() override;
+    void close() override;
+    qint32 setVolume(int attenuation) override;
+    qint64 getDurationMs() override;
+    qint64 getPositionMs() override;
+    void seekMs(qint64 milliseconds) override;
+    bool isAtEnd() override;
+    bool nextEvent(PlayerEvent& event) override;
+    QString path() const override { return path_; }
+    QString lastErrorText() const override { return lastError_; }
+
+    bool isOpened() const { return opened_; }
+
+  private:
+    struct Attempt {
+        qint32 code = 0;
+        QString text;
+    };
+    Attempt tryOpen(GraphShape shape, const QString& deviceName);
+    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void queueEvent(PlayerEvent event);
+    void outputLost();
+    void checkOutputMoved();
+
+    OutputDevices& devices_;
+    QString path_;
+    AudioGraph graph_;
+    bool opened_ = false;
+    QString lastError_;
+    QString deviceId_;  // the output's own name when opened on a named output
+    int watchId_ = 0;
+    qint64 probedDurationMs_ = -1;
+
+    std::mutex mutex_;  // guards events_ and target_
+    std::deque<PlayerEvent> events_;
+    QPointer<QObject> target_;
+    quintptr tag_ = 0;
+    std::atomic<bool> atEnd_{false};
+    std::atomic<bool> lost_{false};
+};

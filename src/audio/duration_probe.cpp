@@ -1,0 +1,86 @@
+#include "audio/duration_probe.h"
+
+#include <QFileInfo>
+
+#include "audio/audio_graph.h"
+#include "audio/gst_support.h"
+
+namespace {
+
+constexpr int kProbeTimeoutMs = 3000;
+
+qint64 queryDuration(const AudioGraph& graph) {
+    gint64 duration = -1;
+    if (gst_element_query_duration(graph.pipeline, GST_FORMAT_TIME, &duration) && duration >= 0) {
+        return duration / GST_MSECOND;
+    }
+    return -1;
+}
+
+// Streams without a length in their headers (MPEG audio without an index, raw AAC) get one
+// from the parser once it has seen some frames: decode, as fast as it goes, until then.
+qint64 durationWhileDecoding(const AudioGraph& graph, GstClockTime deadline) {
+    GstBus* bus = gst_element_get_bus(graph.pipeline);
+    gst_element_set_state(graph.pipeline, GST_STATE_PLAYING);
+    qint64 result = -1;
+    while (result < 0) {
+        const GstClockTime now = gst_util_get_timestamp();
+        if (now >= deadline) {
+            break;
+        }
+        GstMessage* message = gst_bus_timed_pop_filtered(
+            bus, deadline - now,
+            GstMessageType(GST_MESSAGE_DURATION_CHANGED | GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        if (message == nullptr) {
+            break;
+        }
+        const GstMessageType type = GST_MESSAGE_TYPE(message);
+        gst_message_unref(message);
+        if (type == GST_MESSAGE_ERROR) {
+            break;
+        }
+        result = queryDuration(graph);
+        if (result < 0 && type == GST_MESSAGE_EOS) {
+            gint64 position = -1;
+            if (gst_element_query_position(graph.pipeline, GST_FORMAT_TIME, &position)) {
+                result = position / GST_MSECOND;
+            }
+            break;
+        }
+    }
+    gst_object_unref(bus);
+    return result;
+}
+
+qint64 probeWith(GraphShape shape, const QString& path) {
+    GstElement* sink = makeElement("fakesink");
+    if (sink == nullptr) {
+        return -1;
+    }
+    g_object_set(sink, "sync", FALSE, nullptr);
+    AudioGraph graph;
+    if (!buildAudioGraph(shape, path, sink, graph)) {
+        return -1;
+    }
+    const GstClockTime deadline = gst_util_get_timestamp() + kProbeTimeoutMs * GST_MSECOND;
+    qint64 result = -1;
+    if (prerollAudioGraph(graph, kProbeTimeoutMs).code == 0) {
+        result = queryDuration(graph);
+        if (result < 0) {
+            result = durationWhileDecoding(graph, deadline);
+        }
+    }
+    destroyAudioGraph(graph);
+    return result;
+}
+
+}  // namespace
+
+qint64 probeDurationMs(const QString& path) {
+    const QFileInfo file(path);
+    if (!file.exists() || file.isDir() || !initAudioEngine()) {
+        return -1;
+    }
+    const qint64 first = probeWith(GraphShape::Decoder, path);
+    return first >= 0 ? first : probeWith(GraphShape::WindowsMedia, path);
+}

@@ -1,0 +1,110 @@
+#include "audio/engine_checks.h"
+
+#include "audio/audio_player.h"
+#include "audio/gst_support.h"
+
+namespace {
+
+// Each entry is a need; any one of its alternatives meets it. TAK has a decoder but no
+// demuxer in GStreamer, and .cda files are CD track shortcuts with no sound in them, so
+// neither can be required here.
+const QList<QStringList>& decoderNeeds() {
+    static const QList<QStringList> needs = {
+        {QStringLiteral("typefind")},
+        {QStringLiteral("id3demux")},
+        {QStringLiteral("apedemux")},
+        {QStringLiteral("wavparse")},                                     // wav
+        {QStringLiteral("mpegaudioparse")},                               // mp3 mp2 m1a m2a mpa
+        {QStringLiteral("mpg123audiodec"), QStringLiteral("avdec_mp3")},  // mp3
+        {QStringLiteral("avdec_mp2float"), QStringLiteral("mpg123audiodec")},  // mp2 m1a m2a mpa
+        {QStringLiteral("asfdemux")},                                          // wma
+        {QStringLiteral("avdec_wmav2")},
+        {QStringLiteral("qtdemux")},   // m4a
+        {QStringLiteral("aacparse")},  // aac
+        {QStringLiteral("avdec_aac"), QStringLiteral("faad"), QStringLiteral("fdkaacdec")},
+        {QStringLiteral("flacparse")},  // flac
+        {QStringLiteral("flacdec")},
+        {QStringLiteral("oggdemux")},  // ogg
+        {QStringLiteral("vorbisdec")},
+        {QStringLiteral("avdemux_ape")},  // ape
+        {QStringLiteral("avdec_ape")},
+        {QStringLiteral("avdemux_tta"), QStringLiteral("ttaparse")},  // tta
+        {QStringLiteral("avdec_tta"), QStringLiteral("ttadec")},
+        {QStringLiteral("wavpackparse")},  // wv
+        {QStringLiteral("wavpackdec")},
+    };
+    return needs;
+}
+
+}  // namespace
+
+bool isMediaFrameworkAvailable() {
+    if (!initAudioEngine()) {
+        return false;
+    }
+    for (const char* element :
+         {"filesrc", "decodebin", "audioconvert", "audioresample", "volume", "fakesink"}) {
+        if (!hasElement(element)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList missingDecoderElements() {
+    QStringList missing;
+    for (const QStringList& need : decoderNeeds()) {
+        bool met = false;
+        for (const QString& element : need) {
+            met = met || hasElement(element.toLatin1().constData());
+        }
+        if (!met) {
+            missing.append(need.join(QLatin1Char('|')));
+        }
+    }
+    return missing;
+}
+
+bool areDecoderModulesIntact() {
+    return missingDecoderElements().isEmpty();
+}
+
+QString audioErrorText(qint32 code) {
+    switch (static_cast<quint32>(code)) {
+        case 0x80040256:
+            return QStringLiteral(
+                "Cannot play back the audio stream: no audio hardware is available, or the "
+                "hardware is not responding.");
+        case 0x80070002:
+            return QStringLiteral("The system cannot find the file specified.");
+        case 0x80070005:
+            return QStringLiteral("Access is denied.");
+        case 0x8004022F:
+            return QStringLiteral("The file format is invalid.");
+        case 0x80040265:
+            return QStringLiteral("Cannot play back the file. The format is not supported.");
+        case 0x8004022E:
+            return QStringLiteral("A time out has expired.");
+        case 0x80004005:
+            return QStringLiteral("Unspecified error.");
+        default:
+            return QStringLiteral("Unknown error 0x%1.")
+                .arg(static_cast<quint32>(code), 8, 16, QLatin1Char('0'));
+    }
+}
+
+std::unique_ptr<MediaPlayer> GstAudioBackend::createPlayer() {
+    return std::make_unique<AudioPlayer>();
+}
+
+bool GstAudioBackend::isMediaFrameworkAvailable() {
+    return ::isMediaFrameworkAvailable();
+}
+
+bool GstAudioBackend::areDecoderModulesIntact() {
+    return ::areDecoderModulesIntact();
+}
+
+QString GstAudioBackend::errorText(qint32 code, const QString& playerText) {
+    return playerText.isEmpty() ? audioErrorText(code) : playerText;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "audio/media_player.h"
+
+// GStreamer starts and the elements every graph needs exist.
+bool isMediaFrameworkAvailable();
+// The decoder elements the playable formats need and this machine lacks.
+QStringList missingDecoderElements();
+bool areDecoderModulesIntact();
+// The framework's text for a result code.
+QString audioErrorText(qint32 code);
+
+// The backend the program plays through.
+class GstAudioBackend : public AudioBackend {
+  public:
+    std::unique_ptr<MediaPlayer> createPlayer() override;
+    bool isMediaFrameworkAvailable() override;
+    bool areDecoderModulesIntact() override;
+    QString errorText(qint32 code, const QString& playerText) override;
+};

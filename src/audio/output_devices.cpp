@@ -1,0 +1,158 @@
+#include "audio/output_devices.h"
+
+#include "audio/gst_support.h"
+#include "settings/system_settings.h"
+
+namespace {
+
+QString displayNameOf(GstDevice* device) {
+    gchar* name = gst_device_get_display_name(device);
+    const QString text = QString::fromUtf8(name);
+    g_free(name);
+    return text;
+}
+
+GstElement* defaultSink() {
+    GstElement* sink = makeElement("pulsesink");
+    return sink != nullptr ? sink : makeElement("autoaudiosink");
+}
+
+}  // namespace
+
+bool isDefaultDeviceName(const QString& name) {
+    return name.compare(kDefaultDeviceName, Qt::CaseInsensitive) == 0;
+}
+
+QString deviceDisplayName(const QString& deviceName) {
+    return isDefaultDeviceName(deviceName) ? kDefaultDeviceDisplay : deviceName;
+}
+
+OutputDevices& OutputDevices::instance() {
+    static OutputDevices devices;
+    return devices;
+}
+
+OutputDevices::OutputDevices() {
+    if (!initAudioEngine()) {
+        return;
+    }
+    monitor_ = gst_device_monitor_new();
+    gst_device_monitor_add_filter(monitor_, "Audio/Sink", nullptr);
+    GstBus* bus = gst_device_monitor_get_bus(monitor_);
+    gst_bus_set_sync_handler(bus, &OutputDevices::onBusMessage, this, nullptr);
+    gst_object_unref(bus);
+    gst_device_monitor_start(monitor_);
+}
+
+OutputDevices::~OutputDevices() {
+    if (monitor_ != nullptr) {
+        gst_device_monitor_stop(monitor_);
+        GstBus* bus = gst_device_monitor_get_bus(monitor_);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+        gst_object_unref(monitor_);
+    }
+}
+
+GstBusSyncReply OutputDevices::onBusMessage(GstBus*, GstMessage* message, gpointer self) {
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_DEVICE_REMOVED) {
+        GstDevice* device = nullptr;
+        gst_message_parse_device_removed(message, &device);
+        if (device != nullptr) {
+            static_cast<OutputDevices*>(self)->deviceRemoved(device);
+            gst_object_unref(device);
+        }
+    }
+    // Nothing reads the monitor's bus; letting messages pile up there would only grow.
+    return GST_BUS_DROP;
+}
+
+void OutputDevices::deviceRemoved(GstDevice* device) {
+    const QString name = displayNameOf(device);
+    std::vector<LostCallback> callbacks;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const Watch& w : watches_) {
+            if (w.name.compare(name, Qt::CaseInsensitive) == 0) {
+                callbacks.push_back(w.callback);
+            }
+        }
+    }
+    for (const LostCallback& callback : callbacks) {
+        callback();
+    }
+}
+
+int OutputDevices::watch(const QString& name, LostCallback callback) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int id = nextId_++;
+    watches_.push_back({id, name, std::move(callback)});
+    return id;
+}
+
+void OutputDevices::unwatch(int id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::erase_if(watches_, [id](const Watch& w) { return w.id == id; });
+}
+
+QStringList OutputDevices::names() {
+    QStringList result;
+    if (monitor_ == nullptr) {
+        return result;
+    }
+    GList* devices = gst_device_monitor_get_devices(monitor_);
+    for (GList* item = devices; item != nullptr; item = item->next) {
+        const QString name = displayNameOf(GST_DEVICE(item->data));
+        if (!isDefaultDeviceName(name)) {
+            result.append(name);
+        }
+    }
+    g_list_free_full(devices, gst_object_unref);
+    return result;
+}
+
+GstElement* OutputDevices::findRenderer(const QString& name, QString* deviceId) {
+    if (name.compare(kNullRendererName, Qt::CaseInsensitive) == 0) {
+        GstElement* sink = makeElement("fakesink");
+        if (sink != nullptr) {
+            // Keeps real-time pace, so silent playback still takes the file's length.
+            g_object_set(sink, "sync", TRUE, nullptr);
+        }
+        return sink;
+    }
+    if (monitor_ == nullptr) {
+        return isDefaultDeviceName(name) ? defaultSink() : nullptr;
+    }
+    GList* devices = gst_device_monitor_get_devices(monitor_);
+    GstElement* sink = nullptr;
+    if (isDefaultDeviceName(name)) {
+        // The system's default output, as long as there is any output at all.
+        if (devices != nullptr) {
+            sink = defaultSink();
+        }
+    } else {
+        for (GList* item = devices; item != nullptr && sink == nullptr; item = item->next) {
+            GstDevice* device = GST_DEVICE(item->data);
+            if (displayNameOf(device).compare(name, Qt::CaseInsensitive) == 0) {
+                sink = gst_device_create_element(device, nullptr);
+                if (sink != nullptr && deviceId != nullptr &&
+                    g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "device") != nullptr) {
+                    gchar* id = nullptr;
+                    g_object_get(sink, "device", &id, nullptr);
+                    *deviceId = QString::fromUtf8(id);
+                    g_free(id);
+                }
+            }
+        }
+    }
+    g_list_free_full(devices, gst_object_unref);
+    return sink;
+}
+
+QStringList listOutputDevices() {
+    return OutputDevices::instance().names();
+}
+
+GstElement* findRenderer(const QString& name, QString* deviceId) {
+    return OutputDevices::instance().findRenderer(name, deviceId);
+}

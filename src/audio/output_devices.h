@@ -1,0 +1,56 @@
+#pragma once
+
+#include <gst/gst.h>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+// The stored device names: the system's default output and the silent output.
+inline const QString kNullRendererName = QStringLiteral("NullRenderer");
+inline const QString kDefaultDeviceDisplay = QStringLiteral("默认的音频输出设备");
+
+// The audio outputs of the machine, watched by one device monitor for the whole run so that
+// opening a player never waits for a fresh scan and an unplugged device is noticed at once.
+class OutputDevices {
+  public:
+    // The program's one monitor.
+    static OutputDevices& instance();
+    // A monitor of its own, for a sound server chosen through the environment.
+    OutputDevices();
+    ~OutputDevices();
+    OutputDevices(const OutputDevices&) = delete;
+    OutputDevices& operator=(const OutputDevices&) = delete;
+
+    // Display names of the selectable outputs, in enumeration order, without the default.
+    QStringList names();
+    // A sink for the stored name, or nullptr when no output matches (the caller falls back
+    // to the default). `deviceId` receives the output's own name when it is a named one.
+    GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
+
+    // Called (on a monitor thread) when the named output disappears, until unwatched.
+    using LostCallback = std::function<void()>;
+    int watch(const QString& name, LostCallback callback);
+    void unwatch(int id);
+
+  private:
+    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void deviceRemoved(GstDevice* device);
+
+    GstDeviceMonitor* monitor_ = nullptr;
+    std::mutex mutex_;
+    struct Watch {
+        int id;
+        QString name;
+        LostCallback callback;
+    };
+    std::vector<Watch> watches_;
+    int nextId_ = 1;
+};
+
+QStringList listOutputDevices();
+GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
+// "默认的音频输出设备" for the default name, the stored name itself otherwise.
+QString deviceDisplayName(const QString& deviceName);
+bool isDefaultDeviceName(const QString& name);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "audio/media_player.h"
+#include "support/clock.h"
+
+// Volume 0-100 to hundredths of a decibel: 100 -> 0, 50 -> -1505, 10 -> -5000, <= 1 silent.
+int volumeToAttenuation(int volume, bool mute = false);
+// The attenuation of a fractional level, truncated toward zero first.
+int levelToAttenuation(double level);
+
+// After run on a silenced player: 20 steps up to the level, 6 ms apart.
+void fadeIn(MediaPlayer& player, double level, Clock& clock);
+// 50 steps down, the seek, then the fade-in.
+void seekWithFade(MediaPlayer& player, qint64 targetMs, double level, Clock& clock);
+// One step per volume unit from `from` to `to`, 6 ms apart.
+void rampVolume(MediaPlayer* player, int from, int to, Clock& clock);
+
+constexpr int kFadeStepMs = 6;

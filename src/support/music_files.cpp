@@ -1,0 +1,150 @@
+#include "support/music_files.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <QFile>
+#include <QFileInfo>
+
+const QStringList PlayableExtensions = {
+    QStringLiteral(".mp3"),  QStringLiteral(".wav"), QStringLiteral(".wma"), QStringLiteral(".m4a"),
+    QStringLiteral(".flac"), QStringLiteral(".ogg"), QStringLiteral(".aac"), QStringLiteral(".ape"),
+    QStringLiteral(".cda"),  QStringLiteral(".m1a"), QStringLiteral(".m2a"), QStringLiteral(".mp2"),
+    QStringLiteral(".mpa"),  QStringLiteral(".tak"), QStringLiteral(".tta"), QStringLiteral(".wv")};
+
+namespace {
+
+bool isNetworkFileSystemType(const QString& type) {
+    static const QStringList kNetwork = {QStringLiteral("nfs"),
+                                         QStringLiteral("nfs4"),
+                                         QStringLiteral("cifs"),
+                                         QStringLiteral("smb3"),
+                                         QStringLiteral("smbfs"),
+                                         QStringLiteral("ncpfs"),
+                                         QStringLiteral("afs"),
+                                         QStringLiteral("ceph"),
+                                         QStringLiteral("glusterfs"),
+                                         QStringLiteral("davfs"),
+                                         QStringLiteral("9p"),
+                                         QStringLiteral("lustre"),
+                                         QStringLiteral("coda"),
+                                         QStringLiteral("fuse.sshfs"),
+                                         QStringLiteral("fuse.rclone"),
+                                         QStringLiteral("fuse.curlftpfs"),
+                                         QStringLiteral("fuse.gvfsd-fuse"),
+                                         QStringLiteral("fuse.s3fs"),
+                                         QStringLiteral("fuse.glusterfs")};
+    return kNetwork.contains(type);
+}
+
+// Mount points and their types, longest match wins. Escapes in mountinfo are octal.
+QString unescapeMount(const QByteArray& field) {
+    QByteArray out;
+    for (int i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            out.append(static_cast<char>(field.mid(i + 1, 3).toInt(nullptr, 8)));
+            i += 3;
+        } else {
+            out.append(field[i]);
+        }
+    }
+    return QFile::decodeName(out);
+}
+
+bool isUnder(const QString& path, const QString& mount) {
+    return mount == QLatin1String("/") || path == mount || path.startsWith(mount + u'/');
+}
+
+}  // namespace
+
+QString fileExtension(const QString& name) {
+    const qsizetype slash = name.lastIndexOf(u'/');
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot > slash ? name.mid(dot) : QString();
+}
+
+bool isPlayableExtension(const QString& name) {
+    const QString extension = fileExtension(name);
+    return !extension.isEmpty() && PlayableExtensions.contains(extension, Qt::CaseInsensitive);
+}
+
+QStringList listPlayableFiles(const QString& folder, int cap) {
+    QStringList files;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr) {
+        return files;
+    }
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String("..") ||
+            !isPlayableExtension(name)) {
+            continue;
+        }
+        const QString full = prefix + name;
+        struct stat info {};
+        if (::stat(QFile::encodeName(full).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            continue;
+        }
+        files.append(full);
+        if (cap > 0 && files.size() >= cap) {
+            break;
+        }
+    }
+    ::closedir(dir);
+    return files;
+}
+
+QString networkMountOf(const QString& path) {
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    if (!mounts.open(QIODevice::ReadOnly)) {
+        return QString();
+    }
+    // The nearest existing folder decides where the path would live.
+    QString probe = QFileInfo(path).absoluteFilePath();
+    while (!probe.isEmpty() && probe != QLatin1String("/") && !QFileInfo::exists(probe)) {
+        probe = QFileInfo(probe).path();
+    }
+    return networkMountIn(probe, mounts.readAll());
+}
+
+QString networkMountIn(const QString& path, const QByteArray& mountInfo) {
+    const QString probe = path;
+    QString bestMount;
+    QString bestType;
+    for (const QByteArray& line : mountInfo.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const int separator = static_cast<int>(fields.indexOf("-"));
+        if (fields.size() < 5 || separator < 0 || separator + 1 >= fields.size()) {
+            continue;
+        }
+        const QString mount = unescapeMount(fields[4]);
+        if (isUnder(probe, mount) && mount.size() >= bestMount.size()) {
+            bestMount = mount;
+            bestType = QString::fromLatin1(fields[separator + 1]);
+        }
+    }
+    return isNetworkFileSystemType(bestType) ? bestMount : QString();
+}
+
+bool validateMusicPath(const QString& path, const QString& label, bool folderWanted,
+                       QString& message) {
+    if (path.size() >= 2) {
+        const auto isSlash = [](QChar c) { return c == u'/' || c == u'\\'; };
+        if (isSlash(path.at(0)) && isSlash(path.at(1))) {
+            message = QStringLiteral("%1路径无效").arg(label);
+            return false;
+        }
+        const QString mount = networkMountOf(path);
+        if (!mount.isEmpty()) {
+            message = QStringLiteral("%1路径无效, 不支持网络映射盘[%2]").arg(label, mount);
+            return false;
+        }
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+            S_ISDIR(info.st_mode) == folderWanted) {
+            return true;
+        }
+    }
+    message = QStringLiteral("%1不存在").arg(label);
+    return false;
+}

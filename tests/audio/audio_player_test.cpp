@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cmath>
+
+#include "audio/audio_graph.h"
+#include "audio/audio_player.h"
+#include "audio/duration_probe.h"
+#include "audio/gst_support.h"
+#include "audio/output_devices.h"
+#include "audio/sink_recorder.h"
+#include "audio/tone_files.h"
+#include "audio/volume_scale.h"
+#include "settings/system_settings.h"
+
+namespace {
+
+// Counts the notices a player posts, with their tags.
+class NoticeCounter : public QObject {
+  public:
+    QList<quintptr> tags;
+    bool event(QEvent* e) override {
+        if (e->type() == PlayerEventNotice::noticeType()) {
+            tags.append(static_cast<PlayerEventNotice*>(e)->tag());
+            return true;
+        }
+        return QObject::event(e);
+    }
+};
+
+void pump(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+}
+
+bool waitForEnd(MediaPlayer& player, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!player.isAtEnd()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        pump(10);
+    }
+    return true;
+}
+
+class AudioPlayerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Speakers"))) {
+            GTEST_SKIP() << "needs the test sound server (scripts/with-test-services.sh)";
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(AudioPlayerTest, EveryFormatOpensKnowsItsLengthAndPlaysToTheEnd) {
+    const QStringList formats = encodableExtensions();
+    ASSERT_GE(formats.size(), 13) << formats.join(u',').toStdString();
+    for (const QString& ext : formats) {
+        SCOPED_TRACE(ext.toStdString());
+        const QString file = toneFile(ext, 1.5);
+        NoticeCounter owner;
+        AudioPlayer player;
+        ASSERT_EQ(player.open(file, &owner, 77, QStringLiteral("KB-Speakers")), 0)
+            << player.lastErrorText().toStdString();
+        EXPECT_NEAR(player.getDurationMs(), 1500, 50);
+        EXPECT_NEAR(probeDurationMs(file), 1500, 50);
+        player.setVolume(volumeToAttenuation(50));
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(player.run(), 0);
+        EXPECT_TRUE(waitForEnd(player, 5000));
+        EXPECT_GT(timer.elapsed(), 1300);
+        pump(50);
+        EXPECT_TRUE(owner.tags.contains(77)) << "the end reaches the owner with its tag";
+        PlayerEvent event;
+        bool completed = false;
+        while (player.nextEvent(event)) {
+            completed = completed || event.code == kEventComplete;
+        }
+        EXPECT_TRUE(completed);
+        player.stop();
+        player.close();
+    }
+    EXPECT_EQ(liveAudioGraphs(), 0);
+}
+
+TEST_F(AudioPlayerTest, VolumeFiftyIsFifteenDecibelsBelowVolumeHundred) {
+    SinkRecorder recorder(QStringLiteral("kb_speakers"));
+    ASSERT_TRUE(recorder.start());
+    AudioPlayer player;
+    ASSERT_EQ(player.open(toneFile(QStringLiteral("wav"), 3.0), nullptr, 0, kDefaultDeviceName), 0);
+    player.setVolume(volumeToAttenuation(100));
+    ASSERT_EQ(player.run(), 0);
+    QThread::msleep(1200);
+    const qint64 switched = monotonicNs();
+    player.setVolume(volumeToAttenuation(50));
+    QThread::msleep(1300);
+    const double full = recorder.levelDb(switched - 800'000'000, switched - 200'000'000);
+    const double half = recorder.levelDb(switched + 300'000'000, switched + 1'000'000'000);
+    player.stop();
+    player.close();
+    EXPECT_GT(full, -30.0);
+    EXPECT_NEAR(full - half, 15.05, 0.5) << "full " << full << " half " << half;
+}
+
+TEST_F(AudioPlayerTest, RecordedFadeInRisesWithoutAStepBack) {
+    SinkRecorder recorder(QStringLiteral("kb_speakers"));
+    ASSERT_TRUE(recorder.start());
+    AudioPlayer player;
+    // 2205 Hz repeats every 20 samples, so 100-sample windows measure the level exactly.
+    ASSERT_EQ(
+        player.open(toneFile(QStringLiteral("wav"), 2.0, 2205), nullptr, 0, kDefaultDeviceName), 0);
+    player.setVolume(kSilentAttenuation);
+    ASSERT_EQ(player.run(), 0);
+    QThread::msleep(400);
+    const qint64 fadeStart = monotonicNs();
+    SystemClock clock;
+    fadeIn(player, 100.0, clock);
+    QThread::msleep(400);
+    player.stop();
+    player.close();
+
+    const std::vector<qint16> samples = recorder.samples();
+    const qint64 first = recorder.firstSoundNs(fadeStart - 100'000'000, -70.0);
+    ASSERT_GT(first, 0);
+    EXPECT_LT(first - fadeStart, 120'000'000) << "the first step is heard soon";
+    const qint64 begin = (first - recorder.startTimeNs()) * SinkRecorder::kRate / 1'000'000'000LL;
+    double previous = -200.0;
+    double top = -200.0;
+    int windows = 0;
+    for (qint64 i = begin; i + 100 <= static_cast<qint64>(samples.size()) && windows < 80;
+         i += 100, ++windows) {
+        const double level = levelDb(samples.data() + i, 100);
+        EXPECT_GE(level, previous - 0.3) << "step back at window " << windows;
+        previous = std::max(previous, level);
+        top = std::max(top, level);
+    }
+    // It reaches the full level after about 120 ms.
+    const double plateau = recorder.levelDb(first + 250'000'000, first + 350'000'000);
+    EXPECT_NEAR(top, plateau, 0.5);
+    EXPECT_LT(recorder.levelDb(first, first + 40'000'000), plateau - 6.0);
+}
+
+TEST_F(AudioPlayerTest, SeeksAreClampedToTheFile) {
+    AudioPlayer player;
+    ASSERT_EQ(player.open(toneFile(QStringLiteral("flac"), 2.0), nullptr, 0, kDefaultDeviceName),
+              0);
+    player.setVolume(kSilentAttenuation);
+    ASSERT_EQ(player.run(), 0);
+    QThread::msleep(300);
+    player.seekMs(-5);
+    EXPECT_LT(player.getPositionMs(), 150);
+    EXPECT_FALSE(player.isAtEnd());
+    player.seekMs(1000);
+    EXPECT_NEAR(player.getPositionMs(), 1000, 150);
+    player.seekMs(player.getDurationMs() + 5000);
+    EXPECT_TRUE(player.isAtEnd());
+    EXPECT_NEAR(player.getPositionMs(), 2000, 100);
+    player.stop();
+    player.close();
+}
+
+TEST_F(AudioPlayerTest, FoldersAndMissingFilesAreFileNotFound) {
+    QTemporaryDir folder;
+    AudioPlayer player;
+    EXPECT_EQ(player.open(folder.path(), nullptr, 0, kDefaultDeviceName), kErrorFileNotFound);
+    AudioPlayer other;
+    EXPECT_EQ(
+        other.open(folder.path() + QStringLiteral("/none.mp3"), nullptr, 0, kDefaultDeviceName),
+        kErrorFileNotFound);
+    EXPECT_EQ(liveAudioGraphs(), 0);
+    other.close();  // nothing to do after a failed open
+}
+
+TEST_F(AudioPlayerTest, BrokenFileFailsWithTheFrameworksWords) {
+    QTemporaryDir folder;
+    const QString path = folder.path() + QStringLiteral("/broken.mp3");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    AudioPlayer player;
+    const qint32 code = player.open(path, nullptr, 0, kDefaultDeviceName);
+    EXPECT_LT(code, 0);
+    EXPECT_NE(code, kErrorNoAudioDevice);
+    EXPECT_FALSE(player.lastErrorText().isEmpty());
+    EXPECT_EQ(probeDurationMs(path), -1);
+    EXPECT_EQ(liveAudioGraphs(), 0);
+}
+
+TEST_F(AudioPlayerTest, NamedDevicePlaysOnlyThereAndUnknownNamesFallBack) {
+    SinkRecorder speakers(QStringLiteral("kb_speakers"));
+    SinkRecorder hall(QStringLiteral("kb_hall"));
+    ASSERT_TRUE(speakers.start());
+    ASSERT_TRUE(hall.start());
+    const QString file = toneFile(QStringLiteral("wav"), 1.0);
+    auto playOn = [&](const QString& device) {
+        const qint64 begin = monotonicNs();
+        AudioPlayer player;
+        EXPECT_EQ(player.open(file, nullptr, 0, device), 0);
+        player.setVolume(0);
+        player.run();
+        waitForEnd(player, 4000);
+        QThread::msleep(100);
+        player.close();
+        return begin;
+    };
+    const qint64 toHall = playOn(QStringLiteral("kb-hall"));
+    EXPECT_GT(hall.levelDb(toHall + 300'000'000, toHall + 800'000'000), -30.0);
+    EXPECT_LT(speakers.levelDb(toHall, toHall + 1'000'000'000), -80.0);
+    const qint64 unknown = playOn(QStringLiteral("No Such Device"));
+    EXPECT_GT(speakers.levelDb(unknown + 300'000'000, unknown + 800'000'000), -30.0);
+    EXPECT_LT(hall.levelDb(unknown, unknown + 1'000'000'000), -80.0);
+}
+
+TEST_F(AudioPlayerTest, NullRendererIsSilentAndTakesTheFilesLength) {
+    SinkRecorder speakers(QStringLiteral("kb_speakers"));
+    ASSERT_TRUE(speakers.start());
+    const qint64 begin = monotonicNs();
+    AudioPlayer player;
+    ASSERT_EQ(player.open(toneFile(QStringLiteral("mp3"), 1.5), nullptr, 0,
+                          QStringLiteral("nULLrENDERER")),
+              0);
+    player.setVolume(0);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(player.run(), 0);
+    ASSERT_TRUE(waitForEnd(player, 5000));
+    EXPECT_GT(timer.elapsed(), 1400);
+    player.close();
+    EXPECT_LT(speakers.levelDb(begin, monotonicNs()), -80.0);
+}
+
+// Runs in a process of its own whose sound server has no output at all (see below).
+TEST(AudioPlayerNoSink, DISABLED_NoAudioDeviceAndNothingLeftBehind) {
+    ASSERT_TRUE(initAudioEngine());
+    EXPECT_TRUE(listOutputDevices().isEmpty()) << listOutputDevices().join(u',').toStdString();
+    const QString file = toneFile(QStringLiteral("wav"), 1.0);
+    AudioPlayer byDefault;
+    EXPECT_EQ(byDefault.open(file, nullptr, 0, kDefaultDeviceName), kErrorNoAudioDevice)
+        << byDefault.lastErrorText().toStdString();
+    AudioPlayer byName;
+    EXPECT_EQ(byName.open(file, nullptr, 0, QStringLiteral("KB-Hall")), kErrorNoAudioDevice);
+    EXPECT_FALSE(byName.isOpened());
+    EXPECT_EQ(liveAudioGraphs(), 0);
+}
+
+TEST_F(AudioPlayerTest, NoSinkAtAllIsNoAudioDeviceAndLeavesNothingBehind) {
+    QTemporaryDir runtime;
+    const QString socket = runtime.path() + QStringLiteral("/native");
+    QProcess server;
+    // A second server must not compete with the first for its name on the session bus.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    server.setProcessEnvironment(env);
+    server.start(QStringLiteral("pulseaudio"),
+                 {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                  QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
+                  QStringLiteral("--disable-shm=yes"), QStringLiteral("-L"),
+                  QStringLiteral("module-native-protocol-unix socket=%1").arg(socket)});
+    ASSERT_TRUE(server.waitForStarted(5000));
+    for (int i = 0; i < 100 && !QFile::exists(socket); ++i) {
+        QThread::msleep(50);
+    }
+    ASSERT_TRUE(QFile::exists(socket));
+    // The device monitor lives as long as the process, so the check runs in a new one.
+    QProcess child;
+    env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + socket);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=AudioPlayerNoSink.*"),
+                 QStringLiteral("--gtest_also_run_disabled_tests")});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    server.terminate();
+    server.waitForFinished(3000);
+}
+
+TEST_F(AudioPlayerTest, UnloadingTheSinkWhilePlayingGivesTheDeviceEvent) {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"),
+                {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                 QStringLiteral("sink_name=kb_temp"),
+                 QStringLiteral("sink_properties=device.description=KB-Temp")});
+    ASSERT_TRUE(pactl.waitForFinished(5000));
+    const QString module = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+    ASSERT_FALSE(module.isEmpty());
+    // The monitor hears of the new output by itself.
+    QElapsedTimer timer;
+    timer.start();
+    while (!listOutputDevices().contains(QStringLiteral("KB-Temp")) && timer.elapsed() < 3000) {
+        QThread::msleep(20);
+    }
+    ASSERT_TRUE(listOutputDevices().contains(QStringLiteral("KB-Temp")));
+
+    NoticeCounter owner;
+    AudioPlayer player;
+    ASSERT_EQ(
+        player.open(toneFile(QStringLiteral("wav"), 6.0), &owner, 5, QStringLiteral("KB-Temp")), 0);
+    player.setVolume(0);
+    ASSERT_EQ(player.run(), 0);
+    pump(500);
+    SinkRecorder speakers(QStringLiteral("kb_speakers"));
+    ASSERT_TRUE(speakers.start());
+    QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("unload-module"), module});
+    const qint64 unloaded = monotonicNs();
+    PlayerEvent event;
+    bool lost = false;
+    timer.restart();
+    while (!lost && timer.elapsed() < 3000) {
+        pump(20);
+        player.isAtEnd();
+        while (player.nextEvent(event)) {
+            lost = lost || (event.code == kEventDeviceLost && event.param2 == 0) ||
+                   event.code == kEventSoundDeviceError;
+        }
+    }
+    EXPECT_TRUE(lost);
+    EXPECT_TRUE(owner.tags.contains(5));
+    pump(400);
+    // Whatever the sound server did with the stream, it did not go on sounding elsewhere.
+    EXPECT_LT(speakers.levelDb(unloaded + 150'000'000, monotonicNs()), -80.0);
+    player.stop();
+    player.close();
+}

@@ -1,0 +1,137 @@
+#include "audio/sink_recorder.h"
+
+#include <gst/app/gstappsink.h>
+#include <QThread>
+#include <cmath>
+
+qint64 monotonicNs() {
+    return g_get_monotonic_time() * 1000;
+}
+
+double levelDb(const qint16* samples, size_t count) {
+    if (count == 0) {
+        return -200.0;
+    }
+    double sum = 0.0;
+    for (size_t i = 0; i < count; ++i) {
+        sum += static_cast<double>(samples[i]) * samples[i];
+    }
+    const double rms = std::sqrt(sum / count) / 32768.0;
+    return rms > 0.0 ? 20.0 * std::log10(rms) : -200.0;
+}
+
+SinkRecorder::SinkRecorder(const QString& sinkName) : sinkName_(sinkName) {}
+
+SinkRecorder::~SinkRecorder() {
+    stop();
+}
+
+bool SinkRecorder::start() {
+    const QString description =
+        QStringLiteral(
+            "pulsesrc device=%1.monitor buffer-time=20000 latency-time=5000 ! "
+            "audioconvert ! audio/x-raw,format=S16LE,rate=%2,channels=1 ! "
+            "appsink name=out sync=false emit-signals=true")
+            .arg(sinkName_)
+            .arg(kRate);
+    GError* error = nullptr;
+    pipeline_ = gst_parse_launch(description.toUtf8().constData(), &error);
+    if (error != nullptr) {
+        g_error_free(error);
+        return false;
+    }
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline_), "out");
+    g_signal_connect(sink, "new-sample", G_CALLBACK(&SinkRecorder::onSample), this);
+    gst_object_unref(sink);
+    gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+    for (int i = 0; i < 300; ++i) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (samples_.size() > kRate / 10) {
+                return true;
+            }
+        }
+        QThread::msleep(10);
+    }
+    return false;
+}
+
+void SinkRecorder::stop() {
+    if (pipeline_ != nullptr) {
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+        gst_object_unref(pipeline_);
+        pipeline_ = nullptr;
+    }
+}
+
+GstFlowReturn SinkRecorder::onSample(GstElement* sink, gpointer data) {
+    auto* self = static_cast<SinkRecorder*>(data);
+    GstSample* sample = gst_app_sink_pull_sample(GST_APP_SINK(sink));
+    if (sample == nullptr) {
+        return GST_FLOW_ERROR;
+    }
+    const qint64 arrival = monotonicNs();
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        std::lock_guard<std::mutex> lock(self->mutex_);
+        const auto* begin = reinterpret_cast<const qint16*>(map.data);
+        self->samples_.insert(self->samples_.end(), begin, begin + map.size / 2);
+        // Buffers arrive late, never early: the least delayed one dates sample 0 best.
+        const qint64 estimate =
+            arrival - static_cast<qint64>(self->samples_.size()) * 1'000'000'000LL / kRate;
+        if (self->startNs_ < 0 || estimate < self->startNs_) {
+            self->startNs_ = estimate;
+        }
+        gst_buffer_unmap(buffer, &map);
+    }
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+qint64 SinkRecorder::startTimeNs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return startNs_;
+}
+
+std::vector<qint16> SinkRecorder::samples() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return samples_;
+}
+
+qint64 SinkRecorder::sampleIndexAt(qint64 ns) const {
+    return (ns - startNs_) * kRate / 1'000'000'000LL;
+}
+
+double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const qint64 from = std::max<qint64>(0, sampleIndexAt(fromNs));
+    const qint64 to = std::min<qint64>(static_cast<qint64>(samples_.size()), sampleIndexAt(toNs));
+    if (to <= from) {
+        return -200.0;
+    }
+    return ::levelDb(samples_.data() + from, static_cast<size_t>(to - from));
+}
+
+qint64 SinkRecorder::firstSoundNs(qint64 fromNs, double thresholdDb) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const qint64 window = kRate / 200;
+    for (qint64 i = std::max<qint64>(0, sampleIndexAt(fromNs));
+         i + window <= static_cast<qint64>(samples_.size()); i += window) {
+        if (::levelDb(samples_.data() + i, static_cast<size_t>(window)) > thresholdDb) {
+            return startNs_ + i * 1'000'000'000LL / kRate;
+        }
+    }
+    return -1;
+}
+
+qint64 SinkRecorder::lastSoundNs(double thresholdDb) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const qint64 window = kRate / 200;
+    for (qint64 i = static_cast<qint64>(samples_.size()) - window; i >= 0; i -= window) {
+        if (::levelDb(samples_.data() + i, static_cast<size_t>(window)) > thresholdDb) {
+            return startNs_ + (i + window) * 1'000'000'000LL / kRate;
+        }
+    }
+    return -1;
+}

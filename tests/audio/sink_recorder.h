@@ -1,0 +1,43 @@
+#pragma once
+
+#include <gst/gst.h>
+#include <QString>
+#include <mutex>
+#include <vector>
+
+// Records what a PulseAudio sink plays, from its monitor, as mono 16-bit samples, and knows
+// when each sample was played on the monotonic clock.
+class SinkRecorder {
+  public:
+    static constexpr int kRate = 44100;
+
+    explicit SinkRecorder(const QString& sinkName);
+    ~SinkRecorder();
+    // Starts and waits until samples arrive.
+    bool start();
+    void stop();
+
+    // Monotonic time (ns) at which sample 0 was played.
+    qint64 startTimeNs() const;
+    std::vector<qint16> samples() const;
+    // Level in dB (relative to full scale) of the samples played between two monotonic times.
+    double levelDb(qint64 fromNs, qint64 toNs) const;
+    // The first monotonic time after `fromNs` at which a 5 ms window is louder than the
+    // threshold, or -1.
+    qint64 firstSoundNs(qint64 fromNs, double thresholdDb = -50.0) const;
+    // The last moment sound was heard, or -1.
+    qint64 lastSoundNs(double thresholdDb = -50.0) const;
+
+  private:
+    static GstFlowReturn onSample(GstElement* sink, gpointer self);
+    qint64 sampleIndexAt(qint64 ns) const;
+
+    QString sinkName_;
+    GstElement* pipeline_ = nullptr;
+    mutable std::mutex mutex_;
+    std::vector<qint16> samples_;
+    qint64 startNs_ = -1;
+};
+
+double levelDb(const qint16* samples, size_t count);
+qint64 monotonicNs();

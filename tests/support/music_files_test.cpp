@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+#include <QDir>
+
+#include "support/music_files.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+QStringList names(const QStringList& paths) {
+    QStringList result;
+    for (const QString& p : paths) {
+        result.append(p.mid(p.lastIndexOf(u'/') + 1));
+    }
+    result.sort();
+    return result;
+}
+
+}  // namespace
+
+TEST(MusicFiles, ExtensionsAreTheLastDotOfTheNameIgnoringCase) {
+    EXPECT_TRUE(isPlayableExtension(QStringLiteral("A.MP3")));
+    EXPECT_TRUE(isPlayableExtension(QStringLiteral("b.Flac")));
+    EXPECT_TRUE(isPlayableExtension(QStringLiteral("song.backup.wv")));
+    EXPECT_TRUE(isPlayableExtension(QStringLiteral(".ogg")));
+    EXPECT_FALSE(isPlayableExtension(QStringLiteral("c.mid")));
+    EXPECT_FALSE(isPlayableExtension(QStringLiteral("d")));
+    EXPECT_FALSE(isPlayableExtension(QStringLiteral("/music.mp3/readme")));
+    EXPECT_FALSE(isPlayableExtension(QStringLiteral("e.mp3.txt")));
+    EXPECT_EQ(PlayableExtensions.size(), 16);
+}
+
+TEST(MusicFiles, ListingKeepsPlayableFilesOnlyUpToTheCap) {
+    TempFolder dir;
+    for (const char* name : {"A.MP3", "b.Flac", "c.mid", "d"}) {
+        writeBytes(dir.file(QString::fromUtf8(name)), "x");
+    }
+    QDir().mkpath(dir.file(QStringLiteral("e.wav")));
+    QDir().mkpath(dir.file(QStringLiteral("sub")));
+    writeBytes(dir.file(QStringLiteral("sub/f.mp3")), "x");
+    EXPECT_EQ(names(listPlayableFiles(dir.path())),
+              (QStringList{QStringLiteral("A.MP3"), QStringLiteral("b.Flac")}));
+    EXPECT_EQ(listPlayableFiles(dir.path(), 1).size(), 1);
+    EXPECT_TRUE(listPlayableFiles(dir.file(QStringLiteral("missing"))).isEmpty());
+    EXPECT_TRUE(listPlayableFiles(dir.path()).first().startsWith(dir.path() + u'/'));
+}
+
+TEST(MusicFiles, PathChecksAndTheirMessages) {
+    TempFolder dir;
+    writeBytes(dir.file(QStringLiteral("a.mp3")), "x");
+    QString message;
+    EXPECT_TRUE(validateMusicPath(dir.file(QStringLiteral("a.mp3")), QStringLiteral("音乐文件"),
+                                  false, message));
+    EXPECT_TRUE(validateMusicPath(dir.path(), QStringLiteral("音乐文件夹"), true, message));
+    EXPECT_FALSE(validateMusicPath(QStringLiteral("\\\\server\\music\\a.mp3"),
+                                   QStringLiteral("音乐文件"), false, message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件路径无效"));
+    EXPECT_FALSE(validateMusicPath(QStringLiteral("//server/music"), QStringLiteral("音乐文件夹"),
+                                   true, message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件夹路径无效"));
+    EXPECT_FALSE(validateMusicPath(dir.path(), QStringLiteral("音乐文件"), false, message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件不存在"));
+    EXPECT_FALSE(validateMusicPath(dir.file(QStringLiteral("a.mp3")), QStringLiteral("音乐文件夹"),
+                                   true, message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件夹不存在"));
+    EXPECT_FALSE(validateMusicPath(QStringLiteral("/"), QStringLiteral("音乐文件"), true, message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件不存在"));
+    EXPECT_FALSE(validateMusicPath(QString(), QStringLiteral("音乐文件"), false, message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件不存在"));
+}
+
+TEST(MusicFiles, NetworkMountsAreFoundByTheLongestMountPoint) {
+    const QByteArray mountInfo =
+        "22 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
+        "40 22 0:50 / /mnt/share rw - nfs4 server:/export rw\n"
+        "41 40 0:51 / /mnt/share/local rw - tmpfs tmpfs rw\n"
+        "42 22 0:52 / /media/sound\\040room rw - fuse.sshfs pc:/music rw\n"
+        "43 22 0:53 / /mnt/usb rw - fuseblk /dev/sdb1 rw\n";
+    EXPECT_EQ(networkMountIn(QStringLiteral("/mnt/share/bells/a.mp3"), mountInfo),
+              QStringLiteral("/mnt/share"));
+    EXPECT_EQ(networkMountIn(QStringLiteral("/mnt/share"), mountInfo),
+              QStringLiteral("/mnt/share"));
+    EXPECT_EQ(networkMountIn(QStringLiteral("/mnt/share/local/a.mp3"), mountInfo), QString());
+    EXPECT_EQ(networkMountIn(QStringLiteral("/mnt/shared/a.mp3"), mountInfo), QString());
+    EXPECT_EQ(networkMountIn(QStringLiteral("/media/sound room/x.wav"), mountInfo),
+              QStringLiteral("/media/sound room"));
+    EXPECT_EQ(networkMountIn(QStringLiteral("/mnt/usb/x.wav"), mountInfo), QString());
+    EXPECT_EQ(networkMountIn(QStringLiteral("/home/x.wav"), mountInfo), QString());
+}
