@@ -1,0 +1,81 @@
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "audio/gst_support.h"
+#include "audio/output_devices.h"
+#include "audio/sink_recorder.h"
+#include "audio/tone_files.h"
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+};
+
+ToolRun program(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(KB_PROGRAM_PATH), arguments);
+    ToolRun run;
+    if (process.waitForFinished(30000)) {
+        run.exitCode = process.exitCode();
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+    }
+    return run;
+}
+
+class AudioTools : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Hall"))) {
+            GTEST_SKIP() << "needs the test sound server (scripts/with-test-services.sh)";
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(AudioTools, ListDevicesPrintsTheStoredNamesInOrder) {
+    const ToolRun run = program({QStringLiteral("--list-devices")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringLiteral("KB-Speakers\nKB-Hall\n"));
+}
+
+TEST_F(AudioTools, ProbePrintsMillisecondsOrMinusOne) {
+    const QString tone = toneFile(QStringLiteral("ogg"), 2.0);
+    const ToolRun run = program({QStringLiteral("--probe"), tone, QStringLiteral("/no/such.mp3")});
+    EXPECT_EQ(run.exitCode, 0);
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_NEAR(lines[0].section(u'\t', 0, 0).toInt(), 2000, 50);
+    EXPECT_EQ(lines[0].section(u'\t', 1), tone);
+    EXPECT_EQ(lines[1], QStringLiteral("-1\t/no/such.mp3"));
+}
+
+TEST_F(AudioTools, PlayFadesInOnTheNamedDeviceAndReportsFailures) {
+    SinkRecorder hall(QStringLiteral("kb_hall"));
+    ASSERT_TRUE(hall.start());
+    auto levelAt = [&](const char* volume) {
+        const qint64 begin = monotonicNs();
+        QElapsedTimer timer;
+        timer.start();
+        const ToolRun played = program({QStringLiteral("--play"), toneFile(QStringLiteral("mp3"), 1.5),
+                                        QStringLiteral("--device"), QStringLiteral("KB-Hall"),
+                                        QStringLiteral("--volume"), QString::fromLatin1(volume)});
+        EXPECT_EQ(played.exitCode, 0);
+        EXPECT_GT(timer.elapsed(), 1400);
+        const qint64 first = hall.firstSoundNs(begin, -70.0);
+        EXPECT_GT(first, 0);
+        return hall.levelDb(first + 400'000'000, first + 1'000'000'000);
+    };
+    const double half = levelAt("50");
+    const double full = levelAt("100");
+    EXPECT_NEAR(full - half, 15.05, 0.5);
+
+    QTemporaryDir folder;
+    const ToolRun failed = program({QStringLiteral("--play"), folder.path()});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.startsWith(QStringLiteral("0x80070002\t"))) << failed.out.toStdString();
+}
