@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "audio/media_player.h"
+#include "timed/programme.h"
+
+// A track of a folder run: its full path and its file name.
+struct FileEntry {
+    QString path;
+    QString name;
+};
+
+// One playing or waiting occurrence of a programme.
+struct ActiveRun {
+    Programme programme;  // a copy; lastStartTime is the start of this occurrence
+    qint32 manualStart = 0;
+    qint32 playCount = 0;
+    std::unique_ptr<MediaPlayer> player;
+    double fadeGain = 1.0;
+    std::vector<FileEntry> playedFiles;
+    std::vector<FileEntry> failedFiles;
+    std::vector<FileEntry> candidates;
+    qint32 consecutiveFailures = 0;
+
+    QString name() const { return programmeName(programme); }
+    // "(手动)" after the name of a run started by hand.
+    QString suffix() const;
+    QString label() const { return name() + suffix(); }
+};
+
+// Only the head plays; the others wait in order. Row i of the now-playing list is entry i.
+using ActiveRunList = std::vector<std::unique_ptr<ActiveRun>>;
+
+// The now-playing list of the timed-play page.
+class NowPlayingView {
+public:
+    virtual ~NowPlayingView() = default;
+    virtual void appendRow(const QString& name, const QString& progress) = 0;
+    virtual void removeRow(int row) = 0;
+    virtual void clearRows() = 0;
+    virtual void setProgress(int row, const QString& text) = 0;
+    virtual void setCurrentTrack(int row, const QString& text) = 0;
+};
+
+// The "启/停" column of the programme list; written only when the text differs.
+class ProgrammeStatusView {
+public:
+    virtual ~ProgrammeStatusView() = default;
+    virtual void setStatus(int row, const QString& text) = 0;
+};

@@ -1,0 +1,513 @@
+#include "timed/run_engine.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "audio/volume_scale.h"
+#include "support/date_text.h"
+#include "support/music_files.h"
+#include "timed/run_texts.h"
+
+namespace {
+
+constexpr int kFolderCap = 300;
+constexpr int kMaxFailuresInARow = 3;
+constexpr int kClockBackSeconds = 15;
+constexpr int kEndFadeSeconds = 7;
+
+bool isErrorEvent(const PlayerEvent& e) {
+    return e.code == kEventErrorAbort || e.code == kEventErrorStillPlaying ||
+           e.code == kEventSoundDeviceError || (e.code == kEventDeviceLost && e.param2 == 0);
+}
+
+bool sameFile(const FileEntry& a, const FileEntry& b) {
+    return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+}
+
+void removeFirstNamed(std::vector<FileEntry>& list, const FileEntry& entry) {
+    const auto it = std::find_if(list.begin(), list.end(),
+                                 [&](const FileEntry& e) { return sameFile(e, entry); });
+    if (it != list.end()) {
+        list.erase(it);
+    }
+}
+
+FileEntry entryFor(const QString& path) {
+    return {path, path.mid(path.lastIndexOf(u'/') + 1)};
+}
+
+}  // namespace
+
+QString ActiveRun::suffix() const {
+    return manualStart != 0 ? QStringLiteral("(手动)") : QString();
+}
+
+// Receives the players' notices on the UI thread, as the timed-play page would.
+class RunEngine::EventReceiver : public QObject {
+public:
+    explicit EventReceiver(RunEngine& engine) : engine_(engine) {}
+    bool event(QEvent* e) override {
+        if (e->type() == PlayerEventNotice::noticeType()) {
+            engine_.handleRunEvents(static_cast<PlayerEventNotice*>(e)->tag());
+            return true;
+        }
+        return QObject::event(e);
+    }
+
+private:
+    RunEngine& engine_;
+};
+
+RunEngine::RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& reporter,
+                     const SystemSettings& settings)
+    : clock_(clock),
+      backend_(backend),
+      reporter_(reporter),
+      settings_(settings),
+      receiver_(std::make_unique<EventReceiver>(*this)),
+      random_(static_cast<unsigned>(
+          std::chrono::system_clock::now().time_since_epoch().count())) {}
+
+RunEngine::~RunEngine() {
+    for (auto& run : runs_) {
+        freePlayer(*run);
+    }
+}
+
+LocalDateTime RunEngine::nowWhole() const {
+    return wholeSecond(clock_.now());
+}
+
+void RunEngine::report(const LocalDateTime& time, const QString& text) {
+    reporter_.reportTimedEvent(time, text);
+}
+
+double RunEngine::duckTarget() const {
+    const bool active = immediateActive_ && immediateActive_();
+    return active ? (100 - settings_.duckPercent) / 100.0 : 1.0;
+}
+
+double RunEngine::level(const ActiveRun& run) const {
+    return run.programme.volume * duckGain_ * run.fadeGain;
+}
+
+void RunEngine::applyLevel(ActiveRun& run, double fraction) {
+    if (run.player) {
+        run.player->setVolume(levelToAttenuation(fraction * level(run)));
+    }
+}
+
+void RunEngine::freePlayer(ActiveRun& run) {
+    if (run.player) {
+        run.player->stop();
+        run.player->close();
+        run.player.reset();
+    }
+}
+
+void RunEngine::remove(int index) {
+    freePlayer(*runs_[static_cast<size_t>(index)]);
+    if (view_ != nullptr) {
+        view_->removeRow(index);
+    }
+    runs_.erase(runs_.begin() + index);
+}
+
+void RunEngine::fadeOut(ActiveRun& run, int stepMs) {
+    applyLevel(run, 0.98);
+    for (int k = 48; k >= 0; --k) {
+        clock_.sleepMs(stepMs);
+        applyLevel(run, k / 50.0);
+    }
+}
+
+void RunEngine::restartFile(ActiveRun& run) {
+    clock_.sleepMs(0);
+    run.player->setVolume(kSilentAttenuation);
+    run.player->seekMs(0);
+    ++run.playCount;
+}
+
+void RunEngine::append(std::unique_ptr<ActiveRun> run, const QString& progress) {
+    const QString label = run->label();
+    runs_.push_back(std::move(run));
+    if (view_ != nullptr) {
+        view_->appendRow(label, progress);
+    }
+}
+
+void RunEngine::tickActiveRuns(const LocalDateTime& now) {
+    const double target = duckTarget();
+    bool gainChanged = false;
+    if (duckGain_ > target) {
+        duckGain_ = std::max(target, duckGain_ - 0.05 / settings_.duckFadeOutSeconds);
+        gainChanged = true;
+    } else if (duckGain_ < target) {
+        duckGain_ = std::min(target, duckGain_ + 0.05 / settings_.duckFadeInSeconds);
+        gainChanged = true;
+    }
+
+    for (int i = 0; i < static_cast<int>(runs_.size());) {
+        ActiveRun& run = *runs_[static_cast<size_t>(i)];
+        const Programme& p = run.programme;
+        const qint64 elapsed = secondsBetween(now, p.lastStartTime);
+
+        if (elapsed < -kClockBackSeconds && p.countByTracks == 0) {
+            report(now, RunTexts::clockWentBack(run.label(), run.player != nullptr));
+            if (run.player) {
+                fadeOut(run, kFadeStepMs);
+            }
+            remove(i);
+            continue;
+        }
+
+        if (!run.player) {
+            if (i > 0) {
+                ++i;
+                continue;
+            }
+            const bool started = p.singleFile != 0 ? startFileRun(run, now) : startNextTrack(run, true, now);
+            if (!started) {
+                remove(i);
+                continue;
+            }
+            run.playCount = 1;
+            if (view_ != nullptr) {
+                if (p.singleFile == 0) {
+                    view_->setCurrentTrack(i, playerFileName(*run.player));
+                }
+                view_->setProgress(i, p.countByTracks == 0 ? formatProgress(p.secondsCount, elapsed)
+                                      : p.singleFile != 0  ? RunTexts::passes(1, p.trackCount)
+                                                           : RunTexts::tracks(1, p.trackCount));
+            }
+            ++i;
+            continue;
+        }
+
+        if (p.countByTracks != 0) {
+            if (gainChanged) {
+                applyLevel(run, 1.0);
+            }
+            if (!run.player->isAtEnd()) {
+                ++i;
+                continue;
+            }
+            if (run.playCount >= p.trackCount) {
+                report(now, RunTexts::ended(run.label()));
+                remove(i);
+                continue;
+            }
+            if (p.singleFile != 0) {
+                restartFile(run);
+                if (view_ != nullptr) {
+                    view_->setProgress(i, RunTexts::passes(run.playCount, p.trackCount));
+                }
+                fadeIn(*run.player, level(run), clock_);
+            } else {
+                run.consecutiveFailures = 0;
+                if (!startNextTrack(run, false, now)) {
+                    remove(i);
+                    continue;
+                }
+                ++run.playCount;
+                if (view_ != nullptr) {
+                    view_->setProgress(i, RunTexts::tracks(run.playCount, p.trackCount));
+                    view_->setCurrentTrack(i, playerFileName(*run.player));
+                }
+            }
+            ++i;
+            continue;
+        }
+
+        // Counted in seconds: the last seconds fade out, and the music loops until then.
+        const int total = p.secondsCount;
+        if (view_ != nullptr) {
+            view_->setProgress(i, formatProgress(total, elapsed));
+        }
+        if (gainChanged && run.fadeGain >= 1.0) {
+            applyLevel(run, 1.0);
+        }
+        const int fadeSeconds = std::min(total, kEndFadeSeconds);
+        if (run.fadeGain < 1.0) {
+            run.fadeGain = std::max(0.0, run.fadeGain - 0.05 / fadeSeconds);
+            applyLevel(run, 1.0);
+            if (run.fadeGain <= 0.0) {
+                report(now, RunTexts::ended(run.label()));
+                remove(i);
+                continue;
+            }
+        } else if (elapsed >= total - fadeSeconds) {
+            run.fadeGain = 0.999;
+        }
+        if (!run.player->isAtEnd()) {
+            ++i;
+            continue;
+        }
+        if (p.singleFile != 0) {
+            restartFile(run);
+            fadeIn(*run.player, level(run), clock_);
+        } else {
+            run.consecutiveFailures = 0;
+            if (!startNextTrack(run, false, now)) {
+                remove(i);
+                continue;
+            }
+            ++run.playCount;
+            if (view_ != nullptr) {
+                view_->setCurrentTrack(i, playerFileName(*run.player));
+            }
+        }
+        ++i;
+    }
+}
+
+QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QString& file) {
+    const QString label = run.label();
+    std::unique_ptr<MediaPlayer> player = backend_.createPlayer();
+    const quintptr tag = reinterpret_cast<quintptr>(player.get());
+    const qint32 opened = player->open(path, receiver_.get(), tag, outputDeviceName(settings_));
+    if (opened != 0) {
+        const QString playerText = player->lastErrorText();
+        player.reset();
+        if (!backend_.isMediaFrameworkAvailable()) {
+            return RunTexts::brokenEnvironment(label, file);
+        }
+        if (opened == kErrorNoAudioDevice) {
+            return RunTexts::invalidDevice(label, file);
+        }
+        if (backend_.areDecoderModulesIntact()) {
+            return RunTexts::formatAdvice(label, file, backend_.errorText(opened, playerText));
+        }
+        return RunTexts::missingModules(label, file);
+    }
+    player->setVolume(kSilentAttenuation);
+    const qint32 ran = player->run();
+    if (ran != 0) {
+        const QString playerText = player->lastErrorText();
+        player->close();
+        return RunTexts::formatAdvice(label, file, backend_.errorText(ran, playerText));
+    }
+    run.player = std::move(player);
+    fadeIn(*run.player, level(run), clock_);
+    return QString();
+}
+
+bool RunEngine::startFileRun(ActiveRun& run, const LocalDateTime& now) {
+    const QString path = programmePath(run.programme);
+    QString problem;
+    if (!validateMusicPath(path, QStringLiteral("音乐文件"), false, problem)) {
+        report(now, RunTexts::pathProblem(run.label(), problem, path));
+        return false;
+    }
+    const QString failure = startPlayer(run, path, QString());
+    if (!failure.isEmpty()) {
+        report(now, failure);
+        return false;
+    }
+    report(now, RunTexts::started(run.label()));
+    return true;
+}
+
+bool RunEngine::startNextTrack(ActiveRun& run, bool firstStart, const LocalDateTime& now) {
+    freePlayer(run);
+    const QString folder = programmePath(run.programme);
+    QString problem;
+    if (!validateMusicPath(folder, QStringLiteral("音乐文件夹"), true, problem)) {
+        report(now, RunTexts::pathProblem(run.label(), problem, folder));
+        return false;
+    }
+    for (;;) {
+        FileEntry entry;
+        const int chosen = chooseNextFile(run, entry);
+        if (chosen == 0) {
+            report(now, RunTexts::noMusic(run.label()));
+            return false;
+        }
+        if (chosen < 0) {
+            report(now, RunTexts::allFailed(run.label()));
+            return false;
+        }
+        const QString failure = startPlayer(run, entry.path, entry.name);
+        if (failure.isEmpty()) {
+            report(now, firstStart ? RunTexts::startedTrack(run.label(), entry.name)
+                                   : RunTexts::switchedTrack(run.label(), entry.name));
+            run.playedFiles.push_back(entry);
+            return true;
+        }
+        report(now, failure);
+        run.failedFiles.push_back(entry);
+        firstStart = false;
+        if (++run.consecutiveFailures >= kMaxFailuresInARow) {
+            report(now, RunTexts::tooManyFailures(run.label()));
+            return false;
+        }
+    }
+}
+
+int RunEngine::chooseNextFile(ActiveRun& run, FileEntry& chosen) {
+    for (;;) {
+        run.candidates.clear();
+        for (const QString& path : listPlayableFiles(programmePath(run.programme), kFolderCap)) {
+            run.candidates.push_back(entryFor(path));
+        }
+        if (run.candidates.empty()) {
+            return 0;
+        }
+        for (const FileEntry& failed : run.failedFiles) {
+            removeFirstNamed(run.candidates, failed);
+        }
+        if (run.candidates.empty()) {
+            return -1;
+        }
+        for (const FileEntry& played : run.playedFiles) {
+            removeFirstNamed(run.candidates, played);
+        }
+        if (!run.candidates.empty()) {
+            break;
+        }
+        // A cycle is over. The track just played stays out, so it does not come again at once.
+        if (run.playedFiles.size() < 2) {
+            run.playedFiles.clear();
+        } else {
+            run.playedFiles.erase(run.playedFiles.begin(), run.playedFiles.end() - 1);
+        }
+    }
+    std::vector<FileEntry>& c = run.candidates;
+    if (run.programme.sequential == 0 && c.size() >= 2) {
+        std::shuffle(c.begin(), c.end(), random_);
+        chosen = c[random_() % c.size()];
+        return 1;
+    }
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    collator.setIgnorePunctuation(false);
+    chosen = *std::min_element(c.begin(), c.end(), [&](const FileEntry& a, const FileEntry& b) {
+        return collator.compare(a.name, b.name) < 0;
+    });
+    return 1;
+}
+
+void RunEngine::handleRunEvents(quintptr tag) {
+    int index = -1;
+    for (int i = 0; i < static_cast<int>(runs_.size()); ++i) {
+        if (reinterpret_cast<quintptr>(runs_[static_cast<size_t>(i)]->player.get()) == tag &&
+            runs_[static_cast<size_t>(i)]->player) {
+            index = i;
+            break;
+        }
+    }
+    if (index < 0) {
+        return;
+    }
+    ActiveRun& run = *runs_[static_cast<size_t>(index)];
+    PlayerEvent event;
+    bool failed = false;
+    while (run.player->nextEvent(event)) {
+        if (isErrorEvent(event)) {
+            failed = true;
+            break;
+        }
+    }
+    if (!failed) {
+        return;
+    }
+    const bool folder = run.programme.singleFile == 0;
+    const QString file = folder ? playerFileName(*run.player) : QString();
+    if (folder) {
+        run.failedFiles.push_back(entryFor(run.player->path()));
+    }
+    freePlayer(run);
+    const bool deviceGone = event.param1 == kErrorNoAudioDevice || event.code == kEventDeviceLost ||
+                            event.code == kEventSoundDeviceError;
+    const LocalDateTime now = nowWhole();
+    report(now, deviceGone ? RunTexts::deviceFailed(run.label(), file)
+                           : RunTexts::playbackFailed(run.label(), file,
+                                                      backend_.errorText(event.param1, event.text)));
+    if (!folder) {
+        remove(index);
+        return;
+    }
+    if (++run.consecutiveFailures >= kMaxFailuresInARow) {
+        report(now, RunTexts::tooManyFailures(run.label()));
+        remove(index);
+        return;
+    }
+    if (run.programme.countByTracks != 0 && run.playCount >= run.programme.trackCount) {
+        report(now, RunTexts::ended(run.label()));
+        remove(index);
+        return;
+    }
+    if (!startNextTrack(run, false, now)) {
+        remove(index);
+        return;
+    }
+    ++run.playCount;
+    if (view_ != nullptr) {
+        if (run.programme.countByTracks != 0) {
+            view_->setProgress(index, RunTexts::tracks(run.playCount, run.programme.trackCount));
+        }
+        view_->setCurrentTrack(index, playerFileName(*run.player));
+    }
+}
+
+void RunEngine::stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now) {
+    if (index < 0 || index >= static_cast<int>(runs_.size())) {
+        return;
+    }
+    ActiveRun& run = *runs_[static_cast<size_t>(index)];
+    report(now, run.player ? RunTexts::stopping(run.label(), reason) : RunTexts::stopped(run.label(), reason));
+    if (run.player) {
+        fadeOut(run, fadeMs / 50);
+    }
+    remove(index);
+}
+
+void RunEngine::stopAllRuns(const QString& reason, int fadeMs, const LocalDateTime& now) {
+    while (!runs_.empty()) {
+        stopRun(0, reason, fadeMs, now);
+    }
+}
+
+void RunEngine::stopRunsOfProgramme(const QString& name, const QString& reason) {
+    for (int index = findRunByName(name, true); index >= 0; index = findRunByName(name, true)) {
+        stopRun(index, reason, 300, nowWhole());
+    }
+}
+
+int RunEngine::findRunByName(const QString& name, bool includeManual) const {
+    for (int i = 0; i < static_cast<int>(runs_.size()); ++i) {
+        const ActiveRun& run = *runs_[static_cast<size_t>(i)];
+        if ((includeManual || run.manualStart == 0) &&
+            run.name().compare(name, Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void RunEngine::scaleAllRuns(double fraction) {
+    for (auto& run : runs_) {
+        applyLevel(*run, fraction);
+    }
+    if (fraction <= 0.0) {
+        for (auto& run : runs_) {
+            freePlayer(*run);
+        }
+        runs_.clear();
+        if (view_ != nullptr) {
+            view_->clearRows();
+        }
+    }
+}
+
+bool RunEngine::hasRunOf(const QString& name) const {
+    return findRunByName(name, true) >= 0;
+}
+
+void RunEngine::stopRunsOf(const QString& name, const QString& reason) {
+    stopRunsOfProgramme(name, reason);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <random>
+
+#include "audio/media_player.h"
+#include "settings/system_settings.h"
+#include "support/clock.h"
+#include "timed/active_run.h"
+#include "timed/play_log.h"
+#include "timed/programme_table.h"
+
+// Plays the runs of timed play: starts the head of the list, counts passes, tracks or
+// seconds, fades the end of runs counted in seconds, skips failing tracks, reports every
+// event and removes runs that end, which lets the next one start.
+class RunEngine : public RunningProgrammes {
+public:
+    RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& reporter,
+              const SystemSettings& settings);
+    ~RunEngine() override;
+
+    void setNowPlayingView(NowPlayingView* view) { view_ = view; }
+    // Whether immediate play is playing, which lowers timed play.
+    void setImmediateActive(std::function<bool()> active) { immediateActive_ = std::move(active); }
+    void setRandomSeed(unsigned seed) { random_.seed(seed); }
+
+    // Called every 50 ms with the tick's moment (milliseconds 0).
+    void tickActiveRuns(const LocalDateTime& now);
+    // A player whose tag this is has queued events.
+    void handleRunEvents(quintptr tag);
+    void stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now);
+    void stopAllRuns(const QString& reason, int fadeMs, const LocalDateTime& now);
+    void stopRunsOfProgramme(const QString& name, const QString& reason);
+    int findRunByName(const QString& name, bool includeManual) const;
+    // Every run at this fraction of its level; at 0 or below all runs end silently.
+    void scaleAllRuns(double fraction);
+
+    // The dispatcher's end of the list.
+    void append(std::unique_ptr<ActiveRun> run, const QString& progress);
+    const ActiveRunList& runs() const { return runs_; }
+    bool isEmpty() const { return runs_.empty(); }
+    double timedDuckGain() const { return duckGain_; }
+    double duckTarget() const;
+
+    bool hasRunOf(const QString& name) const override;
+    void stopRunsOf(const QString& name, const QString& reason) override;
+
+private:
+    class EventReceiver;
+
+    bool startFileRun(ActiveRun& run, const LocalDateTime& now);
+    bool startNextTrack(ActiveRun& run, bool firstStart, const LocalDateTime& now);
+    int chooseNextFile(ActiveRun& run, FileEntry& chosen);
+    // Opens and starts a player at silence, then fades it in. Empty text on success.
+    QString startPlayer(ActiveRun& run, const QString& path, const QString& file);
+    void remove(int index);
+    void freePlayer(ActiveRun& run);
+    void applyLevel(ActiveRun& run, double fraction);
+    double level(const ActiveRun& run) const;
+    void fadeOut(ActiveRun& run, int stepMs);
+    void restartFile(ActiveRun& run);
+    void report(const LocalDateTime& time, const QString& text);
+    LocalDateTime nowWhole() const;
+
+    Clock& clock_;
+    AudioBackend& backend_;
+    TimedEventReporter& reporter_;
+    const SystemSettings& settings_;
+    NowPlayingView* view_ = nullptr;
+    std::function<bool()> immediateActive_;
+    std::unique_ptr<EventReceiver> receiver_;
+    ActiveRunList runs_;
+    double duckGain_ = 1.0;
+    std::mt19937 random_;
+};

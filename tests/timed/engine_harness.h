@@ -1,0 +1,173 @@
+#pragma once
+
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "holidays/holiday_calendar.h"
+#include "support/temp_folder.h"
+#include "timed/dispatcher.h"
+#include "timed/run_engine.h"
+
+// Time that moves only when the engine sleeps or the test advances it.
+class SimulatedClock : public Clock {
+public:
+    LocalDateTime now() const override { return dateTimeFromTicks(ticks_); }
+    void sleepMs(int ms) override { ticks_ += static_cast<qint64>(ms) * 10'000; }
+    void set(const LocalDateTime& t) { ticks_ = dateTimeTicks(t); }
+    void advanceMs(qint64 ms) { ticks_ += ms * 10'000; }
+    qint64 ticks() const { return ticks_; }
+
+private:
+    qint64 ticks_ = 0;
+};
+
+// What happened to one player, kept after the engine freed it.
+struct PlayerRecord {
+    QString path;
+    quintptr tag = 0;
+    std::vector<int> volumes;
+    int seeks = 0;
+    bool running = false;
+    bool closed = false;
+    qint64 runStartTicks = 0;
+    qint64 positionBaseMs = 0;
+    std::vector<PlayerEvent> events;
+};
+
+struct MediaScript {
+    std::map<QString, qint64> durationsMs;  // by file name; others last kDefaultMs
+    std::map<QString, qint32> failingOpens;  // file name -> result code
+    qint64 defaultMs = 180'000;
+    bool frameworkAvailable = true;
+    bool modulesIntact = true;
+};
+
+// A player that plays by the simulated clock.
+class ScriptedPlayer : public MediaPlayer {
+public:
+    ScriptedPlayer(SimulatedClock& clock, MediaScript& script, std::shared_ptr<PlayerRecord> record)
+        : clock_(clock), script_(script), record_(std::move(record)) {}
+    qint32 open(const QString& path, QObject*, quintptr tag, const QString&) override;
+    qint32 run() override;
+    qint32 stop() override;
+    void close() override { record_->closed = true; }
+    qint32 setVolume(int attenuation) override {
+        record_->volumes.push_back(attenuation);
+        return 0;
+    }
+    qint64 getDurationMs() override { return duration_; }
+    qint64 getPositionMs() override;
+    void seekMs(qint64 ms) override;
+    bool isAtEnd() override { return getPositionMs() >= duration_; }
+    bool nextEvent(PlayerEvent& event) override;
+    QString path() const override { return record_->path; }
+    QString lastErrorText() const override { return QStringLiteral("scripted failure"); }
+
+private:
+    SimulatedClock& clock_;
+    MediaScript& script_;
+    std::shared_ptr<PlayerRecord> record_;
+    qint64 duration_ = 0;
+};
+
+class ScriptedBackend : public AudioBackend {
+public:
+    explicit ScriptedBackend(SimulatedClock& clock) : clock_(clock) {}
+    std::unique_ptr<MediaPlayer> createPlayer() override;
+    bool isMediaFrameworkAvailable() override { return script.frameworkAvailable; }
+    bool areDecoderModulesIntact() override { return script.modulesIntact; }
+    QString errorText(qint32 code, const QString& playerText) override {
+        return QStringLiteral("%1 (%2)").arg(playerText).arg(static_cast<quint32>(code), 0, 16);
+    }
+
+    MediaScript script;
+    std::vector<std::shared_ptr<PlayerRecord>> players;
+
+private:
+    SimulatedClock& clock_;
+};
+
+struct LoggedEvent {
+    LocalDateTime time;
+    QString text;
+};
+
+class RecordingReporter : public TimedEventReporter {
+public:
+    void reportTimedEvent(const LocalDateTime& time, const QString& text) override {
+        events.push_back({time, text});
+    }
+    std::vector<LoggedEvent> events;
+    // "hh:mm:ss text" lines, for comparing whole sequences.
+    QStringList lines() const;
+    QStringList texts() const;
+};
+
+// Mirrors the now-playing list.
+class RecordingRows : public NowPlayingView, public ProgrammeStatusView {
+public:
+    struct Row {
+        QString name;
+        QString progress;
+        QString track;
+    };
+    std::vector<Row> rows;
+    std::map<int, QString> statuses;
+    int statusWrites = 0;
+    QStringList progressHistory;
+
+    void appendRow(const QString& name, const QString& progress) override {
+        rows.push_back({name, progress, QString()});
+    }
+    void removeRow(int row) override { rows.erase(rows.begin() + row); }
+    void clearRows() override { rows.clear(); }
+    void setProgress(int row, const QString& text) override {
+        if (progressHistory.isEmpty() || progressHistory.last() != text) {
+            progressHistory.append(text);
+        }
+        rows[static_cast<size_t>(row)].progress = text;
+    }
+    void setCurrentTrack(int row, const QString& text) override {
+        rows[static_cast<size_t>(row)].track = text;
+    }
+    void setStatus(int row, const QString& text) override {
+        if (statuses[row] != text) {
+            statuses[row] = text;
+            ++statusWrites;
+        }
+    }
+};
+
+// Timed play on a simulated clock, with real music paths in a scratch folder.
+class EngineHarness {
+public:
+    EngineHarness();
+
+    // An empty file in the scratch folder (the scripted player never reads it).
+    QString musicFile(const QString& name, qint64 durationMs = -1);
+    QString musicFolder(const QString& folder, const QStringList& names);
+    // Adds a programme playing the path.
+    Programme& addProgramme(const QString& name, const QString& path, std::initializer_list<ClockTime> starts,
+                            bool countByTracks = true, int count = 1, bool queueWhenBusy = false);
+
+    void start(const LocalDateTime& t) { clock.set(t); }
+    // Ticks every 50 ms until the clock reaches the moment.
+    void runUntil(const LocalDateTime& t);
+    void runForSeconds(double seconds);
+    void tick();
+
+    TempFolder folder;
+    SimulatedClock clock;
+    ScriptedBackend backend{clock};
+    RecordingReporter log;
+    RecordingRows rows;
+    SystemSettings settings = firstRunSettings();
+    ProgrammeTable table;
+    HolidayCalendar calendar;
+    RunEngine runs{clock, backend, log, settings};
+    Dispatcher dispatcher{clock, table, calendar, runs, log};
+};
+
+LocalDateTime at(int h, int m, int s, int ms = 0);
