@@ -38,7 +38,7 @@ if command -v pulseaudio >/dev/null; then
   # be heard up to two seconds late. A silent stream on each keeps them awake and at a
   # sound card's latency.
   for sink in kb_speakers kb_hall; do
-    pacat --playback -d "$sink" --latency-msec=10 --raw --format=s16le --rate=44100 \
+    pacat --playback -d "$sink" --latency-msec=30 --raw --format=s16le --rate=44100 \
       --channels=1 /dev/zero 2>/dev/null &
     pids+=($!)
   done

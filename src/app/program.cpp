@@ -3,10 +3,26 @@
 #include <cstdio>
 
 #include "app/folders.h"
+#include "app/messages.h"
+#include "holidays/holiday_file.h"
+#include "settings/settings_file.h"
+#include "timed/programme_file.h"
+
+namespace {
+
+const QString kHelpOffer = QStringLiteral("\n\n帮助页面：程序文件夹里的 help/index.html");
+
+}  // namespace
 
 Program::Program(const AppPaths& paths, bool headless, QObject* parent)
-    : QObject(parent), paths_(paths), headless_(headless), playLog_(paths.dataFolder) {
+    : QObject(parent),
+      paths_(paths),
+      headless_(headless),
+      playLog_(paths.dataFolder),
+      runs_(clock_, backend_, playLog_, settings_),
+      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_) {
     playLog_.setEchoToStandardOutput(headless);
+    connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
 }
 
 Program::~Program() = default;
@@ -17,10 +33,62 @@ void Program::log(const QString& text) {
 
 bool Program::initialise(const StartArguments& arguments) {
     Q_UNUSED(arguments);
-    // The data folder's result is not checked here: every writer checks it again.
+    // Ticks begin once the event loop runs; a message box shown during start-up would run
+    // them on the tables loaded so far.
+    tickTimer_.start();
+    if (!checkAudioEngine()) {
+        shutdown(false);
+        return false;
+    }
+    // The result is not checked here: every writer checks it again.
     ensureDataFolder(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
+    loadDataFiles();
     return true;
+}
+
+bool Program::checkAudioEngine() {
+    if (!backend_.isMediaFrameworkAvailable()) {
+        showMessage(
+            MessageIcon::Error,
+            QStringLiteral("系统环境有问题\n( 无法播放音乐 )\n\n解决方法：\n1. 修复工具 - "
+                           "官网>帮助>DirectX修复工具\n2. 技术支持 - 官网>联系我们>QQ/电话等") +
+                kHelpOffer);
+        return false;
+    }
+    const QStringList missing = missingDecoderElements();
+    if (!missing.isEmpty()) {
+        showMessage(
+            MessageIcon::Error,
+            QStringLiteral("文件有缺失：\n请从官网下载软件重装\n\n缺少的 GStreamer 组件：%1")
+                    .arg(missing.join(QStringLiteral(", "))) +
+                kHelpOffer);
+        return false;
+    }
+    warmUpAudioEngine();
+    return true;
+}
+
+void Program::loadDataFiles() {
+    // In this fixed order; each failure is shown and start-up goes on without that table.
+    QString message;
+    if (!loadProgrammes(paths_.dataFolder, programmes_, message)) {
+        showMessage(MessageIcon::Error, message);
+    }
+    if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
+        showMessage(MessageIcon::Error, message);
+    }
+    if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
+        showMessage(MessageIcon::Error, message);
+    }
+}
+
+void Program::fadeOutEverything() {
+    runs_.scaleAllRuns(0.98);
+    for (int n = 48; n >= 0; --n) {
+        clock_.sleepMs(6);
+        runs_.scaleAllRuns(n / 50.0);
+    }
 }
 
 void Program::shutdown(bool sessionEnding) {
@@ -31,6 +99,8 @@ void Program::shutdown(bool sessionEnding) {
     if (!sessionEnding) {
         log(QStringLiteral("软件关闭"));
     }
+    fadeOutEverything();
+    tickTimer_.stop();
     emit finished();
 }
 

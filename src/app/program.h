@@ -4,10 +4,18 @@
 
 #include "app/app_paths.h"
 #include "app/command_line.h"
+#include "audio/engine_checks.h"
+#include "holidays/holiday_calendar.h"
+#include "settings/system_settings.h"
 #include "support/clock.h"
+#include "timed/dispatcher.h"
 #include "timed/play_log.h"
+#include "timed/programme_table.h"
+#include "timed/run_engine.h"
+#include "timed/tick_timer.h"
 
-// The program's spine: the start-up order, the running state and the orderly exit.
+// The program's spine: the start-up order, the running state and the orderly exit. It owns
+// the tables and the engines for the whole run.
 class Program : public QObject {
     Q_OBJECT
   public:
@@ -21,6 +29,11 @@ class Program : public QObject {
 
     const AppPaths& paths() const { return paths_; }
     PlayLog& playLog() { return playLog_; }
+    ProgrammeTable& programmes() { return programmes_; }
+    HolidayCalendar& calendar() { return calendar_; }
+    SystemSettings& settings() { return settings_; }
+    RunEngine& runs() { return runs_; }
+    Dispatcher& dispatcher() { return dispatcher_; }
     bool isShutDown() const { return shutDown_; }
 
   public slots:
@@ -31,11 +44,21 @@ class Program : public QObject {
     void finished();
 
   private:
+    bool checkAudioEngine();
+    void loadDataFiles();
+    void fadeOutEverything();
     void log(const QString& text);
 
     AppPaths paths_;
     bool headless_;
     SystemClock clock_;
     PlayLog playLog_;
+    SystemSettings settings_ = firstRunSettings();
+    ProgrammeTable programmes_;
+    HolidayCalendar calendar_;
+    GstAudioBackend backend_;
+    RunEngine runs_;
+    Dispatcher dispatcher_;
+    TickTimer tickTimer_;
     bool shutDown_ = false;
 };

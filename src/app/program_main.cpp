@@ -29,14 +29,15 @@ int runProgram(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runPreviewCommand(arguments.mid(1), AppPaths::resolve().dataFolder);
     }
-    static const QStringList kAudioTools = {QStringLiteral("--list-devices"), QStringLiteral("--probe"),
-                                            QStringLiteral("--play")};
+    static const QStringList kAudioTools = {QStringLiteral("--list-devices"),
+                                            QStringLiteral("--probe"), QStringLiteral("--play")};
     if (!arguments.isEmpty() && kAudioTools.contains(arguments.first())) {
         QCoreApplication app(argc, argv);
         if (const std::optional<int> code = runAudioTool(arguments)) {
             return *code;
         }
     }
+    // Until the windows exist the program always runs without them.
     const bool headless = arguments.removeAll(QStringLiteral("--headless")) > 0 || true;
 
     QCoreApplication app(argc, argv);

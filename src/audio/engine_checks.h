@@ -10,6 +10,8 @@ bool isMediaFrameworkAvailable();
 // The decoder elements the playable formats need and this machine lacks.
 QStringList missingDecoderElements();
 bool areDecoderModulesIntact();
+// Loads the decoders and starts watching the outputs, so the first playback is quick.
+void warmUpAudioEngine();
 // The framework's text for a result code.
 QString audioErrorText(qint32 code);
 

@@ -135,3 +135,37 @@ qint64 SinkRecorder::lastSoundNs(double thresholdDb) const {
     }
     return -1;
 }
+
+namespace {
+
+// Level in dB of one frequency in a window (Goertzel), scaled like levelDb for a pure tone.
+double toneDb(const qint16* samples, size_t count, double frequency) {
+    const double w = 2.0 * M_PI * frequency / SinkRecorder::kRate;
+    const double coefficient = 2.0 * std::cos(w);
+    double s1 = 0.0;
+    double s2 = 0.0;
+    for (size_t i = 0; i < count; ++i) {
+        const double s0 = samples[i] / 32768.0 + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    const double amplitude = 2.0 * std::sqrt(std::max(0.0, power)) / count;
+    const double rms = amplitude / std::sqrt(2.0);
+    return rms > 0.0 ? 20.0 * std::log10(rms) : -200.0;
+}
+
+}  // namespace
+
+qint64 SinkRecorder::firstToneNs(qint64 fromNs, double frequency, double thresholdDb) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // 400 samples hold whole periods of 441 Hz and 882 Hz, so neither leaks into the other.
+    const qint64 window = 400;
+    for (qint64 i = std::max<qint64>(0, sampleIndexAt(fromNs));
+         i + window <= static_cast<qint64>(samples_.size()); i += window / 4) {
+        if (toneDb(samples_.data() + i, static_cast<size_t>(window), frequency) > thresholdDb) {
+            return startNs_ + i * 1'000'000'000LL / kRate;
+        }
+    }
+    return -1;
+}

@@ -25,6 +25,8 @@ class SinkRecorder {
     // The first monotonic time after `fromNs` at which a 5 ms window is louder than the
     // threshold, or -1.
     qint64 firstSoundNs(qint64 fromNs, double thresholdDb = -50.0) const;
+    // The same for the energy at one frequency (10 ms windows).
+    qint64 firstToneNs(qint64 fromNs, double frequency, double thresholdDb) const;
     // The last moment sound was heard, or -1.
     qint64 lastSoundNs(double thresholdDb = -50.0) const;
 
