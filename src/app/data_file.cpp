@@ -283,6 +283,18 @@ DataFileReader::Opened DataFileReader::open(QString& message) {
     return message.isEmpty() ? Opened::Absent : Opened::Failed;
 }
 
+std::optional<bool> DataFileReader::openForLoad(QString& message) {
+    switch (open(message)) {
+        case Opened::Absent:
+            return true;
+        case Opened::Failed:
+            return false;
+        case Opened::Open:
+            break;
+    }
+    return std::nullopt;
+}
+
 bool DataFileReader::read(QByteArray& block, qsizetype size) {
     if (fd_ < 0 || state_ != State::Reading) {
         return false;

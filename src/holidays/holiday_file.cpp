@@ -92,13 +92,8 @@ bool saveHolidayCalendar(const QString& dataFolder, const HolidayCalendar& calen
 
 bool loadHolidayCalendar(const QString& dataFolder, HolidayCalendar& calendar, QString& message) {
     DataFileReader reader(dataFolder, kHolidayFileName);
-    switch (reader.open(message)) {
-        case DataFileReader::Opened::Absent:
-            return true;
-        case DataFileReader::Opened::Failed:
-            return false;
-        case DataFileReader::Opened::Open:
-            break;
+    if (const std::optional<bool> done = reader.openForLoad(message)) {
+        return *done;
     }
     QByteArray block;
     const quint32 holidays = readCount(reader, kMaxHolidays);

@@ -93,13 +93,8 @@ bool saveSystemSettings(const QString& dataFolder, const SystemSettings& s, QStr
 
 bool loadSystemSettings(const QString& dataFolder, SystemSettings& s, QString& message) {
     DataFileReader reader(dataFolder, kSettingsFileName);
-    switch (reader.open(message)) {
-        case DataFileReader::Opened::Absent:
-            return true;
-        case DataFileReader::Opened::Failed:
-            return false;
-        case DataFileReader::Opened::Open:
-            break;
+    if (const std::optional<bool> done = reader.openForLoad(message)) {
+        return *done;
     }
     FieldReader field(reader);
     field.i32(s.dailyShutdownEnabled);

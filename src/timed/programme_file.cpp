@@ -62,13 +62,8 @@ bool acceptStoredProgramme(Programme& p) {
 
 bool loadProgrammes(const QString& dataFolder, ProgrammeTable& table, QString& message) {
     DataFileReader reader(dataFolder, kProgrammeFileName);
-    switch (reader.open(message)) {
-        case DataFileReader::Opened::Absent:
-            return true;
-        case DataFileReader::Opened::Failed:
-            return false;
-        case DataFileReader::Opened::Open:
-            break;
+    if (const std::optional<bool> done = reader.openForLoad(message)) {
+        return *done;
     }
     QByteArray block;
     quint32 count = 0;

@@ -200,25 +200,10 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
                 remove(i);
                 continue;
             }
-            if (p.singleFile != 0) {
-                restartFile(run);
-                if (view_ != nullptr) {
-                    view_->setProgress(i, RunTexts::passes(run.playCount, p.trackCount));
-                }
-                fadeIn(*run.player, level(run), clock_);
-            } else {
-                run.consecutiveFailures = 0;
-                if (!startNextTrack(run, false, now)) {
-                    remove(i);
-                    continue;
-                }
-                ++run.playCount;
-                if (view_ != nullptr) {
-                    view_->setProgress(i, RunTexts::tracks(run.playCount, p.trackCount));
-                    view_->setCurrentTrack(i, playerFileName(*run.player));
-                }
+            run.consecutiveFailures = 0;
+            if (continueRun(i, now)) {
+                ++i;
             }
-            ++i;
             continue;
         }
 
@@ -246,22 +231,36 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
             ++i;
             continue;
         }
-        if (p.singleFile != 0) {
-            restartFile(run);
-            fadeIn(*run.player, level(run), clock_);
-        } else {
-            run.consecutiveFailures = 0;
-            if (!startNextTrack(run, false, now)) {
-                remove(i);
-                continue;
-            }
-            ++run.playCount;
-            if (view_ != nullptr) {
-                view_->setCurrentTrack(i, playerFileName(*run.player));
-            }
+        run.consecutiveFailures = 0;
+        if (continueRun(i, now)) {
+            ++i;
         }
-        ++i;
     }
+}
+
+bool RunEngine::continueRun(int index, const LocalDateTime& now) {
+    ActiveRun& run = *runs_[static_cast<size_t>(index)];
+    const Programme& p = run.programme;
+    if (p.singleFile != 0) {
+        restartFile(run);
+        if (view_ != nullptr && p.countByTracks != 0) {
+            view_->setProgress(index, RunTexts::passes(run.playCount, p.trackCount));
+        }
+        fadeIn(*run.player, level(run), clock_);
+        return true;
+    }
+    if (!startNextTrack(run, false, now)) {
+        remove(index);
+        return false;
+    }
+    ++run.playCount;
+    if (view_ != nullptr) {
+        if (p.countByTracks != 0) {
+            view_->setProgress(index, RunTexts::tracks(run.playCount, p.trackCount));
+        }
+        view_->setCurrentTrack(index, playerFileName(*run.player));
+    }
+    return true;
 }
 
 QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QString& file) {
@@ -441,17 +440,7 @@ void RunEngine::handleRunEvents(quintptr tag) {
         remove(index);
         return;
     }
-    if (!startNextTrack(run, false, now)) {
-        remove(index);
-        return;
-    }
-    ++run.playCount;
-    if (view_ != nullptr) {
-        if (run.programme.countByTracks != 0) {
-            view_->setProgress(index, RunTexts::tracks(run.playCount, run.programme.trackCount));
-        }
-        view_->setCurrentTrack(index, playerFileName(*run.player));
-    }
+    continueRun(index, now);
 }
 
 void RunEngine::stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now) {

@@ -53,6 +53,9 @@ private:
     bool startFileRun(ActiveRun& run, const LocalDateTime& now);
     bool startNextTrack(ActiveRun& run, bool firstStart, const LocalDateTime& now);
     int chooseNextFile(ActiveRun& run, FileEntry& chosen);
+    // At the end of a pass or track: the file again, or the folder's next track. False when
+    // the run had to be removed.
+    bool continueRun(int index, const LocalDateTime& now);
     // Opens and starts a player at silence, then fades it in. Empty text on success.
     QString startPlayer(ActiveRun& run, const QString& path, const QString& file);
     void remove(int index);
