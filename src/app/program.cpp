@@ -3,7 +3,10 @@
 #include <cstdio>
 
 #include "app/folders.h"
+#include "app/help_page.h"
+#include "app/main_window.h"
 #include "app/messages.h"
+#include "app/tray_area.h"
 #include "holidays/holiday_file.h"
 #include "settings/settings_file.h"
 #include "timed/programme_file.h"
@@ -31,11 +34,32 @@ void Program::log(const QString& text) {
     playLog_.reportTimedEvent(wholeSecond(clock_.now()), text);
 }
 
+void Program::createWindow() {
+    window_ = std::make_unique<MainWindow>(paths_, new SystemTrayArea());
+    paths_.dpiScale = window_->dpiScale();
+    connect(window_.get(), &MainWindow::exitRequested, this, [this] { shutdown(false); });
+}
+
 bool Program::initialise(const StartArguments& arguments) {
-    Q_UNUSED(arguments);
+    if (!headless_) {
+        createWindow();
+    }
     // Ticks begin once the event loop runs; a message box shown during start-up would run
     // them on the tables loaded so far.
     tickTimer_.start();
+    if (window_) {
+        window_->selectTab(MainWindow::kIntroTab);
+        window_->showMaximized();
+        window_->raise();
+        window_->activateWindow();
+    }
+    inhibitor_.inhibit();
+    if (arguments.minimised && window_) {
+        window_->hideToTray();
+    }
+    if (arguments.locked) {
+        lockScreen();
+    }
     if (!checkAudioEngine()) {
         shutdown(false);
         return false;
@@ -75,6 +99,7 @@ void Program::loadDataFiles() {
     if (!loadProgrammes(paths_.dataFolder, programmes_, message)) {
         showMessage(MessageIcon::Error, message);
     }
+    // The immediate-play playlist comes second; its page is not built yet.
     if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
         showMessage(MessageIcon::Error, message);
     }
@@ -101,11 +126,26 @@ void Program::shutdown(bool sessionEnding) {
     }
     fadeOutEverything();
     tickTimer_.stop();
+    if (window_) {
+        if (!window_->isVisible()) {
+            window_->tray().remove();
+        }
+        window_->hide();
+    }
+    inhibitor_.release();
     emit finished();
 }
 
+void Program::disableAllProgrammes() {
+    for (Programme& p : programmes_.items()) {
+        p.disabled = 1;
+    }
+}
+
 void Program::activate() {
-    if (headless_) {
+    if (window_) {
+        window_->bringForward();
+    } else {
         std::fprintf(stderr, "%s\n",
                      QStringLiteral("收到另一副本的请求：没有窗口可显示").toUtf8().constData());
         std::fflush(stderr);

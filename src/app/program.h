@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 
 #include "app/app_paths.h"
 #include "app/command_line.h"
 #include "audio/engine_checks.h"
 #include "holidays/holiday_calendar.h"
+#include "platform/session_services.h"
 #include "settings/system_settings.h"
 #include "support/clock.h"
 #include "timed/dispatcher.h"
@@ -13,6 +15,8 @@
 #include "timed/programme_table.h"
 #include "timed/run_engine.h"
 #include "timed/tick_timer.h"
+
+class MainWindow;
 
 // The program's spine: the start-up order, the running state and the orderly exit. It owns
 // the tables and the engines for the whole run.
@@ -34,6 +38,10 @@ class Program : public QObject {
     SystemSettings& settings() { return settings_; }
     RunEngine& runs() { return runs_; }
     Dispatcher& dispatcher() { return dispatcher_; }
+    MainWindow* window() const { return window_.get(); }
+    bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
+    // The last-resort failure: nothing new may start while its message is shown.
+    void disableAllProgrammes();
     bool isShutDown() const { return shutDown_; }
 
   public slots:
@@ -44,7 +52,9 @@ class Program : public QObject {
     void finished();
 
   private:
+    void createWindow();
     bool checkAudioEngine();
+    void showStartupFailure(const QString& text);
     void loadDataFiles();
     void fadeOutEverything();
     void log(const QString& text);
@@ -60,5 +70,7 @@ class Program : public QObject {
     RunEngine runs_;
     Dispatcher dispatcher_;
     TickTimer tickTimer_;
+    SleepInhibitor inhibitor_;
+    std::unique_ptr<MainWindow> window_;
     bool shutDown_ = false;
 };

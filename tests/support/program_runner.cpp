@@ -19,6 +19,14 @@ ProgramRunner::~ProgramRunner() {
     }
 }
 
+void ProgramRunner::addEnvironment(const QProcessEnvironment& extra) {
+    for (const QString& key : extra.keys()) {
+        if (key != QLatin1String("XDG_DATA_HOME") && key != QLatin1String("XDG_RUNTIME_DIR")) {
+            env_.insert(key, extra.value(key));
+        }
+    }
+}
+
 bool ProgramRunner::start(const QStringList& arguments) {
     process_.setProcessEnvironment(env_);
     process_.start(programPath_, arguments);

@@ -11,6 +11,8 @@ class ProgramRunner {
     explicit ProgramRunner(const QString& programPath = QStringLiteral(KB_PROGRAM_PATH));
     ~ProgramRunner();
 
+    // Variables for the program on top of its own data and runtime folders.
+    void addEnvironment(const QProcessEnvironment& extra);
     bool start(const QStringList& arguments);
     bool waitForOutput(const QString& text, int timeoutMs);
     bool waitForError(const QString& text, int timeoutMs);

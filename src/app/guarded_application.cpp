@@ -1,0 +1,44 @@
+#include "app/guarded_application.h"
+
+#include "app/messages.h"
+
+namespace {
+
+// The code a C++ exception carries on the platform the program came from.
+constexpr quint32 kCppExceptionCode = 0xE06D7363;
+
+}  // namespace
+
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+QString GuardedApplication::failureText(quint32 code) {
+    return QString::asprintf("软件异常 (0x%08x)", code) +
+           QStringLiteral(
+               "\n\n1. 请重新安装软件\n2. 技术支持 - "
+               "帮助栏里有联系方式\n\n帮助页面：程序文件夹里的 help/index.html");
+}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        fail(kCppExceptionCode);
+    }
+    return false;
+}
+
+void GuardedApplication::fail(quint32 code) {
+    if (failed_) {
+        return;
+    }
+    failed_ = true;
+    if (beforeMessage_) {
+        beforeMessage_();
+    }
+    MessageRequest request;
+    request.icon = MessageIcon::Error;
+    request.text = failureText(code);
+    request.topmost = true;
+    presentMessage(request);
+    exit(0);
+}

@@ -1,0 +1,101 @@
+#include "platform/session_services.h"
+
+#include <unistd.h>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+
+namespace {
+
+const QString kLogin = QStringLiteral("org.freedesktop.login1");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
+const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+constexpr int kTimeoutMs = 3000;
+
+QDBusMessage callManager(const QString& method, const QVariantList& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kManagerPath, kManager, method);
+    call.setArguments(arguments);
+    return QDBusConnection::systemBus().call(call, QDBus::Block, kTimeoutMs);
+}
+
+// The object path of this process's session, from XDG_SESSION_ID or asked of logind.
+QString sessionPath() {
+    const QString id = qEnvironmentVariable("XDG_SESSION_ID");
+    const QDBusMessage reply = id.isEmpty() ? callManager(QStringLiteral("GetSessionByPID"),
+                                                          {static_cast<uint>(::getpid())})
+                                            : callManager(QStringLiteral("GetSession"), {id});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return QString();
+    }
+    return qvariant_cast<QDBusObjectPath>(reply.arguments().first()).path();
+}
+
+bool managerCall(const QString& method, QString& error) {
+    const QDBusMessage reply = callManager(method, {false});
+    if (reply.type() == QDBusMessage::ReplyMessage) {
+        return true;
+    }
+    error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    return false;
+}
+
+}  // namespace
+
+bool SleepInhibitor::inhibit() {
+    const QDBusMessage reply =
+        callManager(QStringLiteral("Inhibit"),
+                    {QStringLiteral("sleep:idle"), QStringLiteral("澜川校园定时广播系统"),
+                     QStringLiteral("定时广播需要电脑一直开着"), QStringLiteral("block")});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return false;
+    }
+    descriptor_ = qvariant_cast<QDBusUnixFileDescriptor>(reply.arguments().first());
+    return descriptor_.isValid();
+}
+
+void SleepInhibitor::release() {
+    // Closing the descriptor ends the inhibition.
+    descriptor_ = QDBusUnixFileDescriptor();
+}
+
+bool lockScreen() {
+    const QString session = sessionPath();
+    if (!session.isEmpty()) {
+        const QString id = session.mid(session.lastIndexOf(u'/') + 1);
+        const QDBusMessage reply = callManager(QStringLiteral("LockSession"), {id});
+        if (reply.type() == QDBusMessage::ReplyMessage) {
+            return true;
+        }
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.ScreenSaver"),
+        QStringLiteral("/org/freedesktop/ScreenSaver"),
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Lock"));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+bool powerOff(QString& error) {
+    return managerCall(QStringLiteral("PowerOff"), error);
+}
+
+bool reboot(QString& error) {
+    return managerCall(QStringLiteral("Reboot"), error);
+}
+
+bool isRemoteSession() {
+    if (!qEnvironmentVariableIsEmpty("SSH_CONNECTION") ||
+        !qEnvironmentVariableIsEmpty("XRDP_SESSION")) {
+        return true;
+    }
+    const QString session = sessionPath();
+    if (session.isEmpty()) {
+        return false;
+    }
+    QDBusInterface properties(kLogin, session, QStringLiteral("org.freedesktop.DBus.Properties"),
+                              QDBusConnection::systemBus());
+    const QDBusReply<QDBusVariant> remote =
+        properties.call(QStringLiteral("Get"), QStringLiteral("org.freedesktop.login1.Session"),
+                        QStringLiteral("Remote"));
+    return remote.isValid() && remote.value().variant().toBool();
+}

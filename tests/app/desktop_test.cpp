@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QThread>
+#include <csignal>
+
+#include "support/desktop_session.h"
+#include "support/program_runner.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("澜川校园定时广播系统 9.2");
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) {
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(Desktop, WindowShowsTheTabListAndTheIntroduction) {
+    DesktopSession desktop;
+    ASSERT_TRUE(desktop.start(false, false));
+    ProgramRunner program;
+    program.addEnvironment(desktop.environment());
+    ASSERT_TRUE(program.start({}));
+    ASSERT_TRUE(
+        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 15000));
+    QThread::msleep(500);
+    const QString png = QDir::tempPath() + QStringLiteral("/kelvora-window.png");
+    ASSERT_TRUE(desktop.screenshot(png));
+    const QImage screen(png);
+    ASSERT_FALSE(screen.isNull());
+    // The logo is blue, the tab list and the welcome page are white.
+    const QColor logo = screen.pixelColor(100, 12);
+    EXPECT_GT(logo.blue(), logo.red() + 40);
+    EXPECT_GT(screen.pixelColor(60, 160).lightness(), 230);
+    EXPECT_GT(screen.pixelColor(700, 500).lightness(), 230);
+    EXPECT_EQ(program.logLines().size(), 1);
+    EXPECT_EQ(program.stop(SIGINT), 0);
+}
+
+TEST(Desktop, ArgumentOneHidesInTheTrayAndASecondCopyBringsItBack) {
+    DesktopSession desktop;
+    ASSERT_TRUE(desktop.start(true, true));
+    ProgramRunner program;
+    program.addEnvironment(desktop.environment());
+    ASSERT_TRUE(program.start({QStringLiteral("1")}));
+    ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 15000));
+    EXPECT_EQ(desktop.mapState(kTitle), QStringLiteral("IsUnMapped"));
+    EXPECT_FALSE(desktop.logindCalls().contains(QStringLiteral("LockSession")));
+
+    QProcess second;
+    second.setProcessEnvironment(program.environment());
+    second.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--headless")});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return desktop.trayIcons() == 0; }, 3000));
+    EXPECT_EQ(program.stop(SIGINT), 0);
+}
+
+TEST(Desktop, ArgumentTwoLocksTheScreenAndSleepIsInhibitedWhileRunning) {
+    DesktopSession desktop;
+    ASSERT_TRUE(desktop.start(false, true));
+    ProgramRunner program;
+    program.addEnvironment(desktop.environment());
+    ASSERT_TRUE(program.start({QStringLiteral("2")}));
+    ASSERT_TRUE(waitUntil(
+        [&] { return desktop.logindCalls().contains(QStringLiteral("LockSession \"c1\"")); },
+        15000))
+        << desktop.logindCalls().toStdString();
+    EXPECT_TRUE(
+        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 5000));
+    const QStringList inhibitors = desktop.inhibitors();
+    ASSERT_EQ(inhibitors.size(), 1);
+    EXPECT_TRUE(inhibitors[0].startsWith(QStringLiteral("sleep:idle|澜川校园定时广播系统|")));
+    EXPECT_TRUE(inhibitors[0].endsWith(QStringLiteral("|block")));
+    EXPECT_EQ(program.stop(SIGINT), 0);
+    EXPECT_TRUE(waitUntil([&] { return desktop.inhibitors().isEmpty(); }, 3000))
+        << "released at exit";
+}
+
+TEST(Desktop, ArgumentThreeDoesBothAndAMachineWithoutLogindStartsAnyway) {
+    {
+        DesktopSession desktop;
+        ASSERT_TRUE(desktop.start(true, true));
+        ProgramRunner program;
+        program.addEnvironment(desktop.environment());
+        ASSERT_TRUE(program.start({QStringLiteral(" 3 ")}));
+        ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 15000));
+        EXPECT_TRUE(desktop.logindCalls().contains(QStringLiteral("LockSession")));
+        EXPECT_EQ(desktop.mapState(kTitle), QStringLiteral("IsUnMapped"));
+        EXPECT_EQ(program.stop(SIGINT), 0);
+    }
+    {
+        DesktopSession desktop;
+        ASSERT_TRUE(desktop.start(false, false));
+        ProgramRunner program;
+        program.addEnvironment(desktop.environment());
+        ASSERT_TRUE(program.start({QStringLiteral("2")}));
+        ASSERT_TRUE(waitUntil([&] { return program.logLines().size() == 1; }, 15000));
+        EXPECT_TRUE(program.logLines()[0].endsWith(QStringLiteral("软件启动")));
+        EXPECT_EQ(program.stop(SIGINT), 0);
+        EXPECT_EQ(program.logLines().size(), 2);
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+// A private X display (Xvfb), optionally with a notification area (trayer), and a private
+// system bus, optionally with a stand-in logind (python3-dbusmock) that records its calls.
+class DesktopSession {
+  public:
+    DesktopSession();
+    ~DesktopSession();
+
+    bool start(bool withTray, bool withLogind);
+    QProcessEnvironment environment() const;
+    QString display() const { return display_; }
+
+    // "IsViewable", "IsUnMapped", or empty when no window has that title.
+    QString mapState(const QString& title) const;
+    // Icons docked in the notification area.
+    int trayIcons() const;
+    // The stand-in logind's log of method calls.
+    QString logindCalls() const;
+    // What ListInhibitors answers, one "what|who|why|mode" per inhibitor.
+    QStringList inhibitors() const;
+    // Saves the screen as PNG.
+    bool screenshot(const QString& pngPath) const;
+
+  private:
+    bool startServices(bool withTray, bool withLogind);
+    QProcess* launch(const QString& program, const QStringList& arguments,
+                     const QProcessEnvironment& env);
+    QString run(const QString& program, const QStringList& arguments) const;
+
+    QTemporaryDir folder_;
+    QString display_;
+    QString systemBus_;
+    QString failedStep_;
+    std::vector<std::unique_ptr<QProcess>> processes_;
+};
