@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 
 #include "app/folders.h"
@@ -52,6 +53,8 @@ bool Program::initialise(const StartArguments& arguments) {
         window_->showMaximized();
         window_->raise();
         window_->activateWindow();
+        // Up on the screen now, before the slower steps below.
+        QCoreApplication::processEvents();
     }
     inhibitor_.inhibit();
     if (arguments.minimised && window_) {
