@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QCoreApplication>
+#include <QTreeWidget>
 #include <cstdio>
 
 #include "app/folders.h"
@@ -11,6 +12,7 @@
 #include "holidays/holiday_file.h"
 #include "settings/settings_file.h"
 #include "timed/programme_file.h"
+#include "timed/timed_page.h"
 
 namespace {
 
@@ -29,7 +31,12 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
 }
 
-Program::~Program() = default;
+Program::~Program() {
+    // The page goes with the window; nothing may write to it afterwards.
+    runs_.setNowPlayingView(nullptr);
+    dispatcher_.setStatusView(nullptr);
+    playLog_.setView(nullptr);
+}
 
 void Program::log(const QString& text) {
     playLog_.reportTimedEvent(wholeSecond(clock_.now()), text);
@@ -39,6 +46,11 @@ void Program::createWindow() {
     window_ = std::make_unique<MainWindow>(paths_, new SystemTrayArea());
     paths_.dpiScale = window_->dpiScale();
     connect(window_.get(), &MainWindow::exitRequested, this, [this] { shutdown(false); });
+    timedPage_ = new TimedPage({programmes_, runs_, dispatcher_, clock_, paths_});
+    window_->setPage(MainWindow::kTimedTab, timedPage_);
+    runs_.setNowPlayingView(timedPage_);
+    dispatcher_.setStatusView(timedPage_);
+    playLog_.setView(timedPage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -50,6 +62,7 @@ bool Program::initialise(const StartArguments& arguments) {
     tickTimer_.start();
     if (window_) {
         window_->selectTab(MainWindow::kIntroTab);
+        timedPage_->nowPlayingList()->setFocus();
         window_->showMaximized();
         window_->raise();
         window_->activateWindow();
@@ -71,6 +84,12 @@ bool Program::initialise(const StartArguments& arguments) {
     ensureDataFolder(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
+    if (timedPage_ != nullptr) {
+        timedPage_->refill();
+        if (isRemoteSession()) {
+            timedPage_->showRemoteSessionHint();
+        }
+    }
     return true;
 }
 

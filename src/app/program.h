@@ -17,6 +17,7 @@
 #include "timed/tick_timer.h"
 
 class MainWindow;
+class TimedPage;
 
 // The program's spine: the start-up order, the running state and the orderly exit. It owns
 // the tables and the engines for the whole run.
@@ -72,5 +73,6 @@ class Program : public QObject {
     TickTimer tickTimer_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
+    TimedPage* timedPage_ = nullptr;
     bool shutDown_ = false;
 };

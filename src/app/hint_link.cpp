@@ -1,0 +1,16 @@
+#include "app/hint_link.h"
+
+#include "app/help_page.h"
+#include "app/messages.h"
+
+HyperLink* makeHintLink(const QString& text, const QString& hint, QWidget* parent,
+                        const QString& exeFolder, const QString& helpAnchor) {
+    auto* link = new HyperLink(text, parent);
+    QObject::connect(link, &HyperLink::clicked, parent, [hint, parent, exeFolder, helpAnchor] {
+        showMessage(MessageIcon::Information, hint, parent);
+        if (!helpAnchor.isEmpty()) {
+            openHelpPage(exeFolder, helpAnchor);
+        }
+    });
+    return link;
+}

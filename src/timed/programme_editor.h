@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+#include "app/app_paths.h"
+#include "app/messages.h"
+#include "timed/days_dialog.h"
+#include "timed/programme_table.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// "定时播": creates a programme (index -1) or changes one. When it ends with OK the table
+// already holds the programme; the page then writes its row and saves.
+class ProgrammeEditor : public QDialog {
+    Q_OBJECT
+  public:
+    ProgrammeEditor(ProgrammeTable& table, int index, RunningProgrammes* runs,
+                    const AppPaths& paths, QWidget* parent = nullptr);
+
+    // The working copies the sub-dialogs change.
+    QList<ClockTime> startTimes() const { return startTimes_; }
+    void setStartTimes(const QList<ClockTime>& times);
+    void setDays(const DaysDialog::Days& days);
+    void setDateRange(const DateHourRange& range);
+
+    QLineEdit* nameEdit() const { return name_; }
+    QRadioButton* fileRadio() const { return fileRadio_; }
+    QRadioButton* folderRadio() const { return folderRadio_; }
+    QLineEdit* filePathEdit() const { return filePath_; }
+    QLineEdit* folderPathEdit() const { return folderPath_; }
+    QLabel* lengthLabel() const { return length_; }
+    QRadioButton* sequentialRadio() const { return sequential_; }
+    QRadioButton* randomRadio() const { return random_; }
+    QLineEdit* volumeEdit() const { return volume_; }
+    QLineEdit* startTimesEdit() const { return startTimesText_; }
+    QRadioButton* tracksRadio() const { return tracksRadio_; }
+    QRadioButton* secondsRadio() const { return secondsRadio_; }
+    QLineEdit* tracksEdit() const { return tracks_; }
+    QLineEdit* secondsEdit() const { return seconds_; }
+    QLineEdit* daysEdit() const { return daysText_; }
+    QLineEdit* dateRangeEdit() const { return rangeText_; }
+    QRadioButton* mayDelayRadio() const { return mayDelay_; }
+    QCheckBox* disabledCheck() const { return disabled_; }
+    QPushButton* okButton() const { return ok_; }
+
+    // The sub-dialogs, as the "设置…" and "选取…" buttons open them.
+    void editStartTimes();
+    void editDays();
+    void editDateRange();
+
+    void accept() override;
+
+  private:
+    void buildContent();
+    void buildLinks();
+    void fill(const Programme& p);
+    void updateEnabled();
+    void updateLength();
+    void chooseFile();
+    void chooseFolder();
+    bool refuse(MessageIcon icon, const QString& text, QLineEdit* field);
+    Programme buildProgramme() const;
+
+    ProgrammeTable& table_;
+    int index_;
+    RunningProgrammes* runs_;
+    AppPaths paths_;
+    QList<ClockTime> startTimes_;
+    DaysDialog::Days days_;
+    DateHourRange range_;
+
+    QLineEdit* name_;
+    QRadioButton* fileRadio_;
+    QRadioButton* folderRadio_;
+    QLineEdit* filePath_;
+    QPushButton* fileChoose_;
+    QLabel* length_;
+    QLineEdit* folderPath_;
+    QPushButton* folderChoose_;
+    QRadioButton* sequential_;
+    QRadioButton* random_;
+    QLineEdit* volume_;
+    QLineEdit* startTimesText_;
+    QRadioButton* tracksRadio_;
+    QRadioButton* secondsRadio_;
+    QLineEdit* tracks_;
+    QLineEdit* seconds_;
+    QLineEdit* daysText_;
+    QLineEdit* rangeText_;
+    QRadioButton* onTime_;
+    QRadioButton* mayDelay_;
+    QCheckBox* disabled_;
+    QPushButton* ok_;
+};
