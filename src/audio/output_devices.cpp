@@ -69,17 +69,12 @@ GstBusSyncReply OutputDevices::onBusMessage(GstBus*, GstMessage* message, gpoint
 
 void OutputDevices::deviceRemoved(GstDevice* device) {
     const QString name = displayNameOf(device);
-    std::vector<LostCallback> callbacks;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (const Watch& w : watches_) {
-            if (w.name.compare(name, Qt::CaseInsensitive) == 0) {
-                callbacks.push_back(w.callback);
-            }
+    // Called under the lock, so a player that stops watching is never called afterwards.
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const Watch& w : watches_) {
+        if (w.name.compare(name, Qt::CaseInsensitive) == 0) {
+            w.callback();
         }
-    }
-    for (const LostCallback& callback : callbacks) {
-        callback();
     }
 }
 
