@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_paths.h"
+#include "app/dialog_buttons.h"
 
 CloseDialog::CloseDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kApplicationTitle);
@@ -15,13 +16,7 @@ CloseDialog::CloseDialog(QWidget* parent) : QDialog(parent) {
     toTray_->setChecked(true);
     layout->addWidget(toTray_);
     layout->addWidget(exit_);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(okCancelButtons(this));
 }
 
 bool CloseDialog::exitChosen() const {

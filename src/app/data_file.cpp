@@ -22,10 +22,6 @@ QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
 
-bool isAccessError(int errorNumber) {
-    return errorNumber == EPERM || errorNumber == EACCES;
-}
-
 bool isFolderNoFollow(const QString& path) {
     struct stat info {};
     return ::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -90,12 +86,9 @@ bool replaceFileQuietly(const QString& path, const QByteArray& content) {
 
 int openDataFileForWrite(const QString& path, const QString& tempPath, const QString& label,
                          QString& message) {
-    const QString folder = parentFolder(path);
-    bool folderRepaired = false;
-    bool fileRepaired = false;
+    AccessRepairs repairs(parentFolder(path), path);
     if (pathState(path) == PathState::AccessDenied) {
-        grantFullAccess(folder);
-        folderRepaired = true;
+        repairs.repairFolder();
         if (pathState(path) == PathState::AccessDenied) {
             message = QStringLiteral("写%1失败：\n%2\n\n拒绝访问").arg(label, path) + kSupportLine;
             return -1;
@@ -107,10 +100,7 @@ int openDataFileForWrite(const QString& path, const QString& tempPath, const QSt
         }
         deleteTreeQuiet(target);
         if (isFolderNoFollow(target)) {
-            if (!folderRepaired) {
-                grantFullAccess(folder);
-                folderRepaired = true;
-            }
+            repairs.repairFolder();
             const int code = deleteTree(target);
             if (code != 0) {
                 message =
@@ -128,15 +118,7 @@ int openDataFileForWrite(const QString& path, const QString& tempPath, const QSt
             return fd;
         }
         const int error = errno;
-        if (isAccessError(error) && !(folderRepaired && fileRepaired)) {
-            if (!folderRepaired) {
-                grantFullAccess(folder);
-                folderRepaired = true;
-            }
-            if (!fileRepaired) {
-                grantFullAccess(path);
-                fileRepaired = true;
-            }
+        if (isAccessError(error) && repairs.next()) {
             continue;
         }
         message = QStringLiteral("写%1失败：\n%2\n\n%3").arg(label, path, runtimeErrorText(error)) +
@@ -147,13 +129,10 @@ int openDataFileForWrite(const QString& path, const QString& tempPath, const QSt
 
 int openDataFileForRead(const QString& path, const QString& label, QString& message) {
     message.clear();
-    const QString folder = parentFolder(path);
-    bool folderRepaired = false;
-    bool fileRepaired = false;
+    AccessRepairs repairs(parentFolder(path), path);
     PathState state = pathState(path);
     if (state == PathState::AccessDenied) {
-        grantFullAccess(folder);
-        folderRepaired = true;
+        repairs.repairFolder();
         state = pathState(path);
         if (state == PathState::AccessDenied) {
             message = QStringLiteral("读%1失败：\n%2\n\n拒绝访问").arg(label, path) + kSupportLine;
@@ -169,15 +148,7 @@ int openDataFileForRead(const QString& path, const QString& label, QString& mess
             return fd;
         }
         const int error = errno;
-        if (isAccessError(error) && !(folderRepaired && fileRepaired)) {
-            if (!folderRepaired) {
-                grantFullAccess(folder);
-                folderRepaired = true;
-            }
-            if (!fileRepaired) {
-                grantFullAccess(path);
-                fileRepaired = true;
-            }
+        if (isAccessError(error) && repairs.next()) {
             continue;
         }
         message = QStringLiteral("读%1失败：\n%2\n\n%3").arg(label, path, runtimeErrorText(error)) +

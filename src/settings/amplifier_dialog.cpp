@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_buttons.h"
 #include "app/help_page.h"
 #include "app/hyper_link.h"
 
@@ -26,8 +27,5 @@ AmplifierDialog::AmplifierDialog(const QString& exeFolder, QWidget* parent) : QD
     connect(support, &HyperLink::clicked, this,
             [exeFolder] { openHelpPage(exeFolder, QStringLiteral("amplifier")); });
     layout->addWidget(support);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    layout->addWidget(buttons);
+    layout->addWidget(okCancelButtons(this, QStringLiteral("确定"), false));
 }

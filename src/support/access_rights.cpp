@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 void grantFullAccess(const QString& path) {
     const QByteArray native = path.toLocal8Bit();
@@ -19,4 +20,27 @@ void grantFullAccess(const QString& path) {
     if ((wanted & 07777) != (info.st_mode & 07777)) {
         ::chmod(native.constData(), wanted & 07777);
     }
+}
+
+void AccessRepairs::repairFolder() {
+    if (!folderDone_) {
+        grantFullAccess(folder_);
+        folderDone_ = true;
+    }
+}
+
+bool AccessRepairs::next() {
+    if (folderDone_ && fileDone_) {
+        return false;
+    }
+    repairFolder();
+    if (!fileDone_) {
+        grantFullAccess(file_);
+        fileDone_ = true;
+    }
+    return true;
+}
+
+bool isAccessError(int errorNumber) {
+    return errorNumber == EPERM || errorNumber == EACCES;
 }

@@ -1,12 +1,14 @@
 #include "timed/batch_times_dialog.h"
 
 #include <QDialogButtonBox>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <cmath>
+#include "app/dialog_buttons.h"
 
 #include "app/messages.h"
 #include "support/field_checks.h"
@@ -52,11 +54,7 @@ BatchTimesDialog::BatchTimesDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(interval_, 2, 1);
     layout->addWidget(new QLabel(QStringLiteral("分钟 (最小0.2)\n生成一个开始时间"), this), 2, 2);
     layout->addWidget(new QLabel(QStringLiteral("限: 小数位≤2位"), this), 3, 1);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("生成"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &BatchTimesDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this, QStringLiteral("生成"));
     layout->addWidget(buttons, 4, 0, 1, 3);
 }
 

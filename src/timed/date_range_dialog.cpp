@@ -2,10 +2,12 @@
 
 #include <QDateEdit>
 #include <QDialogButtonBox>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include "app/dialog_buttons.h"
 
 #include "app/messages.h"
 #include "support/field_checks.h"
@@ -54,11 +56,7 @@ DateRangeDialog::DateRangeDialog(const DateHourRange& range, QWidget* parent)
     layout->addWidget(
         new QLabel(QStringLiteral("比如,身份证有效期10年，\n临时身份证有效期3个月。"), this), 4, 0,
         1, 4);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &DateRangeDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this);
     layout->addWidget(buttons, 5, 0, 1, 4);
 }
 

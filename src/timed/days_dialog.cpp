@@ -2,9 +2,11 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+
 #include <QGridLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include "app/dialog_buttons.h"
 
 #include "app/messages.h"
 
@@ -35,11 +37,7 @@ DaysDialog::DaysDialog(const Days& days, QWidget* parent) : QDialog(parent), day
     (days.byWeekday ? weekdayRadio_ : monthDayRadio_)->setChecked(true);
     connect(weekdayRadio_, &QRadioButton::toggled, this, &DaysDialog::updateEnabled);
     updateEnabled();
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &DaysDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this);
     layout->addWidget(buttons, 8, 0, 1, 7);
 }
 

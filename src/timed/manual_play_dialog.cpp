@@ -1,10 +1,12 @@
 #include "timed/manual_play_dialog.h"
 
 #include <QDialogButtonBox>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include "app/dialog_buttons.h"
 
 #include "app/hint_link.h"
 #include "app/messages.h"
@@ -40,11 +42,7 @@ ManualPlayDialog::ManualPlayDialog(const Programme& programme, QWidget* parent)
     if (!byTracks_) {
         layout->addWidget(makeHintLink(QStringLiteral("关于末尾淡出"), kFadeHint, this), 2, 2);
     }
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ManualPlayDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this);
     layout->addWidget(buttons, 3, 0, 1, 3);
     edit_->setFocus();
     edit_->selectAll();

@@ -37,30 +37,6 @@ bool writeOnce(int fd, const QByteArray& bytes, int& error) {
     return true;
 }
 
-// Grants that one log write may make, each at most once.
-struct Repairs {
-    QString folder;
-    QString file;
-    bool folderDone = false;
-    bool fileDone = false;
-
-    // False when both were made already: the caller gives up.
-    bool next() {
-        if (folderDone && fileDone) {
-            return false;
-        }
-        if (!folderDone) {
-            grantFullAccess(folder);
-            folderDone = true;
-        }
-        if (!fileDone) {
-            grantFullAccess(file);
-            fileDone = true;
-        }
-        return true;
-    }
-};
-
 QString failure(const QString& what, const QString& path) {
     return QStringLiteral("写日志失败 ◆ %1 ◆ %2 ◆ 技术支持:帮助栏里有联系方式").arg(what, path);
 }
@@ -75,11 +51,10 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
         error = failure(systemErrorText(folderCode), path);
         return false;
     }
-    Repairs repairs{dataFolder, path};
+    AccessRepairs repairs(dataFolder, path);
     PathState state = pathState(path);
     if (state == PathState::AccessDenied) {
-        grantFullAccess(dataFolder);
-        repairs.folderDone = true;
+        repairs.repairFolder();
         state = pathState(path);
         if (state == PathState::AccessDenied) {
             error = failure(QStringLiteral("拒绝访问"), path);
@@ -90,10 +65,7 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
     if (::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
         deleteTreeQuiet(path);
         if (::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            if (!repairs.folderDone) {
-                grantFullAccess(dataFolder);
-                repairs.folderDone = true;
-            }
+            repairs.repairFolder();
             const int code = deleteTree(path);
             if (code != 0) {
                 error = failure(systemErrorText(code), path);
@@ -116,7 +88,7 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
                 break;
             }
             const int code = errno;
-            if (code != EPERM && code != EACCES) {
+            if (!isAccessError(code)) {
                 append = true;
                 break;
             }
@@ -136,7 +108,7 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
             break;
         }
         const int code = errno;
-        if ((code != EPERM && code != EACCES) || !repairs.next()) {
+        if (!isAccessError(code) || !repairs.next()) {
             error = failure(runtimeErrorText(code), path);
             return false;
         }

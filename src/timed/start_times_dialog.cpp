@@ -1,12 +1,14 @@
 #include "timed/start_times_dialog.h"
 
 #include <QDialogButtonBox>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimeEdit>
+#include "app/dialog_buttons.h"
 
 #include "app/messages.h"
 #include "support/date_text.h"
@@ -58,11 +60,7 @@ StartTimesDialog::StartTimesDialog(const QList<ClockTime>& times, QWidget* paren
     connect(buttons_[1], &QPushButton::clicked, this, &StartTimesDialog::addBatch);
     connect(buttons_[2], &QPushButton::clicked, this, &StartTimesDialog::removeSelected);
     connect(buttons_[3], &QPushButton::clicked, this, &StartTimesDialog::clearAll);
-    auto* box = new QDialogButtonBox(this);
-    box->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    box->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
-    connect(box, &QDialogButtonBox::accepted, this, &StartTimesDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* box = okCancelButtons(this);
     layout->addWidget(box, 8, 0, 1, 2);
 
     if (times.size() > 1) {
