@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTime>
+#include <QTreeWidget>
 
 #include "app/guarded_application.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "settings/settings_file.h"
 #include "support/temp_folder.h"
 #include "support/ui_helpers.h"
 #include "timed/programme_file.h"
+#include "timed/timed_page.h"
 
 namespace {
 
@@ -64,6 +68,49 @@ TEST(ProgramWindow, CloseDialogExitRunsTheOrderlyExit) {
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("软件启动")));
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("软件关闭")));
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.last().toStdString();
+}
+
+TEST(ProgramWindow, RunsAndReportsAppearLiveOnTheTimedPage) {
+    RecordedMessages messages;
+    TempFolder folder;
+    const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
+    // Three seconds of silence, played on the silent output.
+    writeSilentWav(folder.file(QStringLiteral("quiet.wav")), 3000);
+    if (QTime::currentTime() > QTime(23, 59, 50)) {
+        GTEST_SKIP() << "too close to midnight";
+    }
+    ProgrammeTable table;
+    Programme p = newProgramme();
+    setProgrammeName(p, QStringLiteral("静音测试"));
+    setProgrammePath(p, folder.file(QStringLiteral("quiet.wav")));
+    const QTime start = QTime::currentTime().addSecs(2);
+    p.startTimes[0] = ClockTime{start.hour(), start.minute(), start.second()};
+    table.append(p);
+    SystemSettings settings = firstRunSettings();
+    setOutputDeviceName(settings, QStringLiteral("NullRenderer"));
+    QString message;
+    ASSERT_TRUE(saveProgrammes(paths.dataFolder, table, true, message));
+    ASSERT_TRUE(saveSystemSettings(paths.dataFolder, settings, message));
+
+    Program program(paths, false);
+    ASSERT_TRUE(program.initialise({}));
+    auto* page = static_cast<TimedPage*>(program.window()->page(MainWindow::kTimedTab));
+    ASSERT_EQ(page->programmeList()->topLevelItemCount(), 1);
+    EXPECT_EQ(page->programmeList()->topLevelItem(0)->text(0), QStringLiteral("静音测试"));
+    pumpEvents(2500);  // due within 2 s, playing until 4 s at least
+    QStringList rows;
+    for (int i = 0; i < page->logList()->topLevelItemCount(); ++i) {
+        rows.append(page->logList()->topLevelItem(i)->text(1));
+    }
+    ASSERT_EQ(page->nowPlayingList()->topLevelItemCount(), 1) << rows.join(u'\n').toStdString();
+    EXPECT_EQ(page->nowPlayingList()->topLevelItem(0)->text(1), QStringLiteral("1/1遍"));
+    EXPECT_EQ(rows,
+              (QStringList{QStringLiteral("软件启动"), QStringLiteral("静音测试 ◆ 开始播放")}));
+    pumpEvents(3000);
+    EXPECT_EQ(page->nowPlayingList()->topLevelItemCount(), 0);
+    EXPECT_EQ(page->logList()->topLevelItem(2)->text(1), QStringLiteral("静音测试 ◆ 播放结束"));
+    program.shutdown(false);
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.last().toStdString();
 }
 

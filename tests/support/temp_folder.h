@@ -20,3 +20,5 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 // Runs a shell command and returns its exit status.
 int runShell(const QString& command);
 bool runningAsRoot();
+// Writes a 16-bit mono WAV file of silence of that length.
+void writeSilentWav(const QString& path, int milliseconds);

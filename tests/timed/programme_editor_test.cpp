@@ -33,28 +33,6 @@ struct EditorFixture : PageFixture {
     }
 };
 
-// A 16-bit mono WAV file of silence.
-void writeWav(const QString& path, int milliseconds) {
-    const int rate = 8000;
-    const quint32 dataBytes = static_cast<quint32>(rate * milliseconds / 1000 * 2);
-    QByteArray wav("RIFF");
-    auto u32 = [&](quint32 v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](quint16 v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
-    u32(36 + dataBytes);
-    wav.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    wav.append("data");
-    u32(dataBytes);
-    wav.append(QByteArray(static_cast<int>(dataBytes), '\0'));
-    writeBytes(path, wav);
-}
-
 void expectRefused(ProgrammeEditor& editor, RecordedMessages& messages, const QString& text,
                    QLineEdit* field) {
     editor.accept();
@@ -301,7 +279,7 @@ TEST(ProgrammeEditor, DaysMustBeChosenAndEverythingIsStored) {
 TEST(ProgrammeEditor, LengthLabelShowsTheFilesLength) {
     EditorFixture f;
     const QString wav = f.harness.folder.file(QStringLiteral("chime.wav"));
-    writeWav(wav, 125'000);
+    writeSilentWav(wav, 125'000);
     auto editor = f.open(-1);
     editor->filePathEdit()->setText(wav + QStringLiteral("  "));
     EXPECT_EQ(editor->lengthLabel()->text(), QStringLiteral("02:05"));
