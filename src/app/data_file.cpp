@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
+#include <QtEndian>
 #include <cerrno>
 
 #include "app/folders.h"
@@ -83,6 +84,11 @@ bool replaceFileQuietly(const QString& path, const QByteArray& content) {
 }
 
 }  // namespace
+
+QByteArray countBlock(quint32 count) {
+    const quint32 le = qToLittleEndian(count);
+    return QByteArray(reinterpret_cast<const char*>(&le), 4);
+}
 
 int openDataFileForWrite(const QString& path, const QString& tempPath, const QString& label,
                          QString& message) {

@@ -92,5 +92,8 @@ class DataFileReader {
     QCryptographicHash digest_{QCryptographicHash::Md5};
 };
 
+// A 32-bit little-endian count, the block that opens a list in the data files.
+QByteArray countBlock(quint32 count);
+
 // The rescue text appended to mid-write failures of user commands on the timetable.
 extern const QString kRescueText;

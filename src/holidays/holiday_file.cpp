@@ -10,11 +10,6 @@ namespace {
 constexpr int kHolidayBytes = 164;
 constexpr int kAdjustedDayBytes = 156;
 
-QByteArray countBlock(quint32 count) {
-    const quint32 le = qToLittleEndian(count);
-    return QByteArray(reinterpret_cast<const char*>(&le), 4);
-}
-
 Holiday decodeHoliday(const QByteArray& bytes) {
     Holiday h = blankHoliday();
     ByteReader r(bytes);

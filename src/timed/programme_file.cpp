@@ -6,11 +6,6 @@
 
 namespace {
 
-QByteArray countBlock(quint32 count) {
-    const quint32 le = qToLittleEndian(count);
-    return QByteArray(reinterpret_cast<const char*>(&le), 4);
-}
-
 bool anySet(const qint32* flags, int count) {
     for (int i = 0; i < count; ++i) {
         if (flags[i] != 0) {

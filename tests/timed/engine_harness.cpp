@@ -1,10 +1,11 @@
 #include "timed/engine_harness.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "support/date_text.h"
+#include "timed/programme_builders.h"
 
 namespace {
 
@@ -72,7 +73,9 @@ std::unique_ptr<MediaPlayer> ScriptedBackend::createPlayer() {
 QStringList RecordingReporter::lines() const {
     QStringList result;
     for (const LoggedEvent& e : events) {
-        result.append(QString::asprintf("%02d:%02d:%02d ", e.time.hour, e.time.minute, e.time.second) + e.text);
+        result.append(
+            QString::asprintf("%02d:%02d:%02d ", e.time.hour, e.time.minute, e.time.second) +
+            e.text);
     }
     return result;
 }
@@ -112,21 +115,10 @@ QString EngineHarness::musicFolder(const QString& name, const QStringList& names
 Programme& EngineHarness::addProgramme(const QString& name, const QString& path,
                                        std::initializer_list<ClockTime> starts, bool countByTracks,
                                        int count, bool queueWhenBusy) {
-    Programme p = newProgramme();
-    setProgrammeName(p, name);
+    Programme p = makeProgramme(name, starts, countByTracks, count);
     setProgrammePath(p, path);
     p.singleFile = QFileInfo(path).isDir() ? 0 : 1;
     p.sequential = 1;
-    p.startCount = 0;
-    for (const ClockTime& t : starts) {
-        p.startTimes[p.startCount++] = t;
-    }
-    p.countByTracks = countByTracks ? 1 : 0;
-    if (countByTracks) {
-        p.trackCount = count;
-    } else {
-        p.secondsCount = count;
-    }
     p.queueWhenBusy = queueWhenBusy ? 1 : 0;
     table.append(p);
     return table[table.size() - 1];
