@@ -107,6 +107,12 @@ void freeTarget(gpointer data, GClosure*) {
     delete static_cast<LinkTarget*>(data);
 }
 
+// Counted down when the pipeline is really finalised, not when its owner lets go of it: a
+// reference left anywhere (a message, a handler) keeps it alive, and the count shows it.
+void onPipelineFinalised(gpointer, GObject*) {
+    --liveGraphs;
+}
+
 }  // namespace
 
 bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, AudioGraph& graph) {
@@ -134,6 +140,7 @@ bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, Au
         return false;
     }
     ++liveGraphs;
+    g_object_weak_ref(G_OBJECT(pipeline), onPipelineFinalised, nullptr);
     g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
     // Silent until the owner sets a level: the buffers that preroll pass the volume before
     // run(), and would otherwise start the sound with a click at full level.
@@ -254,7 +261,6 @@ void destroyAudioGraph(AudioGraph& graph) {
     if (graph.pipeline != nullptr) {
         gst_element_set_state(graph.pipeline, GST_STATE_NULL);
         gst_object_unref(graph.pipeline);
-        --liveGraphs;
     }
     graph = AudioGraph{};
 }

@@ -36,5 +36,5 @@ qint32 resultCodeForError(GError* error, GstObject* source, GstElement* sink);
 bool isOutputError(GError* error, GstObject* source, GstElement* sink);
 
 void destroyAudioGraph(AudioGraph& graph);
-// Pipelines built and not yet destroyed, for checking that failures leave nothing behind.
+// Pipelines built and not yet finalised, for checking that players leave nothing behind.
 int liveAudioGraphs();

@@ -140,6 +140,9 @@ GstBusSyncReply AudioPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer
         default:
             break;
     }
+    // A handler that drops a message owns it; each one holds a reference on its source, so
+    // one left behind keeps the whole pipeline (and its bus's sockets) alive.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 

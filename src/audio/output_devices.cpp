@@ -63,7 +63,9 @@ GstBusSyncReply OutputDevices::onBusMessage(GstBus*, GstMessage* message, gpoint
             gst_object_unref(device);
         }
     }
-    // Nothing reads the monitor's bus; letting messages pile up there would only grow.
+    // Nothing reads the monitor's bus; letting messages pile up there would only grow. A
+    // handler that drops a message owns it.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
