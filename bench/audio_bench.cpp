@@ -38,7 +38,7 @@ void openToFirstSample() {
             QThread::msleep(300);
             const qint64 begin = monotonicNs();
             AudioPlayer player;
-            if (player.open(file, nullptr, 0, QStringLiteral("KB-Speakers")) != 0) {
+            if (player.open(file, QStringLiteral("KB-Speakers")) != 0) {
                 std::printf("open failed\n");
                 return;
             }

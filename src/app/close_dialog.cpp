@@ -5,7 +5,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/app_paths.h"
+#include "storage/app_paths.h"
 #include "app/dialog_buttons.h"
 
 CloseDialog::CloseDialog(QWidget* parent) : QDialog(parent) {

@@ -1,6 +1,6 @@
 #include "app/guarded_application.h"
 
-#include "app/messages.h"
+#include "support/messages.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/hint_link.h"
 
 #include "app/help_page.h"
-#include "app/messages.h"
+#include "support/messages.h"
 
 HyperLink* makeHintLink(const QString& text, const QString& hint, QWidget* parent,
                         const QString& exeFolder, const QString& helpAnchor) {

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/app_paths.h"
+#include "storage/app_paths.h"
 
 class TabListPanel;
 class TrayArea;

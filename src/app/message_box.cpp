@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "app/app_paths.h"
+#include "storage/app_paths.h"
 
 namespace {
 

@@ -4,11 +4,12 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-#include "app/folders.h"
+#include "storage/folders.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
-#include "app/messages.h"
+#include "support/messages.h"
 #include "app/tray_area.h"
+#include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
 #include "settings/settings_file.h"
 #include "timed/programme_file.h"
@@ -131,11 +132,8 @@ void Program::loadDataFiles() {
 }
 
 void Program::fadeOutEverything() {
-    runs_.scaleAllRuns(0.98);
-    for (int n = 48; n >= 0; --n) {
-        clock_.sleepMs(6);
-        runs_.scaleAllRuns(n / 50.0);
-    }
+    fadeOutInFiftySteps([this](double fraction) { runs_.scaleAllRuns(fraction); }, kFadeStepMs,
+                        clock_);
 }
 
 void Program::shutdown(bool sessionEnding) {

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <memory>
 
-#include "app/app_paths.h"
-#include "app/command_line.h"
+#include "storage/app_paths.h"
+#include "support/command_line.h"
 #include "audio/engine_checks.h"
 #include "holidays/holiday_calendar.h"
 #include "platform/session_services.h"

@@ -6,12 +6,12 @@
 #include <memory>
 #include <optional>
 
-#include "app/app_paths.h"
-#include "app/command_line.h"
+#include "storage/app_paths.h"
+#include "support/command_line.h"
 #include "app/guarded_application.h"
 #include "app/help_page.h"
 #include "app/message_box.h"
-#include "app/messages.h"
+#include "support/messages.h"
 #include "app/paste_filter.h"
 #include "app/program.h"
 #include "audio/audio_tools.h"

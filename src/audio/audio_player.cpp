@@ -1,6 +1,6 @@
 #include "audio/audio_player.h"
 
-#include <QCoreApplication>
+#include <QMetaObject>
 #include <QFileInfo>
 #include <cmath>
 
@@ -39,16 +39,10 @@ AudioPlayer::~AudioPlayer() {
     close();
 }
 
-qint32 AudioPlayer::open(const QString& path, QObject* notifyTarget, quintptr tag,
-                         const QString& deviceName) {
+qint32 AudioPlayer::open(const QString& path, const QString& deviceName) {
     path_ = path;
     if (opened_ || !initAudioEngine()) {
         return kErrorFail;
-    }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        target_ = notifyTarget;
-        tag_ = tag;
     }
     const Attempt first = tryOpen(GraphShape::Decoder, deviceName);
     if (first.code == 0) {
@@ -104,6 +98,10 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
     GstBus* bus = gst_element_get_bus(graph_.pipeline);
     gst_bus_set_flushing(bus, TRUE);
     gst_bus_set_flushing(bus, FALSE);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        accepting_ = true;
+    }
     gst_bus_set_sync_handler(bus, &AudioPlayer::onBusMessage, this, nullptr);
     gst_object_unref(bus);
     if (!deviceId_.isEmpty()) {
@@ -146,11 +144,19 @@ GstBusSyncReply AudioPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer
     return GST_BUS_DROP;
 }
 
-void AudioPlayer::queueEvent(PlayerEvent event) {
+void AudioPlayer::queueEvent(const PlayerEvent& event) {
     std::lock_guard<std::mutex> lock(mutex_);
-    events_.push_back(std::move(event));
-    if (!target_.isNull()) {
-        QCoreApplication::postEvent(target_.data(), new PlayerEventNotice(tag_));
+    if (!accepting_) {
+        return;
+    }
+    // Posted to the player itself: when it is freed first, Qt discards the call with it.
+    QMetaObject::invokeMethod(this, [this, event] { deliver(event); }, Qt::QueuedConnection);
+}
+
+void AudioPlayer::deliver(const PlayerEvent& event) {
+    // A message the pipeline posted just before it was torn down arrives after close().
+    if (opened_) {
+        emit eventOccurred(event);
     }
 }
 
@@ -205,7 +211,7 @@ void AudioPlayer::close() {
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        target_ = nullptr;
+        accepting_ = false;
     }
     GstBus* bus = gst_element_get_bus(graph_.pipeline);
     gst_element_set_state(graph_.pipeline, GST_STATE_NULL);
@@ -286,13 +292,3 @@ bool AudioPlayer::isAtEnd() {
     return duration > 0 && getPositionMs() >= duration;
 }
 
-bool AudioPlayer::nextEvent(PlayerEvent& event) {
-    checkOutputMoved();
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (events_.empty()) {
-        return false;
-    }
-    event = std::move(events_.front());
-    events_.pop_front();
-    return true;
-}

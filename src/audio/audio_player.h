@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
 #include <atomic>
-#include <deque>
 #include <mutex>
 
 #include "audio/audio_graph.h"
@@ -12,7 +9,8 @@
 
 // A MediaPlayer on a hand-built GStreamer pipeline. The pipeline prerolls in open(), so
 // duration and position are known at once. Errors and the end of the stream arrive on
-// streaming threads and become queued events plus a notice posted to the owner's thread.
+// streaming threads and are handed to the player's own thread, where they are emitted unless
+// the player was closed meanwhile.
 class AudioPlayer : public MediaPlayer {
   public:
     explicit AudioPlayer(OutputDevices& devices = OutputDevices::instance()) : devices_(devices) {}
@@ -20,8 +18,7 @@ class AudioPlayer : public MediaPlayer {
     AudioPlayer(const AudioPlayer&) = delete;
     AudioPlayer& operator=(const AudioPlayer&) = delete;
 
-    qint32 open(const QString& path, QObject* notifyTarget, quintptr tag,
-                const QString& deviceName) override;
+    qint32 open(const QString& path, const QString& deviceName) override;
     qint32 run() override;
     qint32 stop() override;
     void close() override;
@@ -30,11 +27,13 @@ class AudioPlayer : public MediaPlayer {
     qint64 getPositionMs() override;
     void seekMs(qint64 milliseconds) override;
     bool isAtEnd() override;
-    bool nextEvent(PlayerEvent& event) override;
     QString path() const override { return path_; }
     QString lastErrorText() const override { return lastError_; }
 
     bool isOpened() const { return opened_; }
+
+  protected:
+    GstElement* pipeline() const { return graph_.pipeline; }
 
   private:
     struct Attempt {
@@ -43,7 +42,9 @@ class AudioPlayer : public MediaPlayer {
     };
     Attempt tryOpen(GraphShape shape, const QString& deviceName);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
-    void queueEvent(PlayerEvent event);
+    // From any thread: hands the event to the player's thread.
+    void queueEvent(const PlayerEvent& event);
+    void deliver(const PlayerEvent& event);
     void outputLost();
     void checkOutputMoved();
 
@@ -56,10 +57,8 @@ class AudioPlayer : public MediaPlayer {
     int watchId_ = 0;
     qint64 probedDurationMs_ = -1;
 
-    std::mutex mutex_;  // guards events_ and target_
-    std::deque<PlayerEvent> events_;
-    QPointer<QObject> target_;
-    quintptr tag_ = 0;
+    std::mutex mutex_;  // guards accepting_
+    bool accepting_ = false;  // events are handed on only between open and close
     std::atomic<bool> atEnd_{false};
     std::atomic<bool> lost_{false};
 };

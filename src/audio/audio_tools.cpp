@@ -1,6 +1,8 @@
 #include "audio/audio_tools.h"
 
+#include <QCoreApplication>
 #include <QThread>
+#include <optional>
 #include <cstdio>
 
 #include "audio/audio_player.h"
@@ -68,37 +70,29 @@ int play(const QStringList& arguments) {
         return 2;
     }
     AudioPlayer player;
-    const qint32 opened = player.open(file, nullptr, 0, device);
-    if (opened != 0) {
-        printLine(stdout, resultText(opened, player.lastErrorText()));
-        return 1;
-    }
-    player.setVolume(kSilentAttenuation);
-    const qint32 ran = player.run();
-    if (ran != 0) {
-        printLine(stdout, resultText(ran, player.lastErrorText()));
-        player.close();
-        return 1;
-    }
     SystemClock clock;
-    fadeIn(player, volume, clock);
-    while (!player.isAtEnd()) {
-        PlayerEvent event;
-        while (player.nextEvent(event)) {
-            if (event.code == kEventErrorAbort || event.code == kEventSoundDeviceError ||
-                event.code == kEventErrorStillPlaying ||
-                (event.code == kEventDeviceLost && event.param2 == 0)) {
-                printLine(stdout, resultText(event.param1 != 0 ? event.param1 : kErrorNoAudioDevice,
-                                             event.text));
-                player.stop();
-                player.close();
-                return 1;
-            }
+    const PlaybackStart started = startPlayback(player, file, device, volume, clock);
+    if (started.code != 0) {
+        printLine(stderr, resultText(started.code, started.playerText));
+        return 1;
+    }
+    std::optional<PlayerEvent> failure;
+    QObject::connect(&player, &MediaPlayer::eventOccurred, [&failure](const PlayerEvent& event) {
+        if (event.isFailure() && !failure) {
+            failure = event;
         }
+    });
+    while (!player.isAtEnd() && !failure) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(20);
     }
     player.stop();
     player.close();
+    if (failure) {
+        printLine(stderr, resultText(failure->param1 != 0 ? failure->param1 : kErrorNoAudioDevice,
+                                     failure->text));
+        return 1;
+    }
     return 0;
 }
 

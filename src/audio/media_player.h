@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QEvent>
+#include <QObject>
 #include <QString>
 #include <memory>
-
-class QObject;
 
 // Result codes of the player operations, as the callers test them.
 constexpr qint32 kResultOk = 0;
@@ -16,7 +14,7 @@ constexpr qint32 kErrorInvalidFileFormat = static_cast<qint32>(0x8004022F);
 constexpr qint32 kErrorUnsupportedStream = static_cast<qint32>(0x80040265);
 constexpr qint32 kErrorTimeout = static_cast<qint32>(0x8004022E);
 
-// Event codes the owners react to; everything else is drained and ignored.
+// Event codes the owners react to; everything else is ignored.
 constexpr int kEventComplete = 1;
 constexpr int kEventErrorAbort = 3;
 constexpr int kEventErrorStillPlaying = 8;
@@ -31,26 +29,21 @@ struct PlayerEvent {
     qint32 param1 = 0;  // a result code for the error events
     qint32 param2 = 0;  // for device lost: 0 = gone, non-zero = back
     QString text;       // the media framework's own words, when it gave any
-};
 
-// Posted to a player's owner, on the owner's thread, whenever the player queued an event.
-class PlayerEventNotice : public QEvent {
-  public:
-    explicit PlayerEventNotice(quintptr tag) : QEvent(noticeType()), tag_(tag) {}
-    quintptr tag() const { return tag_; }
-    static QEvent::Type noticeType();
-
-  private:
-    quintptr tag_;
+    // The playback broke: an error, or the output went away (not when it came back).
+    bool isFailure() const;
+    // The failure is the output's, not the file's.
+    bool isDeviceFailure() const;
 };
 
 // One playback of one file on one output device. The owner opens it, runs it, and at the end
 // stops, closes and frees it; a player is never reopened.
-class MediaPlayer {
+class MediaPlayer : public QObject {
+    Q_OBJECT
   public:
-    virtual ~MediaPlayer() = default;
-    virtual qint32 open(const QString& path, QObject* notifyTarget, quintptr tag,
-                        const QString& deviceName) = 0;
+    using QObject::QObject;
+
+    virtual qint32 open(const QString& path, const QString& deviceName) = 0;
     virtual qint32 run() = 0;
     virtual qint32 stop() = 0;
     virtual void close() = 0;
@@ -60,11 +53,16 @@ class MediaPlayer {
     virtual qint64 getPositionMs() = 0;
     virtual void seekMs(qint64 milliseconds) = 0;
     virtual bool isAtEnd() = 0;
-    // Takes the next queued event; false when the queue is empty.
-    virtual bool nextEvent(PlayerEvent& event) = 0;
     virtual QString path() const = 0;
     // The media framework's words for the last failed open or run, when it gave any.
     virtual QString lastErrorText() const = 0;
+    // The text after the last slash of the path.
+    QString fileName() const;
+
+  signals:
+    // Emitted on the owner's thread while the player is open. A receiver may free the
+    // player; events of a closed or freed player never arrive.
+    void eventOccurred(const PlayerEvent& event);
 };
 
 // What the engines need from the audio layer besides players.
@@ -77,6 +75,3 @@ class AudioBackend {
     // The text for a result code, preferring the player's own words.
     virtual QString errorText(qint32 code, const QString& playerText) = 0;
 };
-
-// The file name a player plays: the text after the last slash of its path.
-QString playerFileName(const MediaPlayer& player);

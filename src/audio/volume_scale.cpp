@@ -1,18 +1,6 @@
 #include "audio/volume_scale.h"
 
-#include <QCoreApplication>
 #include <cmath>
-
-QEvent::Type PlayerEventNotice::noticeType() {
-    static const QEvent::Type type =
-        static_cast<QEvent::Type>(QEvent::registerEventType(QEvent::User + 0x69));
-    return type;
-}
-
-QString playerFileName(const MediaPlayer& player) {
-    const QString path = player.path();
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
 
 int volumeToAttenuation(int volume, bool mute) {
     if (mute || volume <= 1) {
@@ -57,4 +45,33 @@ void rampVolume(MediaPlayer* player, int from, int to, Clock& clock) {
         }
         clock.sleepMs(kFadeStepMs);
     }
+}
+
+void fadeOutInFiftySteps(const std::function<void(double)>& apply, int stepMs, Clock& clock) {
+    apply(0.98);
+    for (int n = 48; n >= 0; --n) {
+        clock.sleepMs(stepMs);
+        apply(n / 50.0);
+    }
+}
+
+PlaybackStart startPlayback(MediaPlayer& player, const QString& path, const QString& deviceName,
+                            double level, Clock& clock) {
+    PlaybackStart result;
+    result.code = player.open(path, deviceName);
+    if (result.code != 0) {
+        result.openFailed = true;
+        result.playerText = player.lastErrorText();
+        return result;
+    }
+    // Silent before run: the first samples would otherwise click in at full level.
+    player.setVolume(kSilentAttenuation);
+    result.code = player.run();
+    if (result.code != 0) {
+        result.playerText = player.lastErrorText();
+        player.close();
+        return result;
+    }
+    fadeIn(player, level, clock);
+    return result;
 }

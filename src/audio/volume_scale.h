@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "audio/media_player.h"
 #include "support/clock.h"
 
@@ -16,3 +18,16 @@ void seekWithFade(MediaPlayer& player, qint64 targetMs, double level, Clock& clo
 void rampVolume(MediaPlayer* player, int from, int to, Clock& clock);
 
 constexpr int kFadeStepMs = 6;
+
+// The fade of an exit or a stop: `apply` gets 0.98, then 48/50, 47/50 ... 0, a step apart.
+void fadeOutInFiftySteps(const std::function<void(double)>& apply, int stepMs, Clock& clock);
+
+// The one start of every playback: open on the output, run at silence, fade in to the level.
+// On failure the code of the step that failed; a player whose run failed is closed again.
+struct PlaybackStart {
+    qint32 code = 0;
+    bool openFailed = false;
+    QString playerText;  // the framework's words for the failure
+};
+PlaybackStart startPlayback(MediaPlayer& player, const QString& path, const QString& deviceName,
+                            double level, Clock& clock);

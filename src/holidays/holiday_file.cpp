@@ -2,7 +2,7 @@
 
 #include <QtEndian>
 
-#include "app/data_file.h"
+#include "storage/data_file.h"
 #include "support/byte_codec.h"
 
 namespace {

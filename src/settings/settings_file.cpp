@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "app/data_file.h"
+#include "storage/data_file.h"
 #include "support/byte_codec.h"
 
 namespace {

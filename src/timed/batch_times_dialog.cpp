@@ -10,7 +10,7 @@
 #include <cmath>
 #include "app/dialog_buttons.h"
 
-#include "app/messages.h"
+#include "support/messages.h"
 #include "support/field_checks.h"
 
 namespace {

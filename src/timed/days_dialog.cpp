@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include "app/dialog_buttons.h"
 
-#include "app/messages.h"
+#include "support/messages.h"
 
 DaysDialog::DaysDialog(const Days& days, QWidget* parent) : QDialog(parent), days_(days) {
     setWindowTitle(QStringLiteral("周几或几号"));

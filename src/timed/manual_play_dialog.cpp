@@ -9,7 +9,7 @@
 #include "app/dialog_buttons.h"
 
 #include "app/hint_link.h"
-#include "app/messages.h"
+#include "support/messages.h"
 #include "support/field_checks.h"
 
 namespace {

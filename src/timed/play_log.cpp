@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "app/folders.h"
+#include "storage/folders.h"
 #include "support/access_rights.h"
 #include "support/date_text.h"
 #include "support/system_text.h"

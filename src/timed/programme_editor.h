@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <QList>
 
-#include "app/app_paths.h"
-#include "app/messages.h"
+#include "storage/app_paths.h"
+#include "support/messages.h"
 #include "timed/days_dialog.h"
 #include "timed/programme_table.h"
 

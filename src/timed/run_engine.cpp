@@ -8,6 +8,7 @@
 
 #include "audio/volume_scale.h"
 #include "support/date_text.h"
+#include "support/log_categories.h"
 #include "support/music_files.h"
 #include "timed/run_texts.h"
 
@@ -17,11 +18,6 @@ constexpr int kFolderCap = 300;
 constexpr int kMaxFailuresInARow = 3;
 constexpr int kClockBackSeconds = 15;
 constexpr int kEndFadeSeconds = 7;
-
-bool isErrorEvent(const PlayerEvent& e) {
-    return e.code == kEventErrorAbort || e.code == kEventErrorStillPlaying ||
-           e.code == kEventSoundDeviceError || (e.code == kEventDeviceLost && e.param2 == 0);
-}
 
 bool sameFile(const FileEntry& a, const FileEntry& b) {
     return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
@@ -45,29 +41,12 @@ QString ActiveRun::suffix() const {
     return manualStart != 0 ? QStringLiteral("(手动)") : QString();
 }
 
-// Receives the players' notices on the UI thread, as the timed-play page would.
-class RunEngine::EventReceiver : public QObject {
-public:
-    explicit EventReceiver(RunEngine& engine) : engine_(engine) {}
-    bool event(QEvent* e) override {
-        if (e->type() == PlayerEventNotice::noticeType()) {
-            engine_.handleRunEvents(static_cast<PlayerEventNotice*>(e)->tag());
-            return true;
-        }
-        return QObject::event(e);
-    }
-
-private:
-    RunEngine& engine_;
-};
-
 RunEngine::RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& reporter,
                      const SystemSettings& settings)
     : clock_(clock),
       backend_(backend),
       reporter_(reporter),
       settings_(settings),
-      receiver_(std::make_unique<EventReceiver>(*this)),
       random_(static_cast<unsigned>(
           std::chrono::system_clock::now().time_since_epoch().count())) {}
 
@@ -117,11 +96,7 @@ void RunEngine::remove(int index) {
 }
 
 void RunEngine::fadeOut(ActiveRun& run, int stepMs) {
-    applyLevel(run, 0.98);
-    for (int k = 48; k >= 0; --k) {
-        clock_.sleepMs(stepMs);
-        applyLevel(run, k / 50.0);
-    }
+    fadeOutInFiftySteps([&](double fraction) { applyLevel(run, fraction); }, stepMs, clock_);
 }
 
 void RunEngine::restartFile(ActiveRun& run) {
@@ -177,7 +152,7 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
             run.playCount = 1;
             if (view_ != nullptr) {
                 if (p.singleFile == 0) {
-                    view_->setCurrentTrack(i, playerFileName(*run.player));
+                    view_->setCurrentTrack(i, run.player->fileName());
                 }
                 view_->setProgress(i, p.countByTracks == 0 ? formatProgress(p.secondsCount, elapsed)
                                       : p.singleFile != 0  ? RunTexts::passes(1, p.trackCount)
@@ -258,7 +233,7 @@ bool RunEngine::continueRun(int index, const LocalDateTime& now) {
         if (p.countByTracks != 0) {
             view_->setProgress(index, RunTexts::tracks(run.playCount, p.trackCount));
         }
-        view_->setCurrentTrack(index, playerFileName(*run.player));
+        view_->setCurrentTrack(index, run.player->fileName());
     }
     return true;
 }
@@ -266,32 +241,30 @@ bool RunEngine::continueRun(int index, const LocalDateTime& now) {
 QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QString& file) {
     const QString label = run.label();
     std::unique_ptr<MediaPlayer> player = backend_.createPlayer();
-    const quintptr tag = reinterpret_cast<quintptr>(player.get());
-    const qint32 opened = player->open(path, receiver_.get(), tag, outputDeviceName(settings_));
-    if (opened != 0) {
-        const QString playerText = player->lastErrorText();
-        player.reset();
-        if (!backend_.isMediaFrameworkAvailable()) {
-            return RunTexts::brokenEnvironment(label, file);
-        }
-        if (opened == kErrorNoAudioDevice) {
-            return RunTexts::invalidDevice(label, file);
-        }
-        if (backend_.areDecoderModulesIntact()) {
-            return RunTexts::formatAdvice(label, file, backend_.errorText(opened, playerText));
-        }
-        return RunTexts::missingModules(label, file);
+    const MediaPlayer* key = player.get();
+    QObject::connect(player.get(), &MediaPlayer::eventOccurred, player.get(),
+                     [this, key](const PlayerEvent& event) { handleRunEvent(key, event); });
+    const PlaybackStart started =
+        startPlayback(*player, path, outputDeviceName(settings_), level(run), clock_);
+    if (started.code == 0) {
+        run.player = std::move(player);
+        return QString();
     }
-    player->setVolume(kSilentAttenuation);
-    const qint32 ran = player->run();
-    if (ran != 0) {
-        const QString playerText = player->lastErrorText();
-        player->close();
-        return RunTexts::formatAdvice(label, file, backend_.errorText(ran, playerText));
+    qCWarning(lcTimed) << "start failed:" << path << Qt::hex << static_cast<quint32>(started.code)
+                       << started.playerText;
+    if (!started.openFailed) {
+        return RunTexts::formatAdvice(label, file, backend_.errorText(started.code, started.playerText));
     }
-    run.player = std::move(player);
-    fadeIn(*run.player, level(run), clock_);
-    return QString();
+    if (!backend_.isMediaFrameworkAvailable()) {
+        return RunTexts::brokenEnvironment(label, file);
+    }
+    if (started.code == kErrorNoAudioDevice) {
+        return RunTexts::invalidDevice(label, file);
+    }
+    if (backend_.areDecoderModulesIntact()) {
+        return RunTexts::formatAdvice(label, file, backend_.errorText(started.code, started.playerText));
+    }
+    return RunTexts::missingModules(label, file);
 }
 
 bool RunEngine::startFileRun(ActiveRun& run, const LocalDateTime& now) {
@@ -390,40 +363,26 @@ int RunEngine::chooseNextFile(ActiveRun& run, FileEntry& chosen) {
     return 1;
 }
 
-void RunEngine::handleRunEvents(quintptr tag) {
-    int index = -1;
-    for (int i = 0; i < static_cast<int>(runs_.size()); ++i) {
-        if (reinterpret_cast<quintptr>(runs_[static_cast<size_t>(i)]->player.get()) == tag &&
-            runs_[static_cast<size_t>(i)]->player) {
-            index = i;
-            break;
-        }
-    }
-    if (index < 0) {
+void RunEngine::handleRunEvent(const MediaPlayer* player, const PlayerEvent& event) {
+    if (!event.isFailure()) {
         return;
     }
-    ActiveRun& run = *runs_[static_cast<size_t>(index)];
-    PlayerEvent event;
-    bool failed = false;
-    while (run.player->nextEvent(event)) {
-        if (isErrorEvent(event)) {
-            failed = true;
-            break;
-        }
-    }
-    if (!failed) {
+    const auto found = std::find_if(runs_.begin(), runs_.end(),
+                                    [player](const auto& r) { return r->player.get() == player; });
+    if (found == runs_.end()) {
         return;
     }
+    const int index = static_cast<int>(found - runs_.begin());
+    ActiveRun& run = **found;
+    qCWarning(lcTimed) << "playback failed:" << run.player->path() << event.code << event.text;
     const bool folder = run.programme.singleFile == 0;
-    const QString file = folder ? playerFileName(*run.player) : QString();
+    const QString file = folder ? run.player->fileName() : QString();
     if (folder) {
         run.failedFiles.push_back(entryFor(run.player->path()));
     }
     freePlayer(run);
-    const bool deviceGone = event.param1 == kErrorNoAudioDevice || event.code == kEventDeviceLost ||
-                            event.code == kEventSoundDeviceError;
     const LocalDateTime now = nowWhole();
-    report(now, deviceGone ? RunTexts::deviceFailed(run.label(), file)
+    report(now, event.isDeviceFailure() ? RunTexts::deviceFailed(run.label(), file)
                            : RunTexts::playbackFailed(run.label(), file,
                                                       backend_.errorText(event.param1, event.text)));
     if (!folder) {

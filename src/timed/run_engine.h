@@ -28,8 +28,6 @@ public:
 
     // Called every 50 ms with the tick's moment (milliseconds 0).
     void tickActiveRuns(const LocalDateTime& now);
-    // A player whose tag this is has queued events.
-    void handleRunEvents(quintptr tag);
     void stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now);
     void stopAllRuns(const QString& reason, int fadeMs, const LocalDateTime& now);
     void stopRunsOfProgramme(const QString& name, const QString& reason);
@@ -48,8 +46,8 @@ public:
     void stopRunsOf(const QString& name, const QString& reason) override;
 
 private:
-    class EventReceiver;
-
+    // An event of the player of one of the runs.
+    void handleRunEvent(const MediaPlayer* player, const PlayerEvent& event);
     bool startFileRun(ActiveRun& run, const LocalDateTime& now);
     bool startNextTrack(ActiveRun& run, bool firstStart, const LocalDateTime& now);
     int chooseNextFile(ActiveRun& run, FileEntry& chosen);
@@ -73,7 +71,6 @@ private:
     const SystemSettings& settings_;
     NowPlayingView* view_ = nullptr;
     std::function<bool()> immediateActive_;
-    std::unique_ptr<EventReceiver> receiver_;
     ActiveRunList runs_;
     double duckGain_ = 1.0;
     std::mt19937 random_;

@@ -10,7 +10,7 @@
 #include <QTimeEdit>
 #include "app/dialog_buttons.h"
 
-#include "app/messages.h"
+#include "support/messages.h"
 #include "support/date_text.h"
 #include "timed/batch_times_dialog.h"
 #include "timed/programme.h"

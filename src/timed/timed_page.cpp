@@ -10,7 +10,7 @@
 
 #include "app/artwork.h"
 #include "app/hint_link.h"
-#include "app/messages.h"
+#include "support/messages.h"
 #include "support/date_text.h"
 #include "timed/programme_rows.h"
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "app/app_paths.h"
+#include "storage/app_paths.h"
 #include "support/clock.h"
 #include "timed/active_run.h"
 #include "timed/dispatcher.h"

@@ -5,8 +5,8 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/data_file.h"
-#include "app/messages.h"
+#include "storage/data_file.h"
+#include "support/messages.h"
 #include "timed/manual_play_dialog.h"
 #include "timed/programme_editor.h"
 #include "timed/programme_file.h"

@@ -13,6 +13,7 @@ namespace {
 struct ToolRun {
     int exitCode = -1;
     QString out;
+    QString err;
 };
 
 ToolRun program(const QStringList& arguments) {
@@ -22,6 +23,7 @@ ToolRun program(const QStringList& arguments) {
     if (process.waitForFinished(30000)) {
         run.exitCode = process.exitCode();
         run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
     }
     return run;
 }
@@ -77,5 +79,6 @@ TEST_F(AudioTools, PlayFadesInOnTheNamedDeviceAndReportsFailures) {
     QTemporaryDir folder;
     const ToolRun failed = program({QStringLiteral("--play"), folder.path()});
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_TRUE(failed.out.startsWith(QStringLiteral("0x80070002\t"))) << failed.out.toStdString();
+    EXPECT_TRUE(failed.out.isEmpty()) << "failures go to standard error";
+    EXPECT_TRUE(failed.err.startsWith(QStringLiteral("0x80070002\t"))) << failed.err.toStdString();
 }

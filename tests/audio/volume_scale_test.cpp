@@ -8,7 +8,7 @@ namespace {
 struct ScriptedPlayer : MediaPlayer {
     std::vector<int> steps;
     qint64 seekedTo = -1;
-    qint32 open(const QString&, QObject*, quintptr, const QString&) override { return 0; }
+    qint32 open(const QString&, const QString&) override { return 0; }
     qint32 run() override { return 0; }
     qint32 stop() override { return 0; }
     void close() override {}
@@ -23,7 +23,6 @@ struct ScriptedPlayer : MediaPlayer {
         steps.push_back(1);  // marks the seek among the steps
     }
     bool isAtEnd() override { return false; }
-    bool nextEvent(PlayerEvent&) override { return false; }
     QString path() const override { return QStringLiteral("/m/a.mp3"); }
     QString lastErrorText() const override { return QString(); }
 };

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/messages.h"
+#include "support/messages.h"
 
 // Every message the program shows, with the answers the test gives to questions.
 class RecordedMessages {

@@ -19,9 +19,8 @@ LocalDateTime at(int h, int m, int s, int ms) {
     return makeDateTime(2024, 5, 6, h, m, s, ms);  // a Monday
 }
 
-qint32 ScriptedPlayer::open(const QString& path, QObject*, quintptr tag, const QString&) {
+qint32 ScriptedPlayer::open(const QString& path, const QString&) {
     record_->path = path;
-    record_->tag = tag;
     const QString name = fileNameOf(path);
     const auto failing = script_.failingOpens.find(name);
     if (failing != script_.failingOpens.end()) {
@@ -55,13 +54,10 @@ void ScriptedPlayer::seekMs(qint64 ms) {
     record_->runStartTicks = clock_.ticks();
 }
 
-bool ScriptedPlayer::nextEvent(PlayerEvent& event) {
-    if (record_->events.empty()) {
-        return false;
+void PlayerRecord::emitEvent(const PlayerEvent& event) {
+    if (live != nullptr) {
+        live->emitEvent(event);
     }
-    event = record_->events.front();
-    record_->events.erase(record_->events.begin());
-    return true;
 }
 
 std::unique_ptr<MediaPlayer> ScriptedBackend::createPlayer() {

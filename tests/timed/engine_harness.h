@@ -24,16 +24,19 @@ private:
 };
 
 // What happened to one player, kept after the engine freed it.
+class ScriptedPlayer;
+
 struct PlayerRecord {
     QString path;
-    quintptr tag = 0;
+    ScriptedPlayer* live = nullptr;  // until the engine frees the player
     std::vector<int> volumes;
     int seeks = 0;
     bool running = false;
     bool closed = false;
     qint64 runStartTicks = 0;
     qint64 positionBaseMs = 0;
-    std::vector<PlayerEvent> events;
+    // Emits the event as the player would, while it is open and not yet freed.
+    void emitEvent(const PlayerEvent& event);
 };
 
 struct MediaScript {
@@ -48,11 +51,19 @@ struct MediaScript {
 class ScriptedPlayer : public MediaPlayer {
 public:
     ScriptedPlayer(SimulatedClock& clock, MediaScript& script, std::shared_ptr<PlayerRecord> record)
-        : clock_(clock), script_(script), record_(std::move(record)) {}
-    qint32 open(const QString& path, QObject*, quintptr tag, const QString&) override;
+        : clock_(clock), script_(script), record_(std::move(record)) {
+        record_->live = this;
+    }
+    ~ScriptedPlayer() override { record_->live = nullptr; }
+    qint32 open(const QString& path, const QString&) override;
     qint32 run() override;
     qint32 stop() override;
     void close() override { record_->closed = true; }
+    void emitEvent(const PlayerEvent& event) {
+        if (!record_->closed) {
+            emit eventOccurred(event);
+        }
+    }
     qint32 setVolume(int attenuation) override {
         record_->volumes.push_back(attenuation);
         return 0;
@@ -61,7 +72,6 @@ public:
     qint64 getPositionMs() override;
     void seekMs(qint64 ms) override;
     bool isAtEnd() override { return getPositionMs() >= duration_; }
-    bool nextEvent(PlayerEvent& event) override;
     QString path() const override { return record_->path; }
     QString lastErrorText() const override { return QStringLiteral("scripted failure"); }
 

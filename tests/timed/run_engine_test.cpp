@@ -263,15 +263,12 @@ TEST(RunEngine, PlaybackErrorsEndFileRunsAndSkipFolderTracks) {
     h.start(at(8, 0, 0));
     h.runForSeconds(1);
     PlayerRecord& player = *h.backend.players[0];
-    player.events.push_back({kEventComplete, 0, 0, QString()});
-    player.events.push_back({kEventDeviceLost, 0, 1, QString()});  // back again: ignored
-    h.runs.handleRunEvents(player.tag);
+    player.emitEvent({kEventComplete, 0, 0, QString()});
+    player.emitEvent({kEventDeviceLost, 0, 1, QString()});  // back again: ignored
     EXPECT_EQ(h.rows.rows.size(), 1u);
-    player.events.push_back({kEventDeviceLost, 0, 0, QString()});
-    h.runs.handleRunEvents(player.tag + 1);  // not a player of ours
-    EXPECT_EQ(h.rows.rows.size(), 1u);
-    h.runs.handleRunEvents(player.tag);
+    player.emitEvent({kEventDeviceLost, 0, 0, QString()});
     EXPECT_TRUE(h.rows.rows.empty());
+    EXPECT_EQ(player.live, nullptr) << "the engine freed the player that reported the failure";
     EXPECT_TRUE(player.closed);
     EXPECT_EQ(h.log.texts().last(),
               QStringLiteral("file ◆ 播放异常 ◆ 音频设备失效 ◆ 常见原因: (1)设备被拔掉,音频设备被拔出或禁用; "
@@ -283,8 +280,7 @@ TEST(RunEngine, PlaybackErrorsEndFileRunsAndSkipFolderTracks) {
     f.start(at(8, 0, 0));
     f.runForSeconds(1);
     PlayerRecord& track = *f.backend.players[0];
-    track.events.push_back({kEventErrorAbort, kErrorFail, 0, QStringLiteral("decoder broke")});
-    f.runs.handleRunEvents(track.tag);
+    track.emitEvent({kEventErrorAbort, kErrorFail, 0, QStringLiteral("decoder broke")});
     const QStringList texts = f.log.texts();
     EXPECT_EQ(texts[texts.size() - 2],
               QStringLiteral("folder ◆ 音乐异常(跳过) ◆ 1.mp3 ◆ decoder broke (80004005) ◆ "

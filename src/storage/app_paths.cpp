@@ -1,11 +1,11 @@
-#include "app/app_paths.h"
+#include "storage/app_paths.h"
 
 #include <pwd.h>
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/folders.h"
+#include "storage/folders.h"
 
 namespace {
 

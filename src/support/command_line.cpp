@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "support/command_line.h"
 
 StartArguments parseStartArguments(const QStringList& arguments) {
     QString line = arguments.join(QLatin1Char(' '));

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
+#include "support/command_line.h"
 
 TEST(CommandLine, JoinedArgumentsAreTrimmedAndComparedExactly) {
     auto parse = [](const QStringList& args) {

@@ -1,4 +1,4 @@
-#include "app/folders.h"
+#include "storage/folders.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

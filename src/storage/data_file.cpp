@@ -1,4 +1,4 @@
-#include "app/data_file.h"
+#include "storage/data_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <QtEndian>
 #include <cerrno>
 
-#include "app/folders.h"
+#include "storage/folders.h"
 #include "support/access_rights.h"
 #include "support/system_text.h"
 

@@ -1,8 +1,8 @@
-#include "app/messages.h"
+#include "support/messages.h"
 
 #include <cstdio>
 
-#include "app/app_paths.h"
+#include "storage/app_paths.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/app_paths.h"
-#include "app/folders.h"
+#include "storage/app_paths.h"
+#include "storage/folders.h"
 #include "support/access_rights.h"
 #include "support/temp_folder.h"
 

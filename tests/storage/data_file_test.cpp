@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/data_file.h"
+#include "storage/data_file.h"
 #include "support/temp_folder.h"
 
 namespace {
