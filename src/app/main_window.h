@@ -16,6 +16,9 @@ class MainWindow : public QWidget {
     static constexpr int kTabs = 6;
     static constexpr int kIntroTab = 0;
     static constexpr int kTimedTab = 1;
+    static constexpr int kImmediateTab = 2;
+    static constexpr int kHolidaysTab = 3;
+    static constexpr int kSettingsTab = 4;
     static constexpr int kHelpTab = 5;
 
     MainWindow(const AppPaths& paths, TrayArea* tray, QWidget* parent = nullptr);
