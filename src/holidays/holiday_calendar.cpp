@@ -1,10 +1,9 @@
 #include "holidays/holiday_calendar.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <algorithm>
 #include <tuple>
 
+#include "support/collation.h"
 #include "support/text.h"
 
 Holiday blankHoliday() {
@@ -73,8 +72,7 @@ bool HolidayCalendar::sortHolidaysByName() {
     if (holidays.size() < 2) {
         return false;
     }
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator collator = nameCollator();
     std::sort(holidays.begin(), holidays.end(), [&](const Holiday& a, const Holiday& b) {
         return collator.compare(holidayName(a), holidayName(b)) < 0;
     });

@@ -1,9 +1,8 @@
 #include "timed/programme_table.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <algorithm>
 
+#include "support/collation.h"
 #include "support/text.h"
 
 namespace {
@@ -126,10 +125,7 @@ bool ProgrammeTable::sortByName(bool ascending) {
     if (size() < 2) {
         return false;
     }
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    collator.setIgnorePunctuation(false);
+    const QCollator collator = nameCollator();
     std::sort(items_.begin(), items_.end(), [&](const Programme& a, const Programme& b) {
         const int order = collator.compare(programmeName(a), programmeName(b));
         return ascending ? order < 0 : order > 0;

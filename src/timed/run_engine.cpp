@@ -1,12 +1,11 @@
 #include "timed/run_engine.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 
 #include "audio/volume_scale.h"
+#include "support/collation.h"
 #include "support/date_text.h"
 #include "support/log_categories.h"
 #include "support/music_files.h"
@@ -47,8 +46,7 @@ RunEngine::RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& re
       backend_(backend),
       reporter_(reporter),
       settings_(settings),
-      random_(static_cast<unsigned>(
-          std::chrono::system_clock::now().time_since_epoch().count())) {}
+      random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {}
 
 RunEngine::~RunEngine() {
     for (auto& run : runs_) {
@@ -144,7 +142,8 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
                 ++i;
                 continue;
             }
-            const bool started = p.singleFile != 0 ? startFileRun(run, now) : startNextTrack(run, true, now);
+            const bool started =
+                p.singleFile != 0 ? startFileRun(run, now) : startNextTrack(run, true, now);
             if (!started) {
                 remove(i);
                 continue;
@@ -253,7 +252,8 @@ QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QStrin
     qCWarning(lcTimed) << "start failed:" << path << Qt::hex << static_cast<quint32>(started.code)
                        << started.playerText;
     if (!started.openFailed) {
-        return RunTexts::formatAdvice(label, file, backend_.errorText(started.code, started.playerText));
+        return RunTexts::formatAdvice(label, file,
+                                      backend_.errorText(started.code, started.playerText));
     }
     if (!backend_.isMediaFrameworkAvailable()) {
         return RunTexts::brokenEnvironment(label, file);
@@ -262,7 +262,8 @@ QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QStrin
         return RunTexts::invalidDevice(label, file);
     }
     if (backend_.areDecoderModulesIntact()) {
-        return RunTexts::formatAdvice(label, file, backend_.errorText(started.code, started.playerText));
+        return RunTexts::formatAdvice(label, file,
+                                      backend_.errorText(started.code, started.playerText));
     }
     return RunTexts::missingModules(label, file);
 }
@@ -353,10 +354,7 @@ int RunEngine::chooseNextFile(ActiveRun& run, FileEntry& chosen) {
         chosen = c[random_() % c.size()];
         return 1;
     }
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    collator.setIgnorePunctuation(false);
+    const QCollator collator = nameCollator();
     chosen = *std::min_element(c.begin(), c.end(), [&](const FileEntry& a, const FileEntry& b) {
         return collator.compare(a.name, b.name) < 0;
     });
@@ -382,9 +380,10 @@ void RunEngine::handleRunEvent(const MediaPlayer* player, const PlayerEvent& eve
     }
     freePlayer(run);
     const LocalDateTime now = nowWhole();
-    report(now, event.isDeviceFailure() ? RunTexts::deviceFailed(run.label(), file)
-                           : RunTexts::playbackFailed(run.label(), file,
-                                                      backend_.errorText(event.param1, event.text)));
+    report(now, event.isDeviceFailure()
+                    ? RunTexts::deviceFailed(run.label(), file)
+                    : RunTexts::playbackFailed(run.label(), file,
+                                               backend_.errorText(event.param1, event.text)));
     if (!folder) {
         remove(index);
         return;
@@ -407,7 +406,8 @@ void RunEngine::stopRun(int index, const QString& reason, int fadeMs, const Loca
         return;
     }
     ActiveRun& run = *runs_[static_cast<size_t>(index)];
-    report(now, run.player ? RunTexts::stopping(run.label(), reason) : RunTexts::stopped(run.label(), reason));
+    report(now, run.player ? RunTexts::stopping(run.label(), reason)
+                           : RunTexts::stopped(run.label(), reason));
     if (run.player) {
         fadeOut(run, fadeMs / 50);
     }
