@@ -1,7 +1,7 @@
 #include "app/program.h"
 
 #include <QCoreApplication>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 
 #include "storage/folders.h"
@@ -29,15 +29,11 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       runs_(clock_, backend_, playLog_, settings_),
       dispatcher_(clock_, programmes_, calendar_, runs_, playLog_) {
     playLog_.setEchoToStandardOutput(headless);
+    dispatcher_.setProgrammeList(&programmeList_);
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
 }
 
-Program::~Program() {
-    // The page goes with the window; nothing may write to it afterwards.
-    runs_.setNowPlayingView(nullptr);
-    dispatcher_.setStatusView(nullptr);
-    playLog_.setView(nullptr);
-}
+Program::~Program() = default;
 
 void Program::log(const QString& text) {
     playLog_.reportTimedEvent(wholeSecond(clock_.now()), text);
@@ -47,11 +43,8 @@ void Program::createWindow() {
     window_ = std::make_unique<MainWindow>(paths_, new SystemTrayArea());
     paths_.dpiScale = window_->dpiScale();
     connect(window_.get(), &MainWindow::exitRequested, this, [this] { shutdown(false); });
-    timedPage_ = new TimedPage({programmes_, runs_, dispatcher_, clock_, paths_});
+    timedPage_ = new TimedPage({programmeList_, runs_, dispatcher_, playLog_.rows(), paths_});
     window_->setPage(MainWindow::kTimedTab, timedPage_);
-    runs_.setNowPlayingView(timedPage_);
-    dispatcher_.setStatusView(timedPage_);
-    playLog_.setView(timedPage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -86,7 +79,6 @@ bool Program::initialise(const StartArguments& arguments) {
     log(QStringLiteral("软件启动"));
     loadDataFiles();
     if (timedPage_ != nullptr) {
-        timedPage_->refill();
         if (isRemoteSession()) {
             timedPage_->showRemoteSessionHint();
         }
@@ -119,7 +111,9 @@ bool Program::checkAudioEngine() {
 void Program::loadDataFiles() {
     // In this fixed order; each failure is shown and start-up goes on without that table.
     QString message;
-    if (!loadProgrammes(paths_.dataFolder, programmes_, message)) {
+    const bool loaded = loadProgrammes(paths_.dataFolder, programmes_, message);
+    programmeList_.reload();
+    if (!loaded) {
         showMessage(MessageIcon::Error, message);
     }
     // The immediate-play playlist comes second; its page is not built yet.

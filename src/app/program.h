@@ -35,6 +35,7 @@ class Program : public QObject {
     const AppPaths& paths() const { return paths_; }
     PlayLog& playLog() { return playLog_; }
     ProgrammeTable& programmes() { return programmes_; }
+    ProgrammeListModel& programmeList() { return programmeList_; }
     HolidayCalendar& calendar() { return calendar_; }
     SystemSettings& settings() { return settings_; }
     RunEngine& runs() { return runs_; }
@@ -66,6 +67,7 @@ class Program : public QObject {
     PlayLog playLog_;
     SystemSettings settings_ = firstRunSettings();
     ProgrammeTable programmes_;
+    ProgrammeListModel programmeList_{programmes_, clock_};
     HolidayCalendar calendar_;
     GstAudioBackend backend_;
     RunEngine runs_;

@@ -24,6 +24,8 @@ struct ActiveRun {
     std::vector<FileEntry> failedFiles;
     std::vector<FileEntry> candidates;
     qint32 consecutiveFailures = 0;
+    QString progressText;  // the now-playing list's "播放进度" and "当前音乐"
+    QString trackText;
 
     QString name() const { return programmeName(programme); }
     // "(手动)" after the name of a run started by hand.
@@ -31,23 +33,5 @@ struct ActiveRun {
     QString label() const { return name() + suffix(); }
 };
 
-// Only the head plays; the others wait in order. Row i of the now-playing list is entry i.
+// Only the head plays; the others wait in order.
 using ActiveRunList = std::vector<std::unique_ptr<ActiveRun>>;
-
-// The now-playing list of the timed-play page.
-class NowPlayingView {
-public:
-    virtual ~NowPlayingView() = default;
-    virtual void appendRow(const QString& name, const QString& progress) = 0;
-    virtual void removeRow(int row) = 0;
-    virtual void clearRows() = 0;
-    virtual void setProgress(int row, const QString& text) = 0;
-    virtual void setCurrentTrack(int row, const QString& text) = 0;
-};
-
-// The "启/停" column of the programme list; written only when the text differs.
-class ProgrammeStatusView {
-public:
-    virtual ~ProgrammeStatusView() = default;
-    virtual void setStatus(int row, const QString& text) = 0;
-};

@@ -25,8 +25,8 @@ void Dispatcher::dispatchTick() {
     for (int row = 0; row < table_.size(); ++row) {
         Programme& programme = table_[row];
         const bool due = isProgrammeDue(programme, moment, calendar_, status, start);
-        if (statusView_ != nullptr && status != ProgrammeStatus::Disabled) {
-            statusView_->setStatus(row, programmeStatusText(status));
+        if (list_ != nullptr && status != ProgrammeStatus::Disabled) {
+            list_->setStatus(row, status);
         }
         if (due) {
             enqueue(programme, start, moment);

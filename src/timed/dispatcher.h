@@ -2,6 +2,7 @@
 
 #include "holidays/holiday_calendar.h"
 #include "support/clock.h"
+#include "timed/programme_list_model.h"
 #include "timed/programme_table.h"
 #include "timed/run_engine.h"
 
@@ -12,7 +13,8 @@ public:
     Dispatcher(Clock& clock, ProgrammeTable& table, const HolidayCalendar& calendar,
                RunEngine& runs, TimedEventReporter& reporter);
 
-    void setStatusView(ProgrammeStatusView* view) { statusView_ = view; }
+    // The list whose status cells follow what each tick finds.
+    void setProgrammeList(ProgrammeListModel* list) { list_ = list; }
 
     void dispatchTick();
     // Plays programme `index` now for n passes, tracks or seconds, pre-empting every run.
@@ -28,5 +30,5 @@ private:
     const HolidayCalendar& calendar_;
     RunEngine& runs_;
     TimedEventReporter& reporter_;
-    ProgrammeStatusView* statusView_ = nullptr;
+    ProgrammeListModel* list_ = nullptr;
 };

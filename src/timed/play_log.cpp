@@ -134,12 +134,6 @@ QString PlayLog::path() const {
     return joinPath(dataFolder_, kPlayLogFileName);
 }
 
-void PlayLog::addRow(const LocalDateTime& time, const QString& text) {
-    if (view_ != nullptr) {
-        view_->addLogRow(time, text);
-    }
-}
-
 void PlayLog::echo(const LocalDateTime& time, const QString& text) const {
     if (echo_) {
         const QByteArray line = (formatTimestamp(time) + QStringLiteral("   ") + text).toUtf8();
@@ -149,13 +143,13 @@ void PlayLog::echo(const LocalDateTime& time, const QString& text) const {
 }
 
 void PlayLog::reportTimedEvent(const LocalDateTime& time, const QString& text) {
-    addRow(time, text);
+    rows_.append(time, text);
     QString error;
     const bool written = appendPlayLog(dataFolder_, time, text, error);
     // Printed once the line is in the file, so a reader of the output finds it there.
     echo(time, text);
     if (!written) {
-        addRow(time, error);
+        rows_.append(time, error);
         echo(time, error);
     }
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "support/date_time.h"
+#include "timed/log_rows_model.h"
 
 inline const QString kPlayLogFileName = QStringLiteral("定时播日志t.txt");
 // A log of this size or more is started afresh at the next write.
@@ -20,13 +21,6 @@ class TimedEventReporter {
     virtual void reportTimedEvent(const LocalDateTime& time, const QString& text) = 0;
 };
 
-// The log list of the timed-play page.
-class TimedLogView {
-  public:
-    virtual ~TimedLogView() = default;
-    virtual void addLogRow(const LocalDateTime& time, const QString& text) = 0;
-};
-
 class PlayLog : public TimedEventReporter {
   public:
     explicit PlayLog(const QString& dataFolder) : dataFolder_(dataFolder) {}
@@ -35,16 +29,16 @@ class PlayLog : public TimedEventReporter {
     // a further row and never stops anything.
     void reportTimedEvent(const LocalDateTime& time, const QString& text) override;
 
-    void setView(TimedLogView* view) { view_ = view; }
+    // The latest lines, for the log list.
+    LogRowsModel& rows() { return rows_; }
     // Without windows every line is also printed on standard output.
     void setEchoToStandardOutput(bool echo) { echo_ = echo; }
     QString path() const;
 
   private:
-    void addRow(const LocalDateTime& time, const QString& text);
     void echo(const LocalDateTime& time, const QString& text) const;
 
     QString dataFolder_;
-    TimedLogView* view_ = nullptr;
+    LogRowsModel rows_;
     bool echo_ = false;
 };

@@ -58,13 +58,13 @@ void pair(QRadioButton* a, QRadioButton* b) {
 
 }  // namespace
 
-ProgrammeEditor::ProgrammeEditor(ProgrammeTable& table, int index, RunningProgrammes* runs,
+ProgrammeEditor::ProgrammeEditor(ProgrammeListModel& programmes, int index, RunningProgrammes* runs,
                                  const AppPaths& paths, QWidget* parent)
-    : QDialog(parent), table_(table), index_(index), runs_(runs), paths_(paths) {
+    : QDialog(parent), programmes_(programmes), index_(index), runs_(runs), paths_(paths) {
     setWindowTitle(QStringLiteral("定时播"));
     buildContent();
     buildLinks();
-    fill(index_ >= 0 ? table_.at(index_) : newProgramme());
+    fill(index_ >= 0 ? programmes_.table().at(index_) : newProgramme());
     if (index_ < 0) {
         name_->clear();
         filePath_->clear();

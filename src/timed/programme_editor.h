@@ -6,7 +6,7 @@
 #include "storage/app_paths.h"
 #include "support/messages.h"
 #include "timed/days_dialog.h"
-#include "timed/programme_table.h"
+#include "timed/programme_list_model.h"
 
 class QCheckBox;
 class QLabel;
@@ -14,12 +14,12 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// "定时播": creates a programme (index -1) or changes one. When it ends with OK the table
-// already holds the programme; the page then writes its row and saves.
+// "定时播": creates a programme (index -1) or changes one. When it ends with OK the list
+// already holds the programme; the page then saves.
 class ProgrammeEditor : public QDialog {
     Q_OBJECT
   public:
-    ProgrammeEditor(ProgrammeTable& table, int index, RunningProgrammes* runs,
+    ProgrammeEditor(ProgrammeListModel& programmes, int index, RunningProgrammes* runs,
                     const AppPaths& paths, QWidget* parent = nullptr);
 
     // The working copies the sub-dialogs change.
@@ -66,7 +66,7 @@ class ProgrammeEditor : public QDialog {
     bool refuse(MessageIcon icon, const QString& text, QLineEdit* field);
     Programme buildProgramme() const;
 
-    ProgrammeTable& table_;
+    ProgrammeListModel& programmes_;
     int index_;
     RunningProgrammes* runs_;
     AppPaths paths_;

@@ -47,7 +47,7 @@ void ProgrammeEditor::accept() {
         refuse(MessageIcon::Information, QStringLiteral("请输入节目名称"), name_);
         return;
     }
-    const int found = table_.findByName(name);
+    const int found = programmes_.table().findByName(name);
     if (found >= 0 && found != index_) {
         refuse(MessageIcon::Warning, QStringLiteral("该节目已存在"), name_);
         return;
@@ -92,14 +92,14 @@ void ProgrammeEditor::accept() {
     const Programme programme = buildProgramme();
     QString message;
     if (index_ < 0) {
-        if (!table_.add(programme, message)) {
+        if (!programmes_.add(programme, message)) {
             showMessage(MessageIcon::Warning, message, this);
             return;
         }
         QDialog::accept();
         return;
     }
-    const EditResult result = table_.replace(
+    const EditResult result = programmes_.replace(
         index_, programme, runs_,
         [this](const QString& question) { return askYesNo(MessageIcon::Warning, question, this); },
         message);

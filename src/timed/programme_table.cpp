@@ -3,17 +3,12 @@
 #include <algorithm>
 
 #include "support/collation.h"
+#include "support/row_moves.h"
 #include "support/text.h"
 
 namespace {
 
 const QString kTaken = QStringLiteral("该节目已存在");
-
-QList<int> sortedUnique(QList<int> rows) {
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
-}
 
 }  // namespace
 
@@ -26,13 +21,20 @@ int ProgrammeTable::findByName(const QString& name) const {
     return -1;
 }
 
-bool ProgrammeTable::add(const Programme& programme, QString& message) {
+bool ProgrammeTable::canAdd(const Programme& programme, QString& message) const {
     if (size() >= kMaxProgrammes) {
         message = QStringLiteral("最多 %1 个节目").arg(kMaxProgrammes);
         return false;
     }
     if (findByName(programmeName(programme)) >= 0) {
         message = kTaken;
+        return false;
+    }
+    return true;
+}
+
+bool ProgrammeTable::add(const Programme& programme, QString& message) {
+    if (!canAdd(programme, message)) {
         return false;
     }
     Programme copy = programme;
@@ -68,7 +70,7 @@ EditResult ProgrammeTable::replace(int index, const Programme& programme, Runnin
 }
 
 void ProgrammeTable::remove(QList<int> rows, RunningProgrammes* runs) {
-    rows = sortedUnique(rows);
+    rows = sortedUniqueRows(rows);
     // From the top; each removal moves the rows below up by one.
     int removed = 0;
     for (int row : rows) {
@@ -97,28 +99,8 @@ bool ProgrammeTable::setDisabled(const QList<int>& rows, bool disabled) {
     return changed;
 }
 
-bool ProgrammeTable::moveUp(QList<int>& rows) {
-    rows = sortedUnique(rows);
-    if (rows.isEmpty() || rows.first() <= 0 || rows.last() >= size()) {
-        return false;
-    }
-    for (int& row : rows) {
-        std::swap(items_[static_cast<size_t>(row - 1)], items_[static_cast<size_t>(row)]);
-        row -= 1;
-    }
-    return true;
-}
-
-bool ProgrammeTable::moveDown(QList<int>& rows) {
-    rows = sortedUnique(rows);
-    if (rows.isEmpty() || rows.first() < 0 || rows.last() >= size() - 1) {
-        return false;
-    }
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        std::swap(items_[static_cast<size_t>(*it)], items_[static_cast<size_t>(*it + 1)]);
-        *it += 1;
-    }
-    return true;
+void ProgrammeTable::swapWithNext(int index) {
+    std::swap(items_[static_cast<size_t>(index)], items_[static_cast<size_t>(index + 1)]);
 }
 
 bool ProgrammeTable::sortByName(bool ascending) {

@@ -24,7 +24,7 @@ using AskUser = std::function<bool(const QString& question)>;
 
 enum class EditResult { Replaced, Refused, Declined };
 
-// The ordered programmes of timed play. Row i of the programme list is programme i.
+// The ordered programmes of timed play. The programme list shows them through its model.
 class ProgrammeTable {
   public:
     int size() const { return static_cast<int>(items_.size()); }
@@ -40,6 +40,7 @@ class ProgrammeTable {
     int findByName(const QString& name) const;
 
     // Refused with "最多 %d 个节目" at capacity or "该节目已存在" for a taken name.
+    bool canAdd(const Programme& programme, QString& message) const;
     bool add(const Programme& programme, QString& message);
     // Replaces a programme in place. A taken name is refused; when the programme plays the
     // user is asked first, and Yes stops its runs. The new record has never fired.
@@ -49,10 +50,8 @@ class ProgrammeTable {
     void remove(QList<int> rows, RunningProgrammes* runs);
     // True when at least one value changed (only then is the file written).
     bool setDisabled(const QList<int>& rows, bool disabled);
-    // Moves the selection one row; false (and nothing changed) where it cannot move. The
-    // selection follows the rows.
-    bool moveUp(QList<int>& rows);
-    bool moveDown(QList<int>& rows);
+    // Swaps a programme with the one below it (the list model moves its rows this way).
+    void swapWithNext(int index);
     // Unstable sorts; false and nothing done for fewer than two programmes.
     bool sortByName(bool ascending);
     bool sortByFirstStart(bool ascending);

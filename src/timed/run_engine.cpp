@@ -49,7 +49,7 @@ RunEngine::RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& re
       random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {}
 
 RunEngine::~RunEngine() {
-    for (auto& run : runs_) {
+    for (const auto& run : list_.runs()) {
         freePlayer(*run);
     }
 }
@@ -86,11 +86,8 @@ void RunEngine::freePlayer(ActiveRun& run) {
 }
 
 void RunEngine::remove(int index) {
-    freePlayer(*runs_[static_cast<size_t>(index)]);
-    if (view_ != nullptr) {
-        view_->removeRow(index);
-    }
-    runs_.erase(runs_.begin() + index);
+    freePlayer(list_.at(index));
+    list_.take(index);
 }
 
 void RunEngine::fadeOut(ActiveRun& run, int stepMs) {
@@ -105,11 +102,7 @@ void RunEngine::restartFile(ActiveRun& run) {
 }
 
 void RunEngine::append(std::unique_ptr<ActiveRun> run, const QString& progress) {
-    const QString label = run->label();
-    runs_.push_back(std::move(run));
-    if (view_ != nullptr) {
-        view_->appendRow(label, progress);
-    }
+    list_.append(std::move(run), progress);
 }
 
 void RunEngine::tickActiveRuns(const LocalDateTime& now) {
@@ -123,8 +116,8 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
         gainChanged = true;
     }
 
-    for (int i = 0; i < static_cast<int>(runs_.size());) {
-        ActiveRun& run = *runs_[static_cast<size_t>(i)];
+    for (int i = 0; i < list_.size();) {
+        ActiveRun& run = list_.at(i);
         const Programme& p = run.programme;
         const qint64 elapsed = secondsBetween(now, p.lastStartTime);
 
@@ -149,14 +142,12 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
                 continue;
             }
             run.playCount = 1;
-            if (view_ != nullptr) {
-                if (p.singleFile == 0) {
-                    view_->setCurrentTrack(i, run.player->fileName());
-                }
-                view_->setProgress(i, p.countByTracks == 0 ? formatProgress(p.secondsCount, elapsed)
-                                      : p.singleFile != 0  ? RunTexts::passes(1, p.trackCount)
-                                                           : RunTexts::tracks(1, p.trackCount));
+            if (p.singleFile == 0) {
+                list_.setTrack(i, run.player->fileName());
             }
+            list_.setProgress(i, p.countByTracks == 0 ? formatProgress(p.secondsCount, elapsed)
+                                 : p.singleFile != 0  ? RunTexts::passes(1, p.trackCount)
+                                                      : RunTexts::tracks(1, p.trackCount));
             ++i;
             continue;
         }
@@ -183,9 +174,7 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
 
         // Counted in seconds: the last seconds fade out, and the music loops until then.
         const int total = p.secondsCount;
-        if (view_ != nullptr) {
-            view_->setProgress(i, formatProgress(total, elapsed));
-        }
+        list_.setProgress(i, formatProgress(total, elapsed));
         if (gainChanged && run.fadeGain >= 1.0) {
             applyLevel(run, 1.0);
         }
@@ -213,12 +202,12 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
 }
 
 bool RunEngine::continueRun(int index, const LocalDateTime& now) {
-    ActiveRun& run = *runs_[static_cast<size_t>(index)];
+    ActiveRun& run = list_.at(index);
     const Programme& p = run.programme;
     if (p.singleFile != 0) {
         restartFile(run);
-        if (view_ != nullptr && p.countByTracks != 0) {
-            view_->setProgress(index, RunTexts::passes(run.playCount, p.trackCount));
+        if (p.countByTracks != 0) {
+            list_.setProgress(index, RunTexts::passes(run.playCount, p.trackCount));
         }
         fadeIn(*run.player, level(run), clock_);
         return true;
@@ -228,12 +217,10 @@ bool RunEngine::continueRun(int index, const LocalDateTime& now) {
         return false;
     }
     ++run.playCount;
-    if (view_ != nullptr) {
-        if (p.countByTracks != 0) {
-            view_->setProgress(index, RunTexts::tracks(run.playCount, p.trackCount));
-        }
-        view_->setCurrentTrack(index, run.player->fileName());
+    if (p.countByTracks != 0) {
+        list_.setProgress(index, RunTexts::tracks(run.playCount, p.trackCount));
     }
+    list_.setTrack(index, run.player->fileName());
     return true;
 }
 
@@ -365,12 +352,13 @@ void RunEngine::handleRunEvent(const MediaPlayer* player, const PlayerEvent& eve
     if (!event.isFailure()) {
         return;
     }
-    const auto found = std::find_if(runs_.begin(), runs_.end(),
+    const ActiveRunList& runs = list_.runs();
+    const auto found = std::find_if(runs.begin(), runs.end(),
                                     [player](const auto& r) { return r->player.get() == player; });
-    if (found == runs_.end()) {
+    if (found == runs.end()) {
         return;
     }
-    const int index = static_cast<int>(found - runs_.begin());
+    const int index = static_cast<int>(found - runs.begin());
     ActiveRun& run = **found;
     qCWarning(lcTimed) << "playback failed:" << run.player->path() << event.code << event.text;
     const bool folder = run.programme.singleFile == 0;
@@ -402,10 +390,10 @@ void RunEngine::handleRunEvent(const MediaPlayer* player, const PlayerEvent& eve
 }
 
 void RunEngine::stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now) {
-    if (index < 0 || index >= static_cast<int>(runs_.size())) {
+    if (index < 0 || index >= list_.size()) {
         return;
     }
-    ActiveRun& run = *runs_[static_cast<size_t>(index)];
+    ActiveRun& run = list_.at(index);
     report(now, run.player ? RunTexts::stopping(run.label(), reason)
                            : RunTexts::stopped(run.label(), reason));
     if (run.player) {
@@ -415,7 +403,7 @@ void RunEngine::stopRun(int index, const QString& reason, int fadeMs, const Loca
 }
 
 void RunEngine::stopAllRuns(const QString& reason, int fadeMs, const LocalDateTime& now) {
-    while (!runs_.empty()) {
+    while (!list_.isEmpty()) {
         stopRun(0, reason, fadeMs, now);
     }
 }
@@ -427,8 +415,8 @@ void RunEngine::stopRunsOfProgramme(const QString& name, const QString& reason) 
 }
 
 int RunEngine::findRunByName(const QString& name, bool includeManual) const {
-    for (int i = 0; i < static_cast<int>(runs_.size()); ++i) {
-        const ActiveRun& run = *runs_[static_cast<size_t>(i)];
+    for (int i = 0; i < list_.size(); ++i) {
+        const ActiveRun& run = *list_.runs()[static_cast<size_t>(i)];
         if ((includeManual || run.manualStart == 0) &&
             run.name().compare(name, Qt::CaseInsensitive) == 0) {
             return i;
@@ -438,17 +426,14 @@ int RunEngine::findRunByName(const QString& name, bool includeManual) const {
 }
 
 void RunEngine::scaleAllRuns(double fraction) {
-    for (auto& run : runs_) {
+    for (const auto& run : list_.runs()) {
         applyLevel(*run, fraction);
     }
     if (fraction <= 0.0) {
-        for (auto& run : runs_) {
+        for (const auto& run : list_.runs()) {
             freePlayer(*run);
         }
-        runs_.clear();
-        if (view_ != nullptr) {
-            view_->clearRows();
-        }
+        list_.takeAll();
     }
 }
 

@@ -9,6 +9,7 @@
 #include "settings/system_settings.h"
 #include "support/clock.h"
 #include "timed/active_run.h"
+#include "timed/now_playing_model.h"
 #include "timed/play_log.h"
 #include "timed/programme_table.h"
 
@@ -21,7 +22,6 @@ public:
               const SystemSettings& settings);
     ~RunEngine() override;
 
-    void setNowPlayingView(NowPlayingView* view) { view_ = view; }
     // Whether immediate play is playing, which lowers timed play.
     void setImmediateActive(std::function<bool()> active) { immediateActive_ = std::move(active); }
     void setRandomSeed(unsigned seed) { random_.seed(seed); }
@@ -37,8 +37,11 @@ public:
 
     // The dispatcher's end of the list.
     void append(std::unique_ptr<ActiveRun> run, const QString& progress);
-    const ActiveRunList& runs() const { return runs_; }
-    bool isEmpty() const { return runs_.empty(); }
+    const ActiveRunList& runs() const { return list_.runs(); }
+    bool isEmpty() const { return list_.isEmpty(); }
+    // The now-playing list.
+    NowPlayingModel& nowPlaying() { return list_; }
+    const NowPlayingModel& nowPlaying() const { return list_; }
     double timedDuckGain() const { return duckGain_; }
     double duckTarget() const;
 
@@ -69,9 +72,8 @@ private:
     AudioBackend& backend_;
     TimedEventReporter& reporter_;
     const SystemSettings& settings_;
-    NowPlayingView* view_ = nullptr;
     std::function<bool()> immediateActive_;
-    ActiveRunList runs_;
+    NowPlayingModel list_;
     double duckGain_ = 1.0;
     std::mt19937 random_;
 };

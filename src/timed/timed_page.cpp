@@ -6,17 +6,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "app/artwork.h"
 #include "app/hint_link.h"
-#include "support/messages.h"
 #include "support/date_text.h"
-#include "timed/programme_rows.h"
+#include "support/messages.h"
 
 namespace {
-
-constexpr int kLogRowsLimit = 256;
 
 const QString kTroubleshooting = QStringLiteral(
     "未按时播放，常见原因：\n~~~~~~~~~~~~~~~\n1. 打开软件时，已经过了该节目的播出时间\n2. "
@@ -39,24 +36,26 @@ const QString kDragHint = QStringLiteral(
     "选多行方法：\n1. 不连续行 - 按住 Ctrl  键, 用鼠标点选\n2. 连续的行 - 按住 Shift 键, "
     "用鼠标点选");
 
-QTreeWidget* makeList(QWidget* parent, const QString& name, const QStringList& headers,
-                      const QList<int>& widths, double scale, bool header,
-                      QAbstractItemView::SelectionMode mode) {
-    auto* list = new QTreeWidget(parent);
+QTreeView* makeList(QWidget* parent, const QString& name, QAbstractItemModel* model,
+                    const QList<int>& widths, double scale, bool header,
+                    QAbstractItemView::SelectionMode mode) {
+    auto* list = new QTreeView(parent);
     list->setObjectName(name);
+    list->setModel(model);
     list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
     list->setSelectionMode(mode);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setAllColumnsShowFocus(true);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setHeaderLabels(headers);
     list->setHeaderHidden(!header);
     list->header()->setSectionsClickable(false);
+    list->header()->setSectionsMovable(false);
     list->header()->setStretchLastSection(false);
     for (int i = 0; i < widths.size(); ++i) {
-        list->setColumnWidth(i, static_cast<int>(widths[i] * scale));
+        list->header()->resizeSection(i, static_cast<int>(widths[i] * scale));
     }
     return list;
 }
@@ -97,27 +96,26 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
 
 void TimedPage::buildLists() {
     const double scale = s_.paths.dpiScale;
-    programmes_ = makeList(
-        this, QStringLiteral("programmeList"),
-        {QStringLiteral("节目名称"), QStringLiteral("启/停"), QStringLiteral("开始时间 (可多个)"),
-         QStringLiteral("时长 (遍首秒)"), QStringLiteral("播放内容"), QStringLiteral("音量"),
-         QStringLiteral("周几/几号"), QStringLiteral("日期范围")},
-        {190, 85, 145, 105, 215, 50, 120, 285}, scale, true, QAbstractItemView::ExtendedSelection);
-    programmes_->headerItem()->setTextAlignment(1, Qt::AlignCenter);
-    programmes_->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    programmes_->headerItem()->setTextAlignment(5, Qt::AlignRight | Qt::AlignVCenter);
-    nowPlaying_ = makeList(
-        this, QStringLiteral("nowPlayingList"),
-        {QStringLiteral("节目名称"), QStringLiteral("播放进度"), QStringLiteral("当前音乐")},
-        {190, 160, 320}, scale, false, QAbstractItemView::ExtendedSelection);
-    log_ =
-        makeList(this, QStringLiteral("logList"), {QStringLiteral("时间"), QStringLiteral("日志")},
-                 {190, 2000}, scale, false, QAbstractItemView::SingleSelection);
-    for (QTreeWidget* list : {programmes_, nowPlaying_}) {
+    programmes_ = makeList(this, QStringLiteral("programmeList"), &s_.programmes,
+                           {190, 85, 145, 105, 215, 50, 120, 285}, scale, true,
+                           QAbstractItemView::ExtendedSelection);
+    nowPlaying_ = makeList(this, QStringLiteral("nowPlayingList"), &s_.runs.nowPlaying(),
+                           {190, 160, 320}, scale, false, QAbstractItemView::ExtendedSelection);
+    log_ = makeList(this, QStringLiteral("logList"), &s_.logRows, {190, 2000}, scale, false,
+                    QAbstractItemView::SingleSelection);
+    for (QTreeView* list : {programmes_, nowPlaying_}) {
         list->viewport()->installEventFilter(this);
     }
     programmes_->installEventFilter(this);
-    connect(programmes_, &QTreeWidget::itemDoubleClicked, this, [this] { modifyProgramme(); });
+    connect(programmes_, &QTreeView::doubleClicked, this, [this] { modifyProgramme(); });
+    // New runs show at the top, new log lines at the bottom.
+    connect(&s_.runs.nowPlaying(), &QAbstractItemModel::rowsInserted, nowPlaying_,
+            [this] { nowPlaying_->scrollToTop(); });
+    connect(&s_.logRows, &QAbstractItemModel::rowsInserted, log_,
+            [this] { log_->scrollToBottom(); });
+    // A reload or sort starts the list afresh.
+    connect(&s_.programmes, &QAbstractItemModel::modelReset, programmes_,
+            [this] { programmes_->scrollToTop(); });
 }
 
 void TimedPage::buildMenus() {
@@ -202,7 +200,7 @@ bool TimedPage::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             case Qt::Key_Return:
             case Qt::Key_Enter:
-                if (!programmes_->selectedItems().isEmpty()) {
+                if (programmes_->selectionModel()->hasSelection()) {
                     manualPlay();
                 }
                 return true;
@@ -212,10 +210,10 @@ bool TimedPage::eventFilter(QObject* watched, QEvent* event) {
     }
     // A drag in the lists is most likely an attempt to select several rows.
     if ((watched == programmes_->viewport() || watched == nowPlaying_->viewport())) {
-        auto* list = static_cast<QTreeWidget*>(watched->parent());
+        auto* list = static_cast<QTreeView*>(watched->parent());
         if (event->type() == QEvent::MouseButtonPress) {
             pressPosition_ = static_cast<QMouseEvent*>(event)->pos();
-            dragHintShown_ = list->itemAt(pressPosition_) == nullptr;
+            dragHintShown_ = !list->indexAt(pressPosition_).isValid();
         } else if (event->type() == QEvent::MouseMove && !dragHintShown_) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if ((mouse->buttons() & Qt::LeftButton) &&
@@ -232,80 +230,4 @@ bool TimedPage::eventFilter(QObject* watched, QEvent* event) {
 
 void TimedPage::showRemoteSessionHint() {
     remoteLink_->show();
-}
-
-void TimedPage::writeRow(int row) {
-    QTreeWidgetItem* item = programmes_->topLevelItem(row);
-    const QStringList texts = programmeRowTexts(s_.table.at(row), wholeSecond(s_.clock.now()));
-    for (int column = 0; column < texts.size(); ++column) {
-        item->setText(column, texts[column]);
-    }
-    if (s_.table.at(row).disabled != 0) {
-        item->setText(1, QStringLiteral("停用"));
-    }
-    item->setTextAlignment(1, Qt::AlignCenter);
-    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    item->setTextAlignment(5, Qt::AlignRight | Qt::AlignVCenter);
-}
-
-void TimedPage::refill() {
-    programmes_->clear();
-    for (int row = 0; row < s_.table.size(); ++row) {
-        new QTreeWidgetItem(programmes_);
-        writeRow(row);
-    }
-    programmes_->clearSelection();
-    programmes_->scrollToTop();
-}
-
-void TimedPage::appendProgrammeRow() {
-    auto* item = new QTreeWidgetItem(programmes_);
-    writeRow(programmes_->topLevelItemCount() - 1);
-    programmes_->clearSelection();
-    item->setSelected(true);
-    programmes_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-    programmes_->scrollToItem(item);
-}
-
-void TimedPage::appendRow(const QString& name, const QString& progress) {
-    new QTreeWidgetItem(nowPlaying_, {name, progress, QString()});
-    nowPlaying_->scrollToTop();
-}
-
-void TimedPage::removeRow(int row) {
-    delete nowPlaying_->takeTopLevelItem(row);
-}
-
-void TimedPage::clearRows() {
-    nowPlaying_->clear();
-}
-
-void TimedPage::setProgress(int row, const QString& text) {
-    if (QTreeWidgetItem* item = nowPlaying_->topLevelItem(row);
-        item != nullptr && item->text(1) != text) {
-        item->setText(1, text);
-    }
-}
-
-void TimedPage::setCurrentTrack(int row, const QString& text) {
-    if (QTreeWidgetItem* item = nowPlaying_->topLevelItem(row);
-        item != nullptr && item->text(2) != text) {
-        item->setText(2, text);
-    }
-}
-
-void TimedPage::setStatus(int row, const QString& text) {
-    // Written only when it differs, so an unchanged row is not redrawn.
-    if (QTreeWidgetItem* item = programmes_->topLevelItem(row);
-        item != nullptr && item->text(1) != text) {
-        item->setText(1, text);
-    }
-}
-
-void TimedPage::addLogRow(const LocalDateTime& time, const QString& text) {
-    if (log_->topLevelItemCount() > kLogRowsLimit) {
-        log_->clear();
-    }
-    auto* item = new QTreeWidgetItem(log_, {formatTimestamp(time), text});
-    log_->scrollToItem(item);
 }

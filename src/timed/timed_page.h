@@ -4,39 +4,32 @@
 
 #include "storage/app_paths.h"
 #include "support/clock.h"
-#include "timed/active_run.h"
 #include "timed/dispatcher.h"
-#include "timed/play_log.h"
-#include "timed/programme_table.h"
+#include "timed/log_rows_model.h"
+#include "timed/programme_list_model.h"
 
 class HyperLink;
 class QLabel;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 // The " 1.定时播" page: the programme list, the runs now playing and the latest log lines.
 // Every change of the programmes is written to the timed-play file at once.
-class TimedPage : public QWidget,
-                  public NowPlayingView,
-                  public ProgrammeStatusView,
-                  public TimedLogView {
+class TimedPage : public QWidget {
     Q_OBJECT
   public:
     struct Services {
-        ProgrammeTable& table;
+        ProgrammeListModel& programmes;
         RunEngine& runs;
         Dispatcher& dispatcher;
-        Clock& clock;
+        LogRowsModel& logRows;
         AppPaths paths;
     };
     TimedPage(const Services& services, QWidget* parent = nullptr);
 
-    QTreeWidget* programmeList() const { return programmes_; }
-    QTreeWidget* nowPlayingList() const { return nowPlaying_; }
-    QTreeWidget* logList() const { return log_; }
+    QTreeView* programmeList() const { return programmes_; }
+    QTreeView* nowPlayingList() const { return nowPlaying_; }
+    QTreeView* logList() const { return log_; }
 
-    // Fills the programme list from the table, as after loading.
-    void refill();
     // Shown once a remote session is detected; never hidden again.
     void showRemoteSessionHint();
 
@@ -54,15 +47,6 @@ class TimedPage : public QWidget,
     void stopSelectedRuns();
     void openLog();
 
-    // The views the engine writes through.
-    void appendRow(const QString& name, const QString& progress) override;
-    void removeRow(int row) override;
-    void clearRows() override;
-    void setProgress(int row, const QString& text) override;
-    void setCurrentTrack(int row, const QString& text) override;
-    void setStatus(int row, const QString& text) override;
-    void addLogRow(const LocalDateTime& time, const QString& text) override;
-
   signals:
     // Each write of the timed-play file, successful or not.
     void saved();
@@ -74,9 +58,7 @@ class TimedPage : public QWidget,
   private:
     void buildLists();
     void buildMenus();
-    void writeRow(int row);
-    void appendProgrammeRow();
-    QList<int> selectedRows(QTreeWidget* list) const;
+    QList<int> selectedRows(QTreeView* list) const;
     void selectRows(const QList<int>& rows);
     bool save();
     void setEnabledFlag(bool disabled, const QString& noSelection);
@@ -92,9 +74,9 @@ class TimedPage : public QWidget,
     HyperLink* troubleLink_;
     HyperLink* moreLink_;
     HyperLink* remoteLink_;
-    QTreeWidget* programmes_;
-    QTreeWidget* nowPlaying_;
-    QTreeWidget* log_;
+    QTreeView* programmes_;
+    QTreeView* nowPlaying_;
+    QTreeView* log_;
     QPoint pressPosition_;
     bool dragHintShown_ = false;
 };

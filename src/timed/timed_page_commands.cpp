@@ -1,39 +1,41 @@
 // The commands of the timed-play page: what the context menus, keys and double clicks do.
 #include <unistd.h>
 #include <QDesktopServices>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <algorithm>
 
 #include "storage/data_file.h"
 #include "support/messages.h"
 #include "timed/manual_play_dialog.h"
+#include "timed/play_log.h"
 #include "timed/programme_editor.h"
 #include "timed/programme_file.h"
 #include "timed/timed_page.h"
 
-QList<int> TimedPage::selectedRows(QTreeWidget* list) const {
+QList<int> TimedPage::selectedRows(QTreeView* list) const {
     QList<int> rows;
-    for (QTreeWidgetItem* item : list->selectedItems()) {
-        rows.append(list->indexOfTopLevelItem(item));
+    for (const QModelIndex& index : list->selectionModel()->selectedRows()) {
+        rows.append(index.row());
     }
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
 void TimedPage::selectRows(const QList<int>& rows) {
-    programmes_->clearSelection();
+    QItemSelection selection;
     for (int row : rows) {
-        if (QTreeWidgetItem* item = programmes_->topLevelItem(row)) {
-            item->setSelected(true);
-        }
+        const QModelIndex index = s_.programmes.index(row, 0);
+        selection.select(index, index);
     }
+    programmes_->selectionModel()->select(
+        selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 bool TimedPage::save() {
     emit saved();
     QString message;
-    if (saveProgrammes(s_.paths.dataFolder, s_.table, true, message)) {
+    if (saveProgrammes(s_.paths.dataFolder, s_.programmes.table(), true, message)) {
         return true;
     }
     // The change stays in memory and in the list.
@@ -42,14 +44,18 @@ bool TimedPage::save() {
 }
 
 void TimedPage::addProgramme() {
-    if (s_.table.size() >= kMaxProgrammes) {
+    if (s_.programmes.rowCount() >= kMaxProgrammes) {
         showMessage(MessageIcon::Warning, QStringLiteral("最多 %1 个节目").arg(kMaxProgrammes),
                     this);
         return;
     }
-    ProgrammeEditor editor(s_.table, -1, &s_.runs, s_.paths, this);
+    ProgrammeEditor editor(s_.programmes, -1, &s_.runs, s_.paths, this);
     if (editor.exec() == QDialog::Accepted) {
-        appendProgrammeRow();
+        const int row = s_.programmes.rowCount() - 1;
+        selectRows({row});
+        programmes_->selectionModel()->setCurrentIndex(s_.programmes.index(row, 0),
+                                                       QItemSelectionModel::NoUpdate);
+        programmes_->scrollTo(s_.programmes.index(row, 0));
         save();
     }
 }
@@ -60,9 +66,8 @@ void TimedPage::modifyProgramme() {
         showMessage(MessageIcon::Information, QStringLiteral("修改 - 请先选中节目"), this);
         return;
     }
-    ProgrammeEditor editor(s_.table, rows.first(), &s_.runs, s_.paths, this);
+    ProgrammeEditor editor(s_.programmes, rows.first(), &s_.runs, s_.paths, this);
     if (editor.exec() == QDialog::Accepted) {
-        writeRow(rows.first());
         save();
     }
 }
@@ -76,12 +81,7 @@ void TimedPage::deleteProgrammes() {
     if (!askYesNo(MessageIcon::Question, QStringLiteral("确定删除？"), this)) {
         return;
     }
-    // From the top: each removal moves the rows below up by one.
-    for (int k = 0; k < rows.size(); ++k) {
-        const int row = rows[k] - k;
-        s_.table.remove({row}, &s_.runs);
-        delete programmes_->takeTopLevelItem(row);
-    }
+    s_.programmes.remove(rows, &s_.runs);
     save();
 }
 
@@ -91,16 +91,7 @@ void TimedPage::setEnabledFlag(bool disabled, const QString& noSelection) {
         showMessage(MessageIcon::Information, noSelection, this);
         return;
     }
-    QList<int> changed;
-    for (int row : rows) {
-        if ((s_.table.at(row).disabled != 0) != disabled) {
-            changed.append(row);
-        }
-    }
-    if (s_.table.setDisabled(changed, disabled)) {
-        for (int row : changed) {
-            writeRow(row);
-        }
+    if (s_.programmes.setDisabled(rows, disabled)) {
         save();
     }
 }
@@ -114,12 +105,8 @@ void TimedPage::disableProgrammes() {
 }
 
 void TimedPage::afterMove(const QList<int>& rows, bool up) {
-    for (int row : rows) {
-        writeRow(row);
-        writeRow(up ? row + 1 : row - 1);
-    }
-    selectRows(rows);
-    programmes_->scrollToItem(programmes_->topLevelItem(up ? rows.first() : rows.last()));
+    // The selection moved with its rows.
+    programmes_->scrollTo(s_.programmes.index(up ? rows.first() : rows.last(), 0));
     save();
 }
 
@@ -128,19 +115,17 @@ void TimedPage::moveUp() {
     if (rows.isEmpty() || rows.first() == 0) {
         return;
     }
-    programmes_->setCurrentItem(nullptr, 0, QItemSelectionModel::NoUpdate);
-    if (s_.table.moveUp(rows)) {
+    if (s_.programmes.moveUp(rows)) {
         afterMove(rows, true);
     }
 }
 
 void TimedPage::moveDown() {
     QList<int> rows = selectedRows(programmes_);
-    if (rows.isEmpty() || rows.last() == s_.table.size() - 1) {
+    if (rows.isEmpty() || rows.last() == s_.programmes.rowCount() - 1) {
         return;
     }
-    programmes_->setCurrentItem(nullptr, 0, QItemSelectionModel::NoUpdate);
-    if (s_.table.moveDown(rows)) {
+    if (s_.programmes.moveDown(rows)) {
         afterMove(rows, false);
     }
 }
@@ -149,20 +134,19 @@ void TimedPage::sortProgrammes(SortOrder order) {
     bool sorted = false;
     switch (order) {
         case SortOrder::NameAscending:
-            sorted = s_.table.sortByName(true);
+            sorted = s_.programmes.sortByName(true);
             break;
         case SortOrder::NameDescending:
-            sorted = s_.table.sortByName(false);
+            sorted = s_.programmes.sortByName(false);
             break;
         case SortOrder::TimeAscending:
-            sorted = s_.table.sortByFirstStart(true);
+            sorted = s_.programmes.sortByFirstStart(true);
             break;
         case SortOrder::TimeDescending:
-            sorted = s_.table.sortByFirstStart(false);
+            sorted = s_.programmes.sortByFirstStart(false);
             break;
     }
     if (sorted) {
-        refill();
         save();
     }
 }
@@ -173,7 +157,7 @@ void TimedPage::manualPlay() {
         showMessage(MessageIcon::Information, QStringLiteral("立即播此节目 - 请先选中节目"), this);
         return;
     }
-    ManualPlayDialog dialog(s_.table.at(rows.first()), this);
+    ManualPlayDialog dialog(s_.programmes.table().at(rows.first()), this);
     if (dialog.exec() == QDialog::Accepted) {
         s_.dispatcher.manualPlay(rows.first(), dialog.count());
     }

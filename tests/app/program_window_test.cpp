@@ -2,7 +2,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTime>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "app/guarded_application.h"
 #include "app/main_window.h"
@@ -96,20 +96,26 @@ TEST(ProgramWindow, RunsAndReportsAppearLiveOnTheTimedPage) {
     Program program(paths, false);
     ASSERT_TRUE(program.initialise({}));
     auto* page = static_cast<TimedPage*>(program.window()->page(MainWindow::kTimedTab));
-    ASSERT_EQ(page->programmeList()->topLevelItemCount(), 1);
-    EXPECT_EQ(page->programmeList()->topLevelItem(0)->text(0), QStringLiteral("静音测试"));
+    const QAbstractItemModel& programmes = *page->programmeList()->model();
+    const QAbstractItemModel& playing = *page->nowPlayingList()->model();
+    const QAbstractItemModel& log = *page->logList()->model();
+    ASSERT_EQ(programmes.rowCount(), 1);
+    EXPECT_EQ(programmes.index(0, 0).data().toString(), QStringLiteral("静音测试"));
     pumpEvents(2500);  // due within 2 s, playing until 4 s at least
-    QStringList rows;
-    for (int i = 0; i < page->logList()->topLevelItemCount(); ++i) {
-        rows.append(page->logList()->topLevelItem(i)->text(1));
-    }
-    ASSERT_EQ(page->nowPlayingList()->topLevelItemCount(), 1) << rows.join(u'\n').toStdString();
-    EXPECT_EQ(page->nowPlayingList()->topLevelItem(0)->text(1), QStringLiteral("1/1遍"));
-    EXPECT_EQ(rows,
+    auto logTexts = [&] {
+        QStringList rows;
+        for (int i = 0; i < log.rowCount(); ++i) {
+            rows.append(log.index(i, 1).data().toString());
+        }
+        return rows;
+    };
+    ASSERT_EQ(playing.rowCount(), 1) << logTexts().join(u'\n').toStdString();
+    EXPECT_EQ(playing.index(0, 1).data().toString(), QStringLiteral("1/1遍"));
+    EXPECT_EQ(logTexts(),
               (QStringList{QStringLiteral("软件启动"), QStringLiteral("静音测试 ◆ 开始播放")}));
     pumpEvents(3000);
-    EXPECT_EQ(page->nowPlayingList()->topLevelItemCount(), 0);
-    EXPECT_EQ(page->logList()->topLevelItem(2)->text(1), QStringLiteral("静音测试 ◆ 播放结束"));
+    EXPECT_EQ(playing.rowCount(), 0);
+    EXPECT_EQ(logTexts().value(2), QStringLiteral("静音测试 ◆ 播放结束"));
     program.shutdown(false);
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.last().toStdString();
 }

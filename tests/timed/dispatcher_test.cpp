@@ -24,8 +24,8 @@ TEST(Dispatcher, OnTimeProgrammePreemptsWithAShortFadeAndStartsNextTick) {
     const qint64 ended = dateTimeTicks(at(8, 0, 3));
     EXPECT_GE(started - ended, 588 * 10'000);
     EXPECT_LE(started - ended, (588 + 200) * 10'000);
-    ASSERT_EQ(h.rows.rows.size(), 1u);
-    EXPECT_EQ(h.rows.rows[0].name, QStringLiteral("铃声"));
+    ASSERT_EQ(h.rows.rows().size(), 1u);
+    EXPECT_EQ(h.rows.rows()[0].name, QStringLiteral("铃声"));
 }
 
 TEST(Dispatcher, MayDelayProgrammeQueuesAndStartsInTheTickTheHeadEnds) {
@@ -37,8 +37,8 @@ TEST(Dispatcher, MayDelayProgrammeQueuesAndStartsInTheTickTheHeadEnds) {
                    true, 1, true);
     h.start(at(7, 59, 59));
     h.runUntil(at(8, 0, 11));
-    ASSERT_EQ(h.rows.rows.size(), 2u);
-    EXPECT_EQ(h.rows.rows[1].progress, QStringLiteral("排队等候"));
+    ASSERT_EQ(h.rows.rows().size(), 2u);
+    EXPECT_EQ(h.rows.rows()[1].progress, QStringLiteral("排队等候"));
     h.runUntil(at(8, 1, 10));
     h.runUntil(at(9, 0, 10));
     EXPECT_EQ(h.log.lines(),
@@ -139,7 +139,7 @@ TEST(Dispatcher, StopByHandFadesAndTheNextWaitingRunStartsNextTick) {
     EXPECT_EQ(h.log.texts().last(), QStringLiteral("A ◆ 终止播放... ◆ 用户终止播放"));
     const PlayerRecord& a = *h.backend.players[0];
     EXPECT_TRUE(a.closed);
-    ASSERT_EQ(h.rows.rows.size(), 1u);
+    ASSERT_EQ(h.rows.rows().size(), 1u);
     EXPECT_EQ(h.backend.players.size(), 1u);
     h.tick();
     EXPECT_EQ(h.log.texts().last(), QStringLiteral("B ◆ 开始播放"));
@@ -153,7 +153,9 @@ TEST(Dispatcher, StatusColumnIsWrittenOnlyWhenItChanges) {
     off.disabled = 1;
     h.start(at(17, 59, 0));
     h.runUntil(at(18, 2, 0));
-    EXPECT_EQ(h.rows.statuses[0], QStringLiteral("已过有效期"));
-    EXPECT_EQ(h.rows.statusWrites, 2);  // 启用, then 已过有效期
-    EXPECT_EQ(h.rows.statuses.count(1), 0u);
+    EXPECT_EQ(h.rows.statuses()[0], QStringLiteral("已过有效期"));
+    // Filled as 启用 at the start; only the change to 已过有效期 is announced, and nothing
+    // for the disabled row.
+    EXPECT_EQ(h.rows.statusWrites, 1);
+    EXPECT_EQ(h.rows.statuses()[1], QStringLiteral("停用"));
 }

@@ -85,9 +85,46 @@ QStringList RecordingReporter::texts() const {
 }
 
 EngineHarness::EngineHarness() {
-    runs.setNowPlayingView(&rows);
     runs.setRandomSeed(7);
-    dispatcher.setStatusView(&rows);
+    dispatcher.setProgrammeList(&programmeList);
+}
+
+ListWatch::ListWatch(NowPlayingModel& runs, ProgrammeListModel& programmes)
+    : runs_(runs), programmes_(programmes) {
+    QObject::connect(&runs, &QAbstractItemModel::dataChanged,
+                     [this](const QModelIndex& from, const QModelIndex&) {
+                         const QString text =
+                             runs_.index(from.row(), NowPlayingModel::Progress).data().toString();
+                         if (from.column() <= NowPlayingModel::Progress &&
+                             (progressHistory.isEmpty() || progressHistory.last() != text)) {
+                             progressHistory.append(text);
+                         }
+                     });
+    QObject::connect(&programmes, &QAbstractItemModel::dataChanged,
+                     [this](const QModelIndex& from, const QModelIndex& to) {
+                         if (from.column() <= ProgrammeListModel::Status &&
+                             to.column() >= ProgrammeListModel::Status) {
+                             ++statusWrites;
+                         }
+                     });
+}
+
+std::vector<ListWatch::Row> ListWatch::rows() const {
+    std::vector<Row> result;
+    for (int row = 0; row < runs_.rowCount(); ++row) {
+        result.push_back({runs_.index(row, NowPlayingModel::Name).data().toString(),
+                          runs_.index(row, NowPlayingModel::Progress).data().toString(),
+                          runs_.index(row, NowPlayingModel::Track).data().toString()});
+    }
+    return result;
+}
+
+std::map<int, QString> ListWatch::statuses() const {
+    std::map<int, QString> result;
+    for (int row = 0; row < programmes_.rowCount(); ++row) {
+        result[row] = programmes_.index(row, ProgrammeListModel::Status).data().toString();
+    }
+    return result;
 }
 
 QString EngineHarness::musicFile(const QString& name, qint64 durationMs) {
@@ -117,6 +154,7 @@ Programme& EngineHarness::addProgramme(const QString& name, const QString& path,
     p.sequential = 1;
     p.queueWhenBusy = queueWhenBusy ? 1 : 0;
     table.append(p);
+    programmeList.reload();
     return table[table.size() - 1];
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemModelTester>
 #include <QStringList>
 #include <map>
 #include <memory>
@@ -115,39 +116,25 @@ public:
     QStringList texts() const;
 };
 
-// Mirrors the now-playing list.
-class RecordingRows : public NowPlayingView, public ProgrammeStatusView {
+// What the now-playing and programme lists show, read from their models, with the history of
+// the changes they announced.
+class ListWatch {
 public:
+    ListWatch(NowPlayingModel& runs, ProgrammeListModel& programmes);
     struct Row {
         QString name;
         QString progress;
         QString track;
     };
-    std::vector<Row> rows;
-    std::map<int, QString> statuses;
-    int statusWrites = 0;
+    std::vector<Row> rows() const;
+    // The status cell of each row, as shown.
+    std::map<int, QString> statuses() const;
+    int statusWrites = 0;  // status cells announced as changed
     QStringList progressHistory;
 
-    void appendRow(const QString& name, const QString& progress) override {
-        rows.push_back({name, progress, QString()});
-    }
-    void removeRow(int row) override { rows.erase(rows.begin() + row); }
-    void clearRows() override { rows.clear(); }
-    void setProgress(int row, const QString& text) override {
-        if (progressHistory.isEmpty() || progressHistory.last() != text) {
-            progressHistory.append(text);
-        }
-        rows[static_cast<size_t>(row)].progress = text;
-    }
-    void setCurrentTrack(int row, const QString& text) override {
-        rows[static_cast<size_t>(row)].track = text;
-    }
-    void setStatus(int row, const QString& text) override {
-        if (statuses[row] != text) {
-            statuses[row] = text;
-            ++statusWrites;
-        }
-    }
+private:
+    NowPlayingModel& runs_;
+    ProgrammeListModel& programmes_;
 };
 
 // Timed play on a simulated clock, with real music paths in a scratch folder.
@@ -162,7 +149,11 @@ public:
     Programme& addProgramme(const QString& name, const QString& path, std::initializer_list<ClockTime> starts,
                             bool countByTracks = true, int count = 1, bool queueWhenBusy = false);
 
-    void start(const LocalDateTime& t) { clock.set(t); }
+    // Sets the clock and fills the programme list, as the program does after loading.
+    void start(const LocalDateTime& t) {
+        clock.set(t);
+        programmeList.reload();
+    }
     // Ticks every 50 ms until the clock reaches the moment.
     void runUntil(const LocalDateTime& t);
     void runForSeconds(double seconds);
@@ -172,12 +163,20 @@ public:
     SimulatedClock clock;
     ScriptedBackend backend{clock};
     RecordingReporter log;
-    RecordingRows rows;
     SystemSettings settings = firstRunSettings();
     ProgrammeTable table;
     HolidayCalendar calendar;
     RunEngine runs{clock, backend, log, settings};
     Dispatcher dispatcher{clock, table, calendar, runs, log};
+    ProgrammeListModel programmeList{table, clock};
+    ListWatch rows{runs.nowPlaying(), programmeList};
+
+private:
+    // Every change of either list is checked against the rules of item models.
+    QAbstractItemModelTester runsTester_{&runs.nowPlaying(),
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal};
+    QAbstractItemModelTester programmesTester_{
+        &programmeList, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
 LocalDateTime at(int h, int m, int s, int ms = 0);

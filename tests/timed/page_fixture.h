@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "support/ui_helpers.h"
 #include "timed/engine_harness.h"
@@ -10,38 +10,40 @@
 struct PageFixture {
     PageFixture() : paths(AppPaths::forFolders(harness.folder.path(), harness.folder.path())) {
         paths.dpiScale = 1.0;
-        page = std::make_unique<TimedPage>(TimedPage::Services{
-            harness.table, harness.runs, harness.dispatcher, harness.clock, paths});
-        harness.runs.setNowPlayingView(page.get());
-        harness.dispatcher.setStatusView(page.get());
+        page = std::make_unique<TimedPage>(TimedPage::Services{harness.programmeList, harness.runs,
+                                                               harness.dispatcher, logRows, paths});
         QObject::connect(page.get(), &TimedPage::saved, [this] { ++saves; });
         harness.start(at(8, 0, 0));
         page->resize(1100, 800);
         page->show();
     }
-    ~PageFixture() {
-        harness.runs.setNowPlayingView(nullptr);
-        harness.dispatcher.setStatusView(nullptr);
-    }
-
     Programme& add(const QString& name, std::initializer_list<ClockTime> starts = {{9, 0, 0}}) {
         Programme& p =
             harness.addProgramme(name, harness.musicFile(name + QStringLiteral(".mp3")), starts);
-        page->refill();
         return p;
     }
     void select(const QList<int>& rows) {
-        page->programmeList()->clearSelection();
+        QItemSelectionModel* selection = page->programmeList()->selectionModel();
+        selection->clearSelection();
         for (int row : rows) {
-            page->programmeList()->topLevelItem(row)->setSelected(true);
+            selection->select(harness.programmeList.index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
+    bool isSelected(int row) const {
+        return page->programmeList()->selectionModel()->isRowSelected(row);
+    }
     QString cell(int row, int column) const {
-        return page->programmeList()->topLevelItem(row)->text(column);
+        return harness.programmeList.index(row, column).data().toString();
+    }
+    // A cell of the now-playing list.
+    QString playing(int row, int column) const {
+        return harness.runs.nowPlaying().index(row, column).data().toString();
     }
 
     RecordedMessages messages;
     EngineHarness harness;
+    LogRowsModel logRows;
     AppPaths paths;
     std::unique_ptr<TimedPage> page;
     int saves = 0;

@@ -15,10 +15,13 @@ QString decodeLog(const QByteArray& bytes) {
 
 const LocalDateTime kMorning = makeDateTime(2026, 3, 2, 7, 55, 0);
 
-struct RecordingView : TimedLogView {
-    QStringList rows;
-    void addLogRow(const LocalDateTime&, const QString& text) override { rows.append(text); }
-};
+QStringList shownTexts(PlayLog& log) {
+    QStringList texts;
+    for (int row = 0; row < log.rows().rowCount(); ++row) {
+        texts.append(log.rows().index(row, LogRowsModel::Text).data().toString());
+    }
+    return texts;
+}
 
 }  // namespace
 
@@ -73,21 +76,21 @@ TEST(PlayLog, FolderNamedLikeTheLogIsRemovedAndReadOnlyLogAppended) {
 
 TEST(PlayLog, ReportShowsTheRowAndAFailedWriteAsAFurtherRow) {
     TempFolder dir;
-    RecordingView view;
     PlayLog good(dir.path());
-    good.setView(&view);
     good.reportTimedEvent(kMorning, QStringLiteral("软件启动"));
-    EXPECT_EQ(view.rows, QStringList{QStringLiteral("软件启动")});
+    EXPECT_EQ(shownTexts(good), QStringList{QStringLiteral("软件启动")});
+    EXPECT_EQ(good.rows().index(0, LogRowsModel::Time).data().toString(),
+              QStringLiteral("2026-03-02 07:55:00"));
 
     writeBytes(dir.file(QStringLiteral("plain")), "x");
     const QString impossible = dir.file(QStringLiteral("plain/KelvoraBroadcasting9"));
     PlayLog bad(impossible);
-    bad.setView(&view);
     bad.reportTimedEvent(kMorning, QStringLiteral("铃声 ◆ 开始播放"));
-    ASSERT_EQ(view.rows.size(), 3);
-    EXPECT_EQ(view.rows[1], QStringLiteral("铃声 ◆ 开始播放"));
-    EXPECT_TRUE(view.rows[2].startsWith(QStringLiteral("写日志失败 ◆ ")));
-    EXPECT_TRUE(view.rows[2].endsWith(
+    const QStringList rows = shownTexts(bad);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0], QStringLiteral("铃声 ◆ 开始播放"));
+    EXPECT_TRUE(rows[1].startsWith(QStringLiteral("写日志失败 ◆ ")));
+    EXPECT_TRUE(rows[1].endsWith(
         impossible + QStringLiteral("/定时播日志t.txt ◆ 技术支持:帮助栏里有联系方式")))
-        << view.rows[2].toStdString();
+        << rows[1].toStdString();
 }

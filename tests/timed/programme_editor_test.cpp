@@ -20,7 +20,7 @@ namespace {
 
 struct EditorFixture : PageFixture {
     std::unique_ptr<ProgrammeEditor> open(int index) {
-        auto editor = std::make_unique<ProgrammeEditor>(harness.table, index, &harness.runs, paths);
+        auto editor = std::make_unique<ProgrammeEditor>(harness.programmeList, index, &harness.runs, paths);
         editor->show();
         return editor;
     }

@@ -118,29 +118,6 @@ TEST(ProgrammeTable, EnableAndDisableReportWhetherAnythingChanged) {
     EXPECT_EQ(table.at(0).disabled, 1u);
 }
 
-TEST(ProgrammeTable, MovesShiftTheSelectionAndStopAtTheEdges) {
-    ProgrammeTable table = tableOf(
-        {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
-    QList<int> rows{2, 3};
-    EXPECT_TRUE(table.moveUp(rows));
-    EXPECT_EQ(rows, (QList<int>{1, 2}));
-    EXPECT_EQ(names(table), (QStringList{QStringLiteral("a"), QStringLiteral("c"),
-                                         QStringLiteral("d"), QStringLiteral("b")}));
-    rows = {0, 2};
-    EXPECT_FALSE(table.moveUp(rows));
-    rows = {1, 3};
-    EXPECT_FALSE(table.moveDown(rows));
-    EXPECT_EQ(names(table), (QStringList{QStringLiteral("a"), QStringLiteral("c"),
-                                         QStringLiteral("d"), QStringLiteral("b")}));
-    rows = {0, 1};
-    EXPECT_TRUE(table.moveDown(rows));
-    EXPECT_EQ(rows, (QList<int>{1, 2}));
-    EXPECT_EQ(names(table), (QStringList{QStringLiteral("d"), QStringLiteral("a"),
-                                         QStringLiteral("c"), QStringLiteral("b")}));
-    rows = {};
-    EXPECT_FALSE(table.moveUp(rows));
-}
-
 TEST(ProgrammeTable, SortsByNameIgnoringCaseAndByFirstStartOnly) {
     ProgrammeTable table;
     table.append(makeProgramme(QStringLiteral("beta"), {{9, 0, 0}, {6, 0, 0}}));

@@ -27,17 +27,17 @@ TEST(RunEngine, ProgressTextsForPassesTracksAndSeconds) {
                         {{8, 0, 0}}, true, 2);
     folder.start(at(8, 0, 0));
     folder.runForSeconds(1);
-    EXPECT_EQ(folder.rows.rows[0].progress, QStringLiteral("1/2首"));
-    EXPECT_EQ(folder.rows.rows[0].track, QStringLiteral("x.mp3"));
+    EXPECT_EQ(folder.rows.rows()[0].progress, QStringLiteral("1/2首"));
+    EXPECT_EQ(folder.rows.rows()[0].track, QStringLiteral("x.mp3"));
     folder.runForSeconds(2);
-    EXPECT_EQ(folder.rows.rows[0].progress, QStringLiteral("2/2首"));
-    EXPECT_EQ(folder.rows.rows[0].track, QStringLiteral("y.mp3"));
+    EXPECT_EQ(folder.rows.rows()[0].progress, QStringLiteral("2/2首"));
+    EXPECT_EQ(folder.rows.rows()[0].track, QStringLiteral("y.mp3"));
 
     EngineHarness seconds;
     seconds.addProgramme(QStringLiteral("lesson"), seconds.musicFile(QStringLiteral("a.mp3")), {{8, 0, 0}}, false, 600);
     seconds.start(at(8, 1, 5));  // joins late
     seconds.runForSeconds(0.1);
-    EXPECT_EQ(seconds.rows.rows[0].progress, QStringLiteral("01:05 / 10:00"));
+    EXPECT_EQ(seconds.rows.rows()[0].progress, QStringLiteral("01:05 / 10:00"));
 }
 
 TEST(RunEngine, FiveSecondRunFadesFromItsFirstTick) {
@@ -162,7 +162,7 @@ TEST(RunEngine, FailingTracksAreSkippedAndThreeInARowEndTheRun) {
     ASSERT_EQ(badTexts.size(), 4);
     EXPECT_TRUE(badTexts[0].startsWith(QStringLiteral("broken ◆ 音乐失败(跳过) ◆ a.mp3 ◆ 音频设备无效 ◆ 常见原因:")));
     EXPECT_EQ(badTexts[3], QStringLiteral("broken ◆ 终止播放 ◆ 因:连续多个音乐失败或异常"));
-    EXPECT_TRUE(bad.rows.rows.empty());
+    EXPECT_TRUE(bad.rows.rows().empty());
 
     EngineHarness single;
     single.backend.script.failingOpens[QStringLiteral("only.mp3")] = kErrorFail;
@@ -182,7 +182,7 @@ TEST(RunEngine, FileRunFailuresAreWordedByTheEngineChecks) {
         h.addProgramme(QStringLiteral("p"), path.isEmpty() ? h.musicFile(QStringLiteral("a.mp3")) : path, {{8, 0, 0}});
         h.start(at(8, 0, 0));
         h.runForSeconds(0.2);
-        EXPECT_TRUE(h.rows.rows.empty());
+        EXPECT_TRUE(h.rows.rows().empty());
         return h.log.texts().value(0);
     };
     EXPECT_EQ(firstText([](EngineHarness& h) {
@@ -210,7 +210,7 @@ TEST(RunEngine, ClockSetBackEndsSecondsRunsButNotCountedOnes) {
     h.clock.set(at(7, 0, 30));
     h.runForSeconds(1);
     EXPECT_EQ(h.log.texts().last(), QStringLiteral("seconds ◆ 终止播放... ◆ 系统时间倒退"));
-    EXPECT_TRUE(h.rows.rows.empty());
+    EXPECT_TRUE(h.rows.rows().empty());
 
     EngineHarness counted;
     counted.addProgramme(QStringLiteral("counted"), counted.musicFile(QStringLiteral("a.mp3")), {{8, 0, 0}}, true, 1);
@@ -219,7 +219,7 @@ TEST(RunEngine, ClockSetBackEndsSecondsRunsButNotCountedOnes) {
     counted.clock.set(at(7, 0, 30));
     counted.runForSeconds(1);
     EXPECT_EQ(counted.log.texts(), QStringList{QStringLiteral("counted ◆ 开始播放")});
-    EXPECT_EQ(counted.rows.rows.size(), 1u);
+    EXPECT_EQ(counted.rows.rows().size(), 1u);
 }
 
 TEST(RunEngine, DuckGainGlidesTowardItsTarget) {
@@ -265,9 +265,9 @@ TEST(RunEngine, PlaybackErrorsEndFileRunsAndSkipFolderTracks) {
     PlayerRecord& player = *h.backend.players[0];
     player.emitEvent({kEventComplete, 0, 0, QString()});
     player.emitEvent({kEventDeviceLost, 0, 1, QString()});  // back again: ignored
-    EXPECT_EQ(h.rows.rows.size(), 1u);
+    EXPECT_EQ(h.rows.rows().size(), 1u);
     player.emitEvent({kEventDeviceLost, 0, 0, QString()});
-    EXPECT_TRUE(h.rows.rows.empty());
+    EXPECT_TRUE(h.rows.rows().empty());
     EXPECT_EQ(player.live, nullptr) << "the engine freed the player that reported the failure";
     EXPECT_TRUE(player.closed);
     EXPECT_EQ(h.log.texts().last(),
@@ -286,7 +286,7 @@ TEST(RunEngine, PlaybackErrorsEndFileRunsAndSkipFolderTracks) {
               QStringLiteral("folder ◆ 音乐异常(跳过) ◆ 1.mp3 ◆ decoder broke (80004005) ◆ "
                              "如安装了酷狗/酷我,建议卸载掉,可用QQ音乐等代替 ◆ 技术支持:帮助栏里有联系方式"));
     EXPECT_EQ(texts.last(), QStringLiteral("folder ◆ 音乐切换 ◆ 2.mp3"));
-    EXPECT_EQ(f.rows.rows[0].progress, QStringLiteral("2/5首"));
+    EXPECT_EQ(f.rows.rows()[0].progress, QStringLiteral("2/5首"));
 }
 
 TEST(RunEngine, DeletingOrEditingAPlayingProgrammeStopsItsRuns) {
@@ -301,7 +301,7 @@ TEST(RunEngine, DeletingOrEditingAPlayingProgrammeStopsItsRuns) {
     ASSERT_EQ(h.runs.findRunByName(QStringLiteral("bell"), true), 0);
     h.table.remove({0}, &h.runs);
     EXPECT_EQ(h.log.texts().last(), QStringLiteral("Bell(手动) ◆ 终止播放... ◆ 该节目被删除"));
-    EXPECT_TRUE(h.rows.rows.empty());
+    EXPECT_TRUE(h.rows.rows().empty());
     // 49 pauses of 6 ms: a 300 ms fade.
     const std::vector<int>& v = h.backend.players.back()->volumes;
     EXPECT_EQ(v.back(), -10000);
@@ -325,7 +325,7 @@ TEST(RunEngine, ShutdownFadeScalesAndThenEmptiesEverything) {
     EXPECT_EQ(h.backend.players[0]->volumes.back(), volumeToAttenuation(40));
     h.runs.scaleAllRuns(0.0);
     EXPECT_TRUE(h.runs.isEmpty());
-    EXPECT_TRUE(h.rows.rows.empty());
+    EXPECT_TRUE(h.rows.rows().empty());
     EXPECT_TRUE(h.backend.players[0]->closed);
     EXPECT_EQ(h.log.texts().size(), 2) << "the shutdown fade logs nothing";
 }
