@@ -5,34 +5,13 @@
 #include <cmath>
 
 #include "audio/volume_scale.h"
-#include "support/collation.h"
 #include "support/date_text.h"
-#include "support/log_categories.h"
-#include "support/music_files.h"
 #include "timed/run_texts.h"
 
 namespace {
 
-constexpr int kFolderCap = 300;
-constexpr int kMaxFailuresInARow = 3;
 constexpr int kClockBackSeconds = 15;
 constexpr int kEndFadeSeconds = 7;
-
-bool sameFile(const FileEntry& a, const FileEntry& b) {
-    return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
-}
-
-void removeFirstNamed(std::vector<FileEntry>& list, const FileEntry& entry) {
-    const auto it = std::find_if(list.begin(), list.end(),
-                                 [&](const FileEntry& e) { return sameFile(e, entry); });
-    if (it != list.end()) {
-        list.erase(it);
-    }
-}
-
-FileEntry entryFor(const QString& path) {
-    return {path, path.mid(path.lastIndexOf(u'/') + 1)};
-}
 
 }  // namespace
 
@@ -222,171 +201,6 @@ bool RunEngine::continueRun(int index, const LocalDateTime& now) {
     }
     list_.setTrack(index, run.player->fileName());
     return true;
-}
-
-QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QString& file) {
-    const QString label = run.label();
-    std::unique_ptr<MediaPlayer> player = backend_.createPlayer();
-    const MediaPlayer* key = player.get();
-    QObject::connect(player.get(), &MediaPlayer::eventOccurred, player.get(),
-                     [this, key](const PlayerEvent& event) { handleRunEvent(key, event); });
-    const PlaybackStart started =
-        startPlayback(*player, path, outputDeviceName(settings_), level(run), clock_);
-    if (started.code == 0) {
-        run.player = std::move(player);
-        return QString();
-    }
-    qCWarning(lcTimed) << "start failed:" << path << Qt::hex << static_cast<quint32>(started.code)
-                       << started.playerText;
-    if (!started.openFailed) {
-        return RunTexts::formatAdvice(label, file,
-                                      backend_.errorText(started.code, started.playerText));
-    }
-    if (!backend_.isMediaFrameworkAvailable()) {
-        return RunTexts::brokenEnvironment(label, file);
-    }
-    if (started.code == kErrorNoAudioDevice) {
-        return RunTexts::invalidDevice(label, file);
-    }
-    if (backend_.areDecoderModulesIntact()) {
-        return RunTexts::formatAdvice(label, file,
-                                      backend_.errorText(started.code, started.playerText));
-    }
-    return RunTexts::missingModules(label, file);
-}
-
-bool RunEngine::startFileRun(ActiveRun& run, const LocalDateTime& now) {
-    const QString path = programmePath(run.programme);
-    QString problem;
-    if (!validateMusicPath(path, QStringLiteral("音乐文件"), false, problem)) {
-        report(now, RunTexts::pathProblem(run.label(), problem, path));
-        return false;
-    }
-    const QString failure = startPlayer(run, path, QString());
-    if (!failure.isEmpty()) {
-        report(now, failure);
-        return false;
-    }
-    report(now, RunTexts::started(run.label()));
-    return true;
-}
-
-bool RunEngine::startNextTrack(ActiveRun& run, bool firstStart, const LocalDateTime& now) {
-    freePlayer(run);
-    const QString folder = programmePath(run.programme);
-    QString problem;
-    if (!validateMusicPath(folder, QStringLiteral("音乐文件夹"), true, problem)) {
-        report(now, RunTexts::pathProblem(run.label(), problem, folder));
-        return false;
-    }
-    for (;;) {
-        FileEntry entry;
-        const int chosen = chooseNextFile(run, entry);
-        if (chosen == 0) {
-            report(now, RunTexts::noMusic(run.label()));
-            return false;
-        }
-        if (chosen < 0) {
-            report(now, RunTexts::allFailed(run.label()));
-            return false;
-        }
-        const QString failure = startPlayer(run, entry.path, entry.name);
-        if (failure.isEmpty()) {
-            report(now, firstStart ? RunTexts::startedTrack(run.label(), entry.name)
-                                   : RunTexts::switchedTrack(run.label(), entry.name));
-            run.playedFiles.push_back(entry);
-            return true;
-        }
-        report(now, failure);
-        run.failedFiles.push_back(entry);
-        firstStart = false;
-        if (++run.consecutiveFailures >= kMaxFailuresInARow) {
-            report(now, RunTexts::tooManyFailures(run.label()));
-            return false;
-        }
-    }
-}
-
-int RunEngine::chooseNextFile(ActiveRun& run, FileEntry& chosen) {
-    for (;;) {
-        run.candidates.clear();
-        for (const QString& path : listPlayableFiles(programmePath(run.programme), kFolderCap)) {
-            run.candidates.push_back(entryFor(path));
-        }
-        if (run.candidates.empty()) {
-            return 0;
-        }
-        for (const FileEntry& failed : run.failedFiles) {
-            removeFirstNamed(run.candidates, failed);
-        }
-        if (run.candidates.empty()) {
-            return -1;
-        }
-        for (const FileEntry& played : run.playedFiles) {
-            removeFirstNamed(run.candidates, played);
-        }
-        if (!run.candidates.empty()) {
-            break;
-        }
-        // A cycle is over. The track just played stays out, so it does not come again at once.
-        if (run.playedFiles.size() < 2) {
-            run.playedFiles.clear();
-        } else {
-            run.playedFiles.erase(run.playedFiles.begin(), run.playedFiles.end() - 1);
-        }
-    }
-    std::vector<FileEntry>& c = run.candidates;
-    if (run.programme.sequential == 0 && c.size() >= 2) {
-        std::shuffle(c.begin(), c.end(), random_);
-        chosen = c[random_() % c.size()];
-        return 1;
-    }
-    const QCollator collator = nameCollator();
-    chosen = *std::min_element(c.begin(), c.end(), [&](const FileEntry& a, const FileEntry& b) {
-        return collator.compare(a.name, b.name) < 0;
-    });
-    return 1;
-}
-
-void RunEngine::handleRunEvent(const MediaPlayer* player, const PlayerEvent& event) {
-    if (!event.isFailure()) {
-        return;
-    }
-    const ActiveRunList& runs = list_.runs();
-    const auto found = std::find_if(runs.begin(), runs.end(),
-                                    [player](const auto& r) { return r->player.get() == player; });
-    if (found == runs.end()) {
-        return;
-    }
-    const int index = static_cast<int>(found - runs.begin());
-    ActiveRun& run = **found;
-    qCWarning(lcTimed) << "playback failed:" << run.player->path() << event.code << event.text;
-    const bool folder = run.programme.singleFile == 0;
-    const QString file = folder ? run.player->fileName() : QString();
-    if (folder) {
-        run.failedFiles.push_back(entryFor(run.player->path()));
-    }
-    freePlayer(run);
-    const LocalDateTime now = nowWhole();
-    report(now, event.isDeviceFailure()
-                    ? RunTexts::deviceFailed(run.label(), file)
-                    : RunTexts::playbackFailed(run.label(), file,
-                                               backend_.errorText(event.param1, event.text)));
-    if (!folder) {
-        remove(index);
-        return;
-    }
-    if (++run.consecutiveFailures >= kMaxFailuresInARow) {
-        report(now, RunTexts::tooManyFailures(run.label()));
-        remove(index);
-        return;
-    }
-    if (run.programme.countByTracks != 0 && run.playCount >= run.programme.trackCount) {
-        report(now, RunTexts::ended(run.label()));
-        remove(index);
-        return;
-    }
-    continueRun(index, now);
 }
 
 void RunEngine::stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now) {

@@ -17,7 +17,7 @@
 // seconds, fades the end of runs counted in seconds, skips failing tracks, reports every
 // event and removes runs that end, which lets the next one start.
 class RunEngine : public RunningProgrammes {
-public:
+  public:
     RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& reporter,
               const SystemSettings& settings);
     ~RunEngine() override;
@@ -48,12 +48,13 @@ public:
     bool hasRunOf(const QString& name) const override;
     void stopRunsOf(const QString& name, const QString& reason) override;
 
-private:
+  private:
     // An event of the player of one of the runs.
     void handleRunEvent(const MediaPlayer* player, const PlayerEvent& event);
     bool startFileRun(ActiveRun& run, const LocalDateTime& now);
     bool startNextTrack(ActiveRun& run, bool firstStart, const LocalDateTime& now);
-    int chooseNextFile(ActiveRun& run, FileEntry& chosen);
+    enum class TrackChoice { Chosen, NoMusic, AllFailed };
+    TrackChoice chooseNextFile(ActiveRun& run, FileEntry& chosen);
     // At the end of a pass or track: the file again, or the folder's next track. False when
     // the run had to be removed.
     bool continueRun(int index, const LocalDateTime& now);
