@@ -33,6 +33,10 @@ if command -v pulseaudio >/dev/null; then
     pactl info >/dev/null 2>&1 && break
     sleep 0.1
   done
+fi
+# The audio tests fail, rather than skip, when the server is not up.
+if command -v pactl >/dev/null && pactl info >/dev/null 2>&1; then
+  export KB_SOUND_SERVER=up
   pactl set-default-sink kb_speakers >/dev/null 2>&1 || true
   # A null sink with nothing playing sleeps in two-second blocks, so a new stream would
   # be heard up to two seconds late. A silent stream on each keeps them awake and at a
@@ -42,6 +46,10 @@ if command -v pulseaudio >/dev/null; then
       --channels=1 /dev/zero 2>/dev/null &
     pids+=($!)
   done
+else
+  export KB_SOUND_SERVER=down
+  echo "with-test-services: the PulseAudio test server did not start; audio tests will fail" >&2
+  [ -s "$runtime/pulse.log" ] && sed 's/^/  pulseaudio: /' "$runtime/pulse.log" >&2
 fi
 
 "$@"

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "storage/folders.h"
+#include "app/guarded_application.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
 #include "support/messages.h"
@@ -30,6 +31,10 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       dispatcher_(clock_, programmes_, calendar_, runs_, playLog_) {
     playLog_.setEchoToStandardOutput(headless);
     dispatcher_.setProgrammeList(&programmeList_);
+    // After an unexpected failure nothing new may start while its message is open.
+    if (auto* guarded = qobject_cast<GuardedApplication*>(QCoreApplication::instance())) {
+        guarded->setBeforeMessage([this] { disableAllProgrammes(); });
+    }
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
 }
 
@@ -154,6 +159,8 @@ void Program::disableAllProgrammes() {
     for (Programme& p : programmes_.items()) {
         p.disabled = 1;
     }
+    // Shown as disabled; the file keeps them as they were.
+    programmeList_.reload();
 }
 
 void Program::activate() {

@@ -88,9 +88,6 @@ int runProgram(int argc, char** argv) {
     }
 
     Program program(AppPaths::resolve(), headless);
-    if (guarded != nullptr) {
-        guarded->setBeforeMessage([&program] { program.disableAllProgrammes(); });
-    }
     QObject::connect(&instance, &SingleInstance::activationRequested, &program, &Program::activate);
     QObject::connect(&program, &Program::finished, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -7,6 +7,7 @@
 
 #include "support/desktop_session.h"
 #include "support/program_runner.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ TEST(Desktop, WindowShowsTheTabListAndTheIntroduction) {
     ASSERT_TRUE(
         waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 15000));
     QThread::msleep(500);
-    const QString png = QDir::tempPath() + QStringLiteral("/kelvora-window.png");
+    TempFolder shots;
+    const QString png = shots.file(QStringLiteral("window.png"));
     ASSERT_TRUE(desktop.screenshot(png));
     const QImage screen(png);
     ASSERT_FALSE(screen.isNull());

@@ -13,9 +13,11 @@
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
 #include "audio/sink_recorder.h"
+#include "audio/temporary_sink.h"
 #include "audio/tone_files.h"
 #include "audio/volume_scale.h"
 #include "settings/system_settings.h"
+#include "support/test_environment.h"
 
 namespace {
 
@@ -60,9 +62,10 @@ bool waitForEnd(MediaPlayer& player, int timeoutMs) {
 class AudioPlayerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Speakers"))) {
-            GTEST_SKIP() << "needs the test sound server (scripts/with-test-services.sh)";
-        }
+        ASSERT_TRUE(soundServerReady());
+        ASSERT_TRUE(initAudioEngine());
+        ASSERT_TRUE(listOutputDevices().contains(QStringLiteral("KB-Speakers")))
+            << listOutputDevices().join(u',').toStdString();
     }
 };
 
@@ -133,7 +136,8 @@ TEST_F(AudioPlayerTest, RecordedFadeInRisesWithoutAStepBack) {
     const std::vector<qint16> samples = recorder.samples();
     const qint64 first = recorder.firstSoundNs(fadeStart - 100'000'000, -70.0);
     ASSERT_GT(first, 0);
-    EXPECT_LT(first - fadeStart, 120'000'000) << "the first step is heard soon";
+    EXPECT_GT(first, fadeStart) << "nothing is heard before the fade begins";
+    EXPECT_LT(first - fadeStart, 1'000'000'000) << "the first step is heard";
     const qint64 begin = (first - recorder.startTimeNs()) * SinkRecorder::kRate / 1'000'000'000LL;
     double previous = -200.0;
     double top = -200.0;
@@ -286,21 +290,10 @@ TEST_F(AudioPlayerTest, NoSinkAtAllIsNoAudioDeviceAndLeavesNothingBehind) {
 }
 
 TEST_F(AudioPlayerTest, UnloadingTheSinkWhilePlayingGivesTheDeviceEvent) {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"),
-                {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                 QStringLiteral("sink_name=kb_temp"),
-                 QStringLiteral("sink_properties=device.description=KB-Temp")});
-    ASSERT_TRUE(pactl.waitForFinished(5000));
-    const QString module = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
-    ASSERT_FALSE(module.isEmpty());
+    TemporarySink temp(QStringLiteral("kb_temp"), QStringLiteral("KB-Temp"));
+    ASSERT_TRUE(temp.loaded());
     // The monitor hears of the new output by itself.
-    QElapsedTimer timer;
-    timer.start();
-    while (!listOutputDevices().contains(QStringLiteral("KB-Temp")) && timer.elapsed() < 3000) {
-        QThread::msleep(20);
-    }
-    ASSERT_TRUE(listOutputDevices().contains(QStringLiteral("KB-Temp")));
+    ASSERT_TRUE(temp.waitUntilListed());
 
     AudioPlayer player;
     EventLog owner(player);
@@ -310,9 +303,10 @@ TEST_F(AudioPlayerTest, UnloadingTheSinkWhilePlayingGivesTheDeviceEvent) {
     pump(500);
     SinkRecorder speakers(QStringLiteral("kb_speakers"));
     ASSERT_TRUE(speakers.start());
-    QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("unload-module"), module});
+    temp.unload();
     const qint64 unloaded = monotonicNs();
-    timer.restart();
+    QElapsedTimer timer;
+    timer.start();
     while (!owner.hasDeviceFailure() && timer.elapsed() < 3000) {
         pump(20);
         player.isAtEnd();

@@ -7,6 +7,7 @@
 #include "audio/output_devices.h"
 #include "audio/sink_recorder.h"
 #include "audio/tone_files.h"
+#include "support/test_environment.h"
 
 namespace {
 
@@ -31,9 +32,8 @@ ToolRun program(const QStringList& arguments) {
 class AudioTools : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Hall"))) {
-            GTEST_SKIP() << "needs the test sound server (scripts/with-test-services.sh)";
-        }
+        ASSERT_TRUE(soundServerReady());
+        ASSERT_TRUE(initAudioEngine());
     }
 };
 

@@ -2,10 +2,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include "support/test_environment.h"
+
 // Many plays in one process: every one must work under a descriptor limit that a leak of two
 // descriptors per play would exhaust within a few dozen plays, and GStreamer's leak tracer
 // must find no element, pad or message of a player alive at the end.
 TEST(PlaySoak, EveryPlayWorksUnderATightDescriptorLimitAndNothingIsLeftAlive) {
+    ASSERT_TRUE(soundServerReady());
     QProcess soak;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("GST_TRACERS"), QStringLiteral("leaks(filters=GstElement,GstPad,GstMessage)"));

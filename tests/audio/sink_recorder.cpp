@@ -3,6 +3,7 @@
 #include <gst/app/gstappsink.h>
 #include <QThread>
 #include <cmath>
+#include <limits>
 
 qint64 monotonicNs() {
     return g_get_monotonic_time() * 1000;
@@ -103,12 +104,30 @@ qint64 SinkRecorder::sampleIndexAt(qint64 ns) const {
     return (ns - startNs_) * kRate / 1'000'000'000LL;
 }
 
+bool SinkRecorder::waitUntilRecorded(qint64 ns) const {
+    // The monitor hands samples over some milliseconds after they were played.
+    for (int i = 0; i < 300; ++i) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (startNs_ >= 0 && sampleIndexAt(ns) <= static_cast<qint64>(samples_.size())) {
+                return true;
+            }
+        }
+        QThread::msleep(10);
+    }
+    return false;
+}
+
 double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs) const {
+    waitUntilRecorded(toNs);
     std::lock_guard<std::mutex> lock(mutex_);
+    const qint64 wanted = sampleIndexAt(toNs) - sampleIndexAt(fromNs);
     const qint64 from = std::max<qint64>(0, sampleIndexAt(fromNs));
     const qint64 to = std::min<qint64>(static_cast<qint64>(samples_.size()), sampleIndexAt(toNs));
-    if (to <= from) {
-        return -200.0;
+    // A window the recorder did not hear is no evidence of silence: no level at all, so that
+    // every comparison with it fails.
+    if (wanted <= 0 || (to - from) * 10 < wanted * 9) {
+        return std::numeric_limits<double>::quiet_NaN();
     }
     return ::levelDb(samples_.data() + from, static_cast<size_t>(to - from));
 }

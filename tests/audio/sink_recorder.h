@@ -20,7 +20,11 @@ class SinkRecorder {
     // Monotonic time (ns) at which sample 0 was played.
     qint64 startTimeNs() const;
     std::vector<qint16> samples() const;
-    // Level in dB (relative to full scale) of the samples played between two monotonic times.
+    // Waits, at most 3 s, until what was played up to that monotonic time is recorded.
+    bool waitUntilRecorded(qint64 ns) const;
+    // Level in dB (relative to full scale) of the samples played between two monotonic times;
+    // NaN (which fails every comparison) when less than 90 % of them were recorded. Waits (a
+    // few seconds at most) for the window's end to be recorded.
     double levelDb(qint64 fromNs, qint64 toNs) const;
     // The first monotonic time after `fromNs` at which a 5 ms window is louder than the
     // threshold, or -1.

@@ -7,6 +7,7 @@
 #include "storage/folders.h"
 #include "support/access_rights.h"
 #include "support/temp_folder.h"
+#include "support/test_environment.h"
 
 TEST(Folders, PlainFileNamedLikeTheDataFolderIsReplacedByAFolder) {
     TempFolder dir;
@@ -65,10 +66,12 @@ TEST(AppPaths, DataFolderFollowsXdgDataHome) {
         AppPaths::forFolders(QStringLiteral("/opt/kb"), QStringLiteral("/home/u/.local/share"));
     EXPECT_EQ(paths.musicFolder, QStringLiteral("/opt/kb/music"));
     EXPECT_EQ(paths.dataFolder, QStringLiteral("/home/u/.local/share/KelvoraBroadcasting9"));
-    qputenv("XDG_DATA_HOME", "/srv/x");
-    EXPECT_EQ(AppPaths::resolve().dataFolder, QStringLiteral("/srv/x/KelvoraBroadcasting9"));
-    qputenv("XDG_DATA_HOME", "");
-    qputenv("HOME", "/home/caretaker");
+    {
+        EnvironmentGuard data("XDG_DATA_HOME", "/srv/x");
+        EXPECT_EQ(AppPaths::resolve().dataFolder, QStringLiteral("/srv/x/KelvoraBroadcasting9"));
+    }
+    EnvironmentGuard data("XDG_DATA_HOME", "");
+    EnvironmentGuard home("HOME", "/home/caretaker");
     EXPECT_EQ(AppPaths::resolve().dataFolder,
               QStringLiteral("/home/caretaker/.local/share/KelvoraBroadcasting9"));
 }

@@ -1,5 +1,7 @@
 #include "support/program_runner.h"
 
+#include "support/test_environment.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -97,19 +99,5 @@ QString ProgramRunner::logPath() const {
 }
 
 QStringList ProgramRunner::logLines() const {
-    QFile file(logPath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < 2) {
-        return {};
-    }
-    const QString text = QString::fromUtf16(
-        reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
-    QStringList lines = text.split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
+    return readPlayLogLines(logPath());
 }

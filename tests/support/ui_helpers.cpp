@@ -1,8 +1,11 @@
 #include "support/ui_helpers.h"
 
+#include <gtest/gtest.h>
+
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
 #include <memory>
 
 RecordedMessages::RecordedMessages() {
@@ -34,12 +37,21 @@ void whenModal(std::function<void(QWidget*)> action) {
     QObject::connect(timer, &QTimer::timeout, [timer, tries, action, before] {
         QWidget* modal = QApplication::activeModalWidget();
         const bool found = modal != nullptr && modal != before;
-        if (found || ++*tries > 500) {
-            timer->stop();
-            timer->deleteLater();
-            if (found) {
-                action(modal);
-            }
+        if (!found && ++*tries <= 500) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        if (!found) {
+            ADD_FAILURE() << "no dialog opened within 5 s";
+            return;
+        }
+        const bool failedBefore = ::testing::Test::HasFatalFailure();
+        action(modal);
+        // An assertion that failed inside the action left the dialog open: close it, or its
+        // exec() would never return.
+        if (!failedBefore && ::testing::Test::HasFatalFailure() && modal->isVisible()) {
+            modal->close();
         }
     });
     timer->start(10);

@@ -4,14 +4,10 @@
 #include <QFileInfo>
 
 #include "support/temp_folder.h"
+#include "support/test_environment.h"
 #include "timed/play_log.h"
 
 namespace {
-
-QString decodeLog(const QByteArray& bytes) {
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                              (bytes.size() - 2) / 2);
-}
 
 const LocalDateTime kMorning = makeDateTime(2026, 3, 2, 7, 55, 0);
 
@@ -34,9 +30,9 @@ TEST(PlayLog, FirstEventCreatesTheFileWithItsMark) {
     ASSERT_GE(bytes.size(), 2);
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF);
     EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xFE);
-    EXPECT_EQ(decodeLog(bytes), QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"));
+    EXPECT_EQ(decodePlayLog(bytes), QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"));
     ASSERT_TRUE(appendPlayLog(data, kMorning, QStringLiteral("软件关闭"), error));
-    EXPECT_EQ(decodeLog(readBytes(data + QStringLiteral("/定时播日志t.txt"))),
+    EXPECT_EQ(decodePlayLog(readBytes(data + QStringLiteral("/定时播日志t.txt"))),
               QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"
                              "2026-03-02 07:55:00   软件关闭\r\n"));
 }
@@ -58,7 +54,7 @@ TEST(PlayLog, SizeLimitAndForeignEncodingsStartAFreshFile) {
 
     writeBytes(log, QByteArray("2026-03-01 08:00:00   saved as UTF-8\r\n"));
     ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("x"), error));
-    EXPECT_EQ(decodeLog(readBytes(log)), QStringLiteral("2026-03-02 07:55:00   x\r\n"));
+    EXPECT_EQ(decodePlayLog(readBytes(log)), QStringLiteral("2026-03-02 07:55:00   x\r\n"));
 }
 
 TEST(PlayLog, FolderNamedLikeTheLogIsRemovedAndReadOnlyLogAppended) {
@@ -71,7 +67,7 @@ TEST(PlayLog, FolderNamedLikeTheLogIsRemovedAndReadOnlyLogAppended) {
     ::chmod(QFile::encodeName(log).constData(), 0444);
     ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("b"), error));
     EXPECT_TRUE(
-        decodeLog(readBytes(log)).endsWith(QStringLiteral("   a\r\n2026-03-02 07:55:00   b\r\n")));
+        decodePlayLog(readBytes(log)).endsWith(QStringLiteral("   a\r\n2026-03-02 07:55:00   b\r\n")));
 }
 
 TEST(PlayLog, ReportShowsTheRowAndAFailedWriteAsAFurtherRow) {

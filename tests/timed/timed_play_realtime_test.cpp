@@ -9,6 +9,7 @@
 #include "audio/sink_recorder.h"
 #include "audio/tone_files.h"
 #include "support/temp_folder.h"
+#include "support/test_environment.h"
 #include "timed/dispatcher.h"
 #include "timed/tick_timer.h"
 
@@ -20,11 +21,8 @@ struct Line {
 };
 
 std::vector<Line> readLog(const QString& path) {
-    const QByteArray bytes = readBytes(path);
-    const QString text = QString::fromUtf16(
-        reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
     std::vector<Line> lines;
-    for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+    for (const QString& line : readPlayLogLines(path)) {
         lines.push_back(
             {QTime::fromString(line.mid(11, 8), QStringLiteral("hh:mm:ss")), line.mid(22)});
     }
@@ -42,12 +40,9 @@ Programme programme(const QString& name, const QString& path, const QTime& start
 }  // namespace
 
 TEST(TimedPlayRealTime, SecondProgrammePreemptsTheFirstOnTime) {
-    if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Speakers"))) {
-        GTEST_SKIP() << "needs the test sound server (scripts/with-test-services.sh)";
-    }
-    if (QTime::currentTime() > QTime(23, 59, 0)) {
-        GTEST_SKIP() << "too close to midnight";
-    }
+    ASSERT_TRUE(soundServerReady());
+    ASSERT_TRUE(initAudioEngine());
+    waitUntilTheDateHoldsFor(60);
     TempFolder data;
     PlayLog log(data.path());
     SystemClock clock;
@@ -93,16 +88,17 @@ TEST(TimedPlayRealTime, SecondProgrammePreemptsTheFirstOnTime) {
     EXPECT_EQ(lines[3].text, QStringLiteral("铃声 ◆ 播放结束"));
     EXPECT_LE(lines[3].time.secsTo(second.time().addSecs(3)), 1);
 
-    // Heard: above -80 dB, which the second of the twenty fade-in steps already is.
+    // Heard: above -80 dB, which the second of the twenty fade-in steps already is. Not before
+    // its second, and within it (how soon is measured by the benchmarks).
     const qint64 firstSound = speakers.firstSoundNs(monotonicAt(first) - 500'000'000, -80.0);
     EXPECT_GE(firstSound, monotonicAt(first));
-    EXPECT_LE(firstSound, monotonicAt(first) + 200'000'000);
+    EXPECT_LE(firstSound, monotonicAt(first) + 1'000'000'000);
     // The first fades for 0.6 s from the tick of the second start; then the second is heard.
     const qint64 fadeEnd = monotonicAt(second) + 590'000'000;
     // The bell is told apart from the fading music by its pitch.
     const qint64 secondSound =
         speakers.firstToneNs(monotonicAt(second) - 500'000'000, 882.0, -60.0);
     EXPECT_GE(secondSound, fadeEnd - 30'000'000);
-    EXPECT_LE(secondSound, fadeEnd + 200'000'000);
+    EXPECT_LE(secondSound, fadeEnd + 1'000'000'000);
     EXPECT_LT(speakers.levelDb(fadeEnd - 100'000'000, fadeEnd - 40'000'000), -50.0);
 }
