@@ -4,14 +4,15 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-#include "storage/folders.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
-#include "support/messages.h"
 #include "app/tray_area.h"
 #include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
+#include "holidays/holidays_page.h"
 #include "settings/settings_file.h"
+#include "storage/folders.h"
+#include "support/messages.h"
 #include "timed/programme_file.h"
 #include "timed/timed_page.h"
 
@@ -52,6 +53,8 @@ void Program::createWindow() {
     runs_.setNowPlayingView(timedPage_);
     dispatcher_.setStatusView(timedPage_);
     playLog_.setView(timedPage_);
+    holidaysPage_ = new HolidaysPage(calendar_, paths_);
+    window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -124,7 +127,10 @@ void Program::loadDataFiles() {
     }
     // The immediate-play playlist comes second; its page is not built yet.
     if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
-        showMessage(MessageIcon::Error, message);
+        showMessage(MessageIcon::Error, message, holidaysPage_);
+    }
+    if (holidaysPage_ != nullptr) {
+        holidaysPage_->refill();
     }
     if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
         showMessage(MessageIcon::Error, message);

@@ -97,7 +97,11 @@ QString ProgramRunner::logPath() const {
 }
 
 QStringList ProgramRunner::logLines() const {
-    QFile file(logPath());
+    return readPlayLogLines(logPath());
+}
+
+QStringList readPlayLogLines(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }

@@ -38,3 +38,6 @@ class ProgramRunner {
     QString out_;
     QString err_;
 };
+
+// The lines of a play log (UTF-16 with byte-order mark), without line ends.
+QStringList readPlayLogLines(const QString& path);
