@@ -172,15 +172,6 @@ TEST(HolidayDialog, NamesAreNeededAndUniqueIgnoringCase) {
     EXPECT_EQ(edit->holiday().disabled, 1);
 }
 
-TEST(HolidayDialog, CancelLeavesTheCalendarAlone) {
-    HolidayDialogFixture f;
-    auto dialog = f.open(0, QStringLiteral("x"));
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(holidayName(f.calendar.holidays[0]), QStringLiteral("Labour"));
-}
-
 TEST(AdjustedDayDialog, ANewDayStartsAtTodayAndNeedsTwoDifferentDates) {
     RecordedMessages messages;
     HolidayCalendar calendar;

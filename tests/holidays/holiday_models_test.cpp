@@ -4,9 +4,7 @@
 
 #include "holidays/adjusted_day_list_model.h"
 #include "holidays/holiday_builders.h"
-#include "holidays/holiday_file.h"
 #include "holidays/holiday_list_model.h"
-#include "support/temp_folder.h"
 
 namespace {
 
@@ -100,26 +98,6 @@ TEST(HolidayListModel, AFullListTakesNoMore) {
     EXPECT_TRUE(inserted.isEmpty());
 }
 
-TEST(HolidayListModel, SortsRefillTheListAndSkipASingleRow) {
-    HolidayCalendar calendar;
-    HolidayListModel model(calendar);
-    Tester tester(&model, Tester::FailureReportingMode::Fatal);
-    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    model.append(makeHoliday(QStringLiteral("b"), {2024, 10, 1, 8, 2024, 10, 7, 24}));
-    EXPECT_FALSE(model.sortByStart());
-    EXPECT_FALSE(model.sortByName());
-    EXPECT_TRUE(reset.isEmpty());
-    model.append(makeHoliday(QStringLiteral("C"), {2024, 5, 1, 0, 2024, 5, 5, 24}));
-    model.append(makeHoliday(QStringLiteral("a"), {2024, 10, 1, 7, 2024, 10, 1, 9}));
-    EXPECT_TRUE(model.sortByStart());
-    EXPECT_EQ(reset.size(), 1);
-    EXPECT_EQ((QStringList{cell(model, 0, 0), cell(model, 1, 0), cell(model, 2, 0)}),
-              (QStringList{QStringLiteral("C"), QStringLiteral("a"), QStringLiteral("b")}));
-    EXPECT_TRUE(model.sortByName());
-    EXPECT_EQ((QStringList{cell(model, 0, 0), cell(model, 1, 0), cell(model, 2, 0)}),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("C")}));
-}
-
 TEST(AdjustedDayListModel, RowsShowWeekdaysWithSundayAsSeven) {
     HolidayCalendar calendar;
     AdjustedDayListModel model(calendar);
@@ -144,29 +122,4 @@ TEST(AdjustedDayListModel, RowsShowWeekdaysWithSundayAsSeven) {
     EXPECT_EQ(cell(model, 0, 0), QStringLiteral("2018-04-28 (周6)"));
     model.remove({0});
     EXPECT_EQ(calendar.adjustedDate(makeDateTime(2018, 4, 28, 7, 30)).day, 28);
-}
-
-TEST(CalendarListModel, ReloadShowsWhatTheFileHeld) {
-    TempFolder folder;
-    HolidayCalendar stored;
-    stored.holidays.push_back(
-        makeHoliday(QStringLiteral("寒假"), {2025, 1, 18, 0, 2025, 2, 16, 24}));
-    stored.adjustedDays.push_back(makeAdjustedDay({2025, 1, 26}, {2025, 1, 27}));
-    stored.adjustedDays.push_back(makeAdjustedDay({2025, 2, 8}, {2025, 2, 10}));
-    QString message;
-    ASSERT_TRUE(saveHolidayCalendar(folder.path(), stored, true, message));
-
-    HolidayCalendar calendar;
-    HolidayListModel holidays(calendar);
-    AdjustedDayListModel adjusted(calendar);
-    Tester holidayTester(&holidays, Tester::FailureReportingMode::Fatal);
-    Tester adjustedTester(&adjusted, Tester::FailureReportingMode::Fatal);
-    QSignalSpy reset(&adjusted, &QAbstractItemModel::modelReset);
-    ASSERT_TRUE(loadHolidayCalendar(folder.path(), calendar, message));
-    holidays.reload();
-    adjusted.reload();
-    EXPECT_EQ(reset.size(), 1);
-    EXPECT_EQ(holidays.rowCount(), 1);
-    EXPECT_EQ(adjusted.rowCount(), 2);
-    EXPECT_EQ(cell(adjusted, 1, 1), QStringLiteral("2025-02-10 (周1)"));
 }

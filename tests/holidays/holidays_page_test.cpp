@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDateEdit>
 #include <QDir>
@@ -197,9 +198,13 @@ TEST(HolidaysPage, DisablingSavesOnceAndOnlyWhenARowChanged) {
 
 TEST(HolidaysPage, SortsRefillTheListAndSave) {
     PageFixture f;
+    QAbstractItemModelTester tester(f.page->holidayModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy reset(f.page->holidayModel(), &QAbstractItemModel::modelReset);
     f.addHolidays({makeHoliday(QStringLiteral("b"), {2024, 10, 1, 8, 2024, 10, 7, 24})});
     f.trigger(f.page->holidayMenu(), QStringLiteral("按日期排序"));
     EXPECT_EQ(f.saves, 0) << "a single holiday is not sorted";
+    EXPECT_EQ(reset.size(), 1) << "only the refill";
     f.addHolidays({makeHoliday(QStringLiteral("C"), {2024, 5, 1, 0, 2024, 5, 5, 24}),
                    makeHoliday(QStringLiteral("a"), {2024, 10, 1, 7, 2024, 10, 1, 9})});
     f.select(f.page->holidayList(), {2});
@@ -208,6 +213,7 @@ TEST(HolidaysPage, SortsRefillTheListAndSave) {
               (QStringList{QStringLiteral("C"), QStringLiteral("a"), QStringLiteral("b")}));
     EXPECT_EQ(f.cell(f.page->holidayList(), 1, 2), QStringLiteral("2024-10-01 07:00"));
     EXPECT_TRUE(f.page->holidayList()->selectionModel()->selectedRows().isEmpty());
+    EXPECT_EQ(reset.size(), 3) << "sorted as a refill";
     EXPECT_EQ(f.saves, 1);
     EXPECT_EQ(holidayName(f.stored().holidays[0]), QStringLiteral("C"));
     f.trigger(f.page->holidayMenu(), QStringLiteral("按名称排序"));
