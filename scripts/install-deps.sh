@@ -15,7 +15,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libgmock-dev
   pulseaudio pulseaudio-utils ffmpeg sox
-  dbus dbus-x11 python3-dbusmock xvfb xauth x11-apps x11-utils trayer
+  dbus dbus-x11 python3-dbusmock xvfb xauth x11-apps x11-utils trayer xdotool
 )
 
 packages=("${run_packages[@]}")

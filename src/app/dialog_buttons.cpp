@@ -15,3 +15,12 @@ QDialogButtonBox* okCancelButtons(QDialog* dialog, const QString& okText, bool w
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
 }
+
+QPushButton* okButtonOf(const QDialogButtonBox* buttons) {
+    for (QAbstractButton* button : buttons->buttons()) {
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+            return qobject_cast<QPushButton*>(button);
+        }
+    }
+    return nullptr;
+}

@@ -4,15 +4,16 @@
 #include <QTreeView>
 #include <cstdio>
 
-#include "storage/folders.h"
 #include "app/guarded_application.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
-#include "support/messages.h"
 #include "app/tray_area.h"
 #include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
+#include "holidays/holidays_page.h"
 #include "settings/settings_file.h"
+#include "storage/folders.h"
+#include "support/messages.h"
 #include "timed/programme_file.h"
 #include "timed/timed_page.h"
 
@@ -50,6 +51,8 @@ void Program::createWindow() {
     connect(window_.get(), &MainWindow::exitRequested, this, [this] { shutdown(false); });
     timedPage_ = new TimedPage({programmeList_, runs_, dispatcher_, playLog_.rows(), paths_});
     window_->setPage(MainWindow::kTimedTab, timedPage_);
+    holidaysPage_ = new HolidaysPage(calendar_, paths_);
+    window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -123,7 +126,10 @@ void Program::loadDataFiles() {
     }
     // The immediate-play playlist comes second; its page is not built yet.
     if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
-        showMessage(MessageIcon::Error, message);
+        showMessage(MessageIcon::Error, message, holidaysPage_);
+    }
+    if (holidaysPage_ != nullptr) {
+        holidaysPage_->refill();
     }
     if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
         showMessage(MessageIcon::Error, message);

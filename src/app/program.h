@@ -3,19 +3,20 @@
 #include <QObject>
 #include <memory>
 
-#include "storage/app_paths.h"
-#include "support/command_line.h"
 #include "audio/engine_checks.h"
 #include "holidays/holiday_calendar.h"
 #include "platform/session_services.h"
 #include "settings/system_settings.h"
+#include "storage/app_paths.h"
 #include "support/clock.h"
+#include "support/command_line.h"
 #include "timed/dispatcher.h"
 #include "timed/play_log.h"
 #include "timed/programme_table.h"
 #include "timed/run_engine.h"
 #include "timed/tick_timer.h"
 
+class HolidaysPage;
 class MainWindow;
 class TimedPage;
 
@@ -76,5 +77,6 @@ class Program : public QObject {
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
     TimedPage* timedPage_ = nullptr;
+    HolidaysPage* holidaysPage_ = nullptr;
     bool shutDown_ = false;
 };

@@ -42,10 +42,20 @@ QString formatDays(bool byWeekday, const qint32 weekdays[7], const qint32 monthD
     return text;
 }
 
+QString formatDateHour(int year, int month, int day, int hour) {
+    return QString::asprintf("%.4d-%.2d-%.2d %.2d:00", year, month, day, hour);
+}
+
 QString formatDateHourRange(const DateHourRange& r) {
-    return QString::asprintf("%.4d-%.2d-%.2d %.2d:00 ~ %.4d-%.2d-%.2d %.2d:00", r.startYear,
-                             r.startMonth, r.startDay, r.startHour, r.endYear, r.endMonth, r.endDay,
-                             r.endHour);
+    return formatDateHour(r.startYear, r.startMonth, r.startDay, r.startHour) +
+           QStringLiteral(" ~ ") + formatDateHour(r.endYear, r.endMonth, r.endDay, r.endHour);
+}
+
+QString formatDateWithWeekday(const CalendarDate& d) {
+    // The stored weekday counts from Sunday = 0; the lists count Sunday as 7.
+    const int weekday = dayOfWeek(d.year, d.month, d.day);
+    return QString::asprintf("%.4d-%.2d-%.2d (周%d)", d.year, d.month, d.day,
+                             weekday == 0 ? 7 : weekday);
 }
 
 QString formatMinSec(qint64 milliseconds) {

@@ -1,29 +1,17 @@
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QThread>
 #include <csignal>
 
+#include "storage/app_paths.h"
 #include "support/desktop_session.h"
 #include "support/program_runner.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-const QString kTitle = QStringLiteral("澜川校园定时广播系统 9.2");
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QThread::msleep(50);
-    }
-    return true;
-}
+const QString& kTitle = kApplicationTitle;
 
 }  // namespace
 

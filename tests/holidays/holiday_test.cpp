@@ -2,28 +2,11 @@
 #include <QCryptographicHash>
 #include <QtEndian>
 
+#include "holidays/holiday_builders.h"
 #include "holidays/holiday_file.h"
 #include "support/temp_folder.h"
-#include "support/text.h"
 
 namespace {
-
-Holiday holiday(const QString& name, const DateHourRange& range, bool disabled = false) {
-    Holiday h = blankHoliday();
-    setFieldText(h.name, name);
-    h.range = range;
-    h.disabled = disabled ? 1 : 0;
-    return h;
-}
-
-AdjustedDay adjusted(CalendarDate a, CalendarDate b, bool disabled = false) {
-    AdjustedDay d = blankAdjustedDay();
-    d.dateA = a;
-    d.dateB = b;
-    d.disabled = disabled ? 1 : 0;
-    setFieldText(d.remark, QStringLiteral("劳动节调休"));
-    return d;
-}
 
 QString fileIn(const TempFolder& dir) {
     return dir.file(QStringLiteral("节假日和调休t"));
@@ -44,9 +27,10 @@ TEST(HolidayFile, RoundTripKeepsEveryField) {
     TempFolder dir;
     HolidayCalendar calendar;
     calendar.holidays.push_back(
-        holiday(QStringLiteral("劳动节 Labour"), {2024, 5, 1, 0, 2024, 5, 5, 24}));
-    calendar.holidays.push_back(holiday(QStringLiteral("x"), {2025, 1, 1, 7, 2025, 1, 1, 9}, true));
-    calendar.adjustedDays.push_back(adjusted({2024, 4, 28}, {2024, 5, 6}));
+        makeHoliday(QStringLiteral("劳动节 Labour"), {2024, 5, 1, 0, 2024, 5, 5, 24}));
+    calendar.holidays.push_back(
+        makeHoliday(QStringLiteral("x"), {2025, 1, 1, 7, 2025, 1, 1, 9}, true));
+    calendar.adjustedDays.push_back(makeAdjustedDay({2024, 4, 28}, {2024, 5, 6}));
     QString message;
     ASSERT_TRUE(saveHolidayCalendar(dir.path(), calendar, true, message));
     const QByteArray bytes = readBytes(fileIn(dir));
@@ -68,8 +52,8 @@ TEST(HolidayFile, RoundTripKeepsEveryField) {
 TEST(HolidayFile, BadCountsRecordsOrDigestEmptyBothLists) {
     TempFolder dir;
     HolidayCalendar calendar;
-    calendar.holidays.push_back(holiday(QStringLiteral("a"), {2024, 5, 1, 0, 2024, 5, 5, 24}));
-    calendar.adjustedDays.push_back(adjusted({2024, 4, 28}, {2024, 5, 6}));
+    calendar.holidays.push_back(makeHoliday(QStringLiteral("a"), {2024, 5, 1, 0, 2024, 5, 5, 24}));
+    calendar.adjustedDays.push_back(makeAdjustedDay({2024, 4, 28}, {2024, 5, 6}));
     QString message;
     ASSERT_TRUE(saveHolidayCalendar(dir.path(), calendar, true, message));
     const QByteArray good = readBytes(fileIn(dir));
@@ -112,8 +96,9 @@ TEST(HolidayFile, BadCountsRecordsOrDigestEmptyBothLists) {
 TEST(HolidayCalendar, HolidayQueries) {
     HolidayCalendar calendar;
     calendar.holidays.push_back(
-        holiday(QStringLiteral("off"), {2024, 5, 1, 0, 2024, 5, 3, 24}, true));
-    calendar.holidays.push_back(holiday(QStringLiteral("Labour"), {2024, 5, 1, 0, 2024, 5, 3, 24}));
+        makeHoliday(QStringLiteral("off"), {2024, 5, 1, 0, 2024, 5, 3, 24}, true));
+    calendar.holidays.push_back(
+        makeHoliday(QStringLiteral("Labour"), {2024, 5, 1, 0, 2024, 5, 3, 24}));
     EXPECT_TRUE(calendar.isInHoliday(makeDateTime(2024, 5, 1, 0, 0, 0)));
     EXPECT_TRUE(calendar.isInHoliday(makeDateTime(2024, 5, 3, 23, 59, 59)));
     EXPECT_FALSE(calendar.isInHoliday(makeDateTime(2024, 5, 4, 0, 0, 0)));
@@ -125,11 +110,11 @@ TEST(HolidayCalendar, HolidayQueries) {
 
 TEST(HolidayCalendar, AdjustedDateSkipsDisabledAndInvalidEntries) {
     HolidayCalendar calendar;
-    calendar.adjustedDays.push_back(adjusted({2018, 4, 28}, {2018, 4, 29}, true));
-    calendar.adjustedDays.push_back(adjusted({2018, 4, 28}, {2018, 2, 30}));
+    calendar.adjustedDays.push_back(makeAdjustedDay({2018, 4, 28}, {2018, 4, 29}, true));
+    calendar.adjustedDays.push_back(makeAdjustedDay({2018, 4, 28}, {2018, 2, 30}));
     const LocalDateTime morning = makeDateTime(2018, 4, 28, 7, 30, 0, 250);
     EXPECT_EQ(calendar.adjustedDate(morning), morning);
-    calendar.adjustedDays.push_back(adjusted({2018, 4, 28}, {2018, 4, 30}));
+    calendar.adjustedDays.push_back(makeAdjustedDay({2018, 4, 28}, {2018, 4, 30}));
     const LocalDateTime moved = calendar.adjustedDate(morning);
     EXPECT_EQ(moved, makeDateTime(2018, 4, 30, 7, 30, 0, 250));
     EXPECT_EQ(moved.dayOfWeek, 1);
@@ -141,17 +126,18 @@ TEST(HolidayCalendar, AdjustedDateSkipsDisabledAndInvalidEntries) {
 
 TEST(HolidayCalendar, SortsAscendingAndSkipSingleEntries) {
     HolidayCalendar calendar;
-    calendar.holidays.push_back(holiday(QStringLiteral("b"), {2024, 5, 1, 8, 2024, 5, 3, 24}));
+    calendar.holidays.push_back(makeHoliday(QStringLiteral("b"), {2024, 5, 1, 8, 2024, 5, 3, 24}));
     EXPECT_FALSE(calendar.sortHolidaysByName());
-    calendar.holidays.push_back(holiday(QStringLiteral("A"), {2024, 5, 1, 7, 2024, 5, 2, 24}));
-    calendar.holidays.push_back(holiday(QStringLiteral("c"), {2023, 12, 31, 0, 2024, 1, 1, 24}));
+    calendar.holidays.push_back(makeHoliday(QStringLiteral("A"), {2024, 5, 1, 7, 2024, 5, 2, 24}));
+    calendar.holidays.push_back(
+        makeHoliday(QStringLiteral("c"), {2023, 12, 31, 0, 2024, 1, 1, 24}));
     ASSERT_TRUE(calendar.sortHolidaysByName());
     EXPECT_EQ(holidayName(calendar.holidays[0]), QStringLiteral("A"));
     ASSERT_TRUE(calendar.sortHolidaysByStart());
     EXPECT_EQ(holidayName(calendar.holidays[0]), QStringLiteral("c"));
     EXPECT_EQ(holidayName(calendar.holidays[1]), QStringLiteral("A"));
-    calendar.adjustedDays.push_back(adjusted({2024, 9, 1}, {2024, 9, 2}));
-    calendar.adjustedDays.push_back(adjusted({2024, 2, 1}, {2024, 2, 2}));
+    calendar.adjustedDays.push_back(makeAdjustedDay({2024, 9, 1}, {2024, 9, 2}));
+    calendar.adjustedDays.push_back(makeAdjustedDay({2024, 2, 1}, {2024, 2, 2}));
     ASSERT_TRUE(calendar.sortAdjustedDaysByDateA());
     EXPECT_EQ(calendar.adjustedDays[0].dateA.month, 2);
 }

@@ -10,9 +10,7 @@
 #include <QThread>
 #include <cstdio>
 
-namespace {
-
-bool waitFor(const std::function<bool()>& ready, int timeoutMs) {
+bool waitUntil(const std::function<bool()>& ready, int timeoutMs) {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
         if (ready()) {
             return true;
@@ -21,8 +19,6 @@ bool waitFor(const std::function<bool()>& ready, int timeoutMs) {
     }
     return ready();
 }
-
-}  // namespace
 
 DesktopSession::DesktopSession() = default;
 
@@ -76,13 +72,13 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
                {display_, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
                 QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24")},
                env) == nullptr ||
-        !waitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); },
-                 10000)) {
+        !waitUntil([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); },
+                   10000)) {
         return false;
     }
     env.insert(QStringLiteral("DISPLAY"), display_);
     // The socket appears before the server answers.
-    if (!waitFor(
+    if (!waitUntil(
             [&] {
                 return run(QStringLiteral("xwininfo"), {QStringLiteral("-root")})
                     .contains(QStringLiteral("Width"));
@@ -102,7 +98,7 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
                 QStringLiteral("--heighttype"), QStringLiteral("pixel"), QStringLiteral("--height"),
                 QStringLiteral("24")},
                env);
-        waitFor(panelShown, 3000);
+        waitUntil(panelShown, 3000);
     }
     if (withTray && !panelShown()) {
         return false;
@@ -139,7 +135,7 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
         }
         QDBusConnection connection =
             QDBusConnection::connectToBus(systemBus_, QStringLiteral("kb-private-system"));
-        if (!waitFor(
+        if (!waitUntil(
                 [&] {
                     return connection.isConnected() &&
                            connection.interface()->isServiceRegistered(
@@ -231,4 +227,26 @@ bool DesktopSession::screenshot(const QString& pngPath) const {
     run(QStringLiteral("ffmpeg"), {QStringLiteral("-loglevel"), QStringLiteral("error"),
                                    QStringLiteral("-y"), QStringLiteral("-i"), xwd, pngPath});
     return QFile::exists(pngPath);
+}
+
+QPoint DesktopSession::windowOrigin(const QString& title) const {
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-name"), title});
+    const QRegularExpressionMatch x =
+        QRegularExpression(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)")).match(info);
+    const QRegularExpressionMatch y =
+        QRegularExpression(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)")).match(info);
+    if (!x.hasMatch() || !y.hasMatch()) {
+        return QPoint(-1, -1);
+    }
+    return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
+}
+
+bool DesktopSession::click(const QPoint& at) const {
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                   QStringLiteral("click"), QStringLiteral("1")});
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }

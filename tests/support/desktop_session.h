@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPoint>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +30,10 @@ class DesktopSession {
     QStringList inhibitors() const;
     // Saves the screen as PNG.
     bool screenshot(const QString& pngPath) const;
+    // The top-left corner of the window with that title on the screen; (-1, -1) when none.
+    QPoint windowOrigin(const QString& title) const;
+    // A left click at that point of the screen (xdotool).
+    bool click(const QPoint& at) const;
 
   private:
     bool startServices(bool withTray, bool withLogind);
@@ -41,3 +47,6 @@ class DesktopSession {
     QString failedStep_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 };
+
+// Polls every 50 ms until `ready` holds; false when it still does not after the timeout.
+bool waitUntil(const std::function<bool()>& ready, int timeoutMs);

@@ -1,0 +1,118 @@
+#include "holidays/holiday_dialog.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/date_picker.h"
+#include "app/dialog_buttons.h"
+#include "app/refusal.h"
+#include "support/field_checks.h"
+#include "support/text.h"
+
+namespace {
+
+constexpr int kNameLength = 63;
+
+QLineEdit* makeHourField(QWidget* parent, const QString& name, int hour) {
+    auto* edit = new QLineEdit(QString::number(hour), parent);
+    edit->setObjectName(name);
+    edit->setMaxLength(255);
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    return edit;
+}
+
+}  // namespace
+
+HolidayDialog::HolidayDialog(const HolidayCalendar& calendar, int index, QWidget* parent)
+    : QDialog(parent), calendar_(calendar), index_(-1), holiday_(blankHoliday()) {
+    setWindowTitle(QStringLiteral("节假日不播放"));
+    const bool editing = index >= 0 && index < static_cast<int>(calendar.holidays.size());
+    if (editing) {
+        index_ = index;
+        holiday_ = calendar.holidays[static_cast<size_t>(index)];
+    } else {
+        // A new holiday: today, the whole day.
+        const QDate today = QDate::currentDate();
+        holiday_.range = {today.year(), today.month(), today.day(), 0,
+                          today.year(), today.month(), today.day(), 24};
+    }
+    const DateHourRange& r = holiday_.range;
+    name_ = new QLineEdit(holidayName(holiday_), this);
+    name_->setObjectName(QStringLiteral("nameEdit"));
+    name_->setMaxLength(kNameLength);
+    startDate_ = makeDatePicker(this, QStringLiteral("startDate"),
+                                QDate(r.startYear, r.startMonth, r.startDay));
+    endDate_ =
+        makeDatePicker(this, QStringLiteral("endDate"), QDate(r.endYear, r.endMonth, r.endDay));
+    startHour_ = makeHourField(this, QStringLiteral("startHour"), r.startHour);
+    endHour_ = makeHourField(this, QStringLiteral("endHour"), r.endHour);
+    disabled_ = new QCheckBox(QStringLiteral("停用"), this);
+    disabled_->setObjectName(QStringLiteral("disabledBox"));
+    disabled_->setChecked(holiday_.disabled != 0);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("节假日名称:"), this), 0, 0);
+    layout->addWidget(name_, 0, 1, 1, 3);
+    layout->addWidget(new QLabel(QStringLiteral("从:"), this), 1, 0);
+    layout->addWidget(startDate_, 1, 1);
+    layout->addWidget(startHour_, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("点"), this), 1, 3);
+    layout->addWidget(new QLabel(QStringLiteral("到:"), this), 2, 0);
+    layout->addWidget(endDate_, 2, 1);
+    layout->addWidget(endHour_, 2, 2);
+    layout->addWidget(new QLabel(QStringLiteral("点"), this), 2, 3);
+    layout->addWidget(new QLabel(QStringLiteral("(0-24)"), this), 3, 2, 1, 2);
+    layout->addWidget(disabled_, 4, 1);
+    QDialogButtonBox* buttons =
+        okCancelButtons(this, editing ? QStringLiteral("修改") : QStringLiteral("添加"));
+    ok_ = okButtonOf(buttons);
+    layout->addWidget(buttons, 5, 0, 1, 4);
+}
+
+void HolidayDialog::accept() {
+    const QString name = trimBlanks(name_->text().left(kNameLength));
+    if (name.isEmpty()) {
+        refuseInput(this, MessageIcon::Information, QStringLiteral("请输入节假日名称"), name_);
+        return;
+    }
+    const int found = calendar_.findHolidayByName(name);
+    if (found != -1 && found != index_) {
+        refuseInput(this, MessageIcon::Warning, QStringLiteral("该节假日已存在"), name_);
+        return;
+    }
+    const IntegerCheck hours{false, 0, 24};
+    const std::optional<qint64> startHour = checkIntegerField(startHour_->text(), hours);
+    if (!startHour) {
+        refuseInput(this, MessageIcon::Warning, QStringLiteral("开始时间，输入无效"), startHour_);
+        return;
+    }
+    const std::optional<qint64> endHour = checkIntegerField(endHour_->text(), hours);
+    if (!endHour) {
+        refuseInput(this, MessageIcon::Warning, QStringLiteral("结束时间，输入无效"), endHour_);
+        return;
+    }
+    const QDate start = startDate_->date();
+    const QDate end = endDate_->date();
+    if (start > end) {
+        refuseInput(this, MessageIcon::Warning, QStringLiteral("要求：\n结束日期  ≥  开始日期"),
+                    endDate_);
+        return;
+    }
+    if (start == end && *startHour >= *endHour) {
+        refuseInput(this, MessageIcon::Warning, QStringLiteral("要求：\n结束时间  >  开始时间"),
+                    endHour_);
+        return;
+    }
+    Holiday h = blankHoliday();
+    setFieldText(h.name, name);
+    h.disabled = disabled_->isChecked() ? 1 : 0;
+    h.range = {start.year(), start.month(), start.day(), static_cast<qint32>(*startHour),
+               end.year(),   end.month(),   end.day(),   static_cast<qint32>(*endHour)};
+    holiday_ = h;
+    QDialog::accept();
+}
