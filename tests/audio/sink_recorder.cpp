@@ -2,6 +2,7 @@
 
 #include <gst/app/gstappsink.h>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -10,14 +11,18 @@ qint64 monotonicNs() {
 }
 
 double levelDb(const qint16* samples, size_t count) {
-    if (count == 0) {
+    double sum = 0.0;
+    size_t heard = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (samples[i] != SinkRecorder::kMissing) {
+            sum += static_cast<double>(samples[i]) * samples[i];
+            ++heard;
+        }
+    }
+    if (heard == 0) {
         return -200.0;
     }
-    double sum = 0.0;
-    for (size_t i = 0; i < count; ++i) {
-        sum += static_cast<double>(samples[i]) * samples[i];
-    }
-    const double rms = std::sqrt(sum / count) / 32768.0;
+    const double rms = std::sqrt(sum / heard) / 32768.0;
     return rms > 0.0 ? 20.0 * std::log10(rms) : -200.0;
 }
 
@@ -41,6 +46,11 @@ bool SinkRecorder::start() {
         g_error_free(error);
         return false;
     }
+    // Buffers are stamped on the monotonic system clock, so a sample's place in time does not
+    // depend on the recorder keeping up on a busy machine.
+    GstClock* clock = gst_system_clock_obtain();
+    gst_pipeline_use_clock(GST_PIPELINE(pipeline_), clock);
+    gst_object_unref(clock);
     GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline_), "out");
     g_signal_connect(sink, "new-sample", G_CALLBACK(&SinkRecorder::onSample), this);
     gst_object_unref(sink);
@@ -71,19 +81,27 @@ GstFlowReturn SinkRecorder::onSample(GstElement* sink, gpointer data) {
     if (sample == nullptr) {
         return GST_FLOW_ERROR;
     }
-    const qint64 arrival = monotonicNs();
     GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const guint64 running = gst_segment_to_running_time(gst_sample_get_segment(sample),
+                                                        GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+    const qint64 captured =
+        running == GST_CLOCK_TIME_NONE
+            ? monotonicNs()
+            : static_cast<qint64>(gst_element_get_base_time(self->pipeline_) + running);
     GstMapInfo map;
     if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
         std::lock_guard<std::mutex> lock(self->mutex_);
+        if (self->startNs_ < 0) {
+            self->startNs_ = captured;
+        }
+        // Samples the source dropped (it fell behind) leave a gap that is marked as not heard.
+        const qint64 at = self->sampleIndexAt(captured);
+        const qint64 gap = at - static_cast<qint64>(self->samples_.size());
+        if (gap > kRate / 100) {
+            self->samples_.insert(self->samples_.end(), static_cast<size_t>(gap), kMissing);
+        }
         const auto* begin = reinterpret_cast<const qint16*>(map.data);
         self->samples_.insert(self->samples_.end(), begin, begin + map.size / 2);
-        // Buffers arrive late, never early: the least delayed one dates sample 0 best.
-        const qint64 estimate =
-            arrival - static_cast<qint64>(self->samples_.size()) * 1'000'000'000LL / kRate;
-        if (self->startNs_ < 0 || estimate < self->startNs_) {
-            self->startNs_ = estimate;
-        }
         gst_buffer_unmap(buffer, &map);
     }
     gst_sample_unref(sample);
@@ -124,9 +142,13 @@ double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs) const {
     const qint64 wanted = sampleIndexAt(toNs) - sampleIndexAt(fromNs);
     const qint64 from = std::max<qint64>(0, sampleIndexAt(fromNs));
     const qint64 to = std::min<qint64>(static_cast<qint64>(samples_.size()), sampleIndexAt(toNs));
+    const qint64 heard =
+        to <= from ? 0
+                   : std::count_if(samples_.begin() + from, samples_.begin() + to,
+                                   [](qint16 v) { return v != kMissing; });
     // A window the recorder did not hear is no evidence of silence: no level at all, so that
     // every comparison with it fails.
-    if (wanted <= 0 || (to - from) * 10 < wanted * 9) {
+    if (wanted <= 0 || heard * 10 < wanted * 9) {
         return std::numeric_limits<double>::quiet_NaN();
     }
     return ::levelDb(samples_.data() + from, static_cast<size_t>(to - from));

@@ -10,6 +10,8 @@
 class SinkRecorder {
   public:
     static constexpr int kRate = 44100;
+    // Marks samples the recorder missed; no level counts them.
+    static constexpr qint16 kMissing = -32768;
 
     explicit SinkRecorder(const QString& sinkName);
     ~SinkRecorder();
