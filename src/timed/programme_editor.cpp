@@ -93,7 +93,9 @@ void ProgrammeEditor::buildContent() {
     addRow(QStringLiteral("节目名称:"), name_);
 
     fileRadio_ = new QRadioButton(QStringLiteral("音乐文件"), this);
+    fileRadio_->setObjectName(QStringLiteral("fileRadio"));
     folderRadio_ = new QRadioButton(QStringLiteral("音乐文件夹"), this);
+    folderRadio_->setObjectName(QStringLiteral("folderRadio"));
     pair(fileRadio_, folderRadio_);
     filePath_ = makeEdit(this, QStringLiteral("filePathEdit"), 259);
     fileChoose_ = makeButton(QStringLiteral("选取…"), this);
@@ -107,7 +109,9 @@ void ProgrammeEditor::buildContent() {
     addRow(QString(), folderPath_, folderChoose_);
 
     sequential_ = new QRadioButton(QStringLiteral("顺序播放"), this);
+    sequential_->setObjectName(QStringLiteral("sequentialRadio"));
     random_ = new QRadioButton(QStringLiteral("随机播放"), this);
+    random_->setObjectName(QStringLiteral("randomRadio"));
     pair(sequential_, random_);
     auto* order = new QWidget(this);
     auto* orderRow = new QHBoxLayout(order);
@@ -128,7 +132,9 @@ void ProgrammeEditor::buildContent() {
     addRow(QStringLiteral("开始时间:"), startTimesText_, startButton);
 
     tracksRadio_ = new QRadioButton(QStringLiteral("播 n 首"), this);
+    tracksRadio_->setObjectName(QStringLiteral("tracksRadio"));
     secondsRadio_ = new QRadioButton(QStringLiteral("播 n 秒"), this);
+    secondsRadio_->setObjectName(QStringLiteral("secondsRadio"));
     pair(tracksRadio_, secondsRadio_);
     tracks_ = makeEdit(this, QStringLiteral("tracksEdit"));
     seconds_ = makeEdit(this, QStringLiteral("secondsEdit"));
@@ -167,10 +173,13 @@ void ProgrammeEditor::buildContent() {
     onTime_ =
         new QRadioButton(QStringLiteral("准时播 - 如果有别的节目正在播,终止他们 (默认)"), this);
     mayDelay_ = new QRadioButton(QStringLiteral("可延后 - 如果有别的节目正在播,排队等候"), this);
+    onTime_->setObjectName(QStringLiteral("onTimeRadio"));
+    mayDelay_->setObjectName(QStringLiteral("mayDelayRadio"));
     pair(onTime_, mayDelay_);
     addRow(QStringLiteral("优先级:"), onTime_);
     addRow(QString(), mayDelay_);
     disabled_ = new QCheckBox(QStringLiteral("停用"), this);
+    disabled_->setObjectName(QStringLiteral("disabledCheck"));
     addRow(QStringLiteral("启/停:"), disabled_);
 
     connect(fileRadio_, &QRadioButton::toggled, this, &ProgrammeEditor::updateEnabled);

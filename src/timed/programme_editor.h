@@ -28,26 +28,6 @@ class ProgrammeEditor : public QDialog {
     void setDays(const DaysDialog::Days& days);
     void setDateRange(const DateHourRange& range);
 
-    QLineEdit* nameEdit() const { return name_; }
-    QRadioButton* fileRadio() const { return fileRadio_; }
-    QRadioButton* folderRadio() const { return folderRadio_; }
-    QLineEdit* filePathEdit() const { return filePath_; }
-    QLineEdit* folderPathEdit() const { return folderPath_; }
-    QLabel* lengthLabel() const { return length_; }
-    QRadioButton* sequentialRadio() const { return sequential_; }
-    QRadioButton* randomRadio() const { return random_; }
-    QLineEdit* volumeEdit() const { return volume_; }
-    QLineEdit* startTimesEdit() const { return startTimesText_; }
-    QRadioButton* tracksRadio() const { return tracksRadio_; }
-    QRadioButton* secondsRadio() const { return secondsRadio_; }
-    QLineEdit* tracksEdit() const { return tracks_; }
-    QLineEdit* secondsEdit() const { return seconds_; }
-    QLineEdit* daysEdit() const { return daysText_; }
-    QLineEdit* dateRangeEdit() const { return rangeText_; }
-    QRadioButton* mayDelayRadio() const { return mayDelay_; }
-    QCheckBox* disabledCheck() const { return disabled_; }
-    QPushButton* okButton() const { return ok_; }
-
     // The sub-dialogs, as the "设置…" and "选取…" buttons open them.
     void editStartTimes();
     void editDays();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QList>
 #include <QString>
@@ -22,3 +23,12 @@ class RecordedMessages {
 void whenModal(std::function<void(QWidget*)> action);
 // Processes events for a while.
 void pumpEvents(int milliseconds);
+
+// A widget of a dialog or page found by its object name, as a user finds it by its place; a
+// test failure when there is none.
+template <class W, class Parent>
+W* child(const Parent& parent, const char* name) {
+    W* found = parent->template findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << "no " << name;
+    return found;
+}

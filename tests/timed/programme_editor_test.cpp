@@ -20,15 +20,17 @@ namespace {
 
 struct EditorFixture : PageFixture {
     std::unique_ptr<ProgrammeEditor> open(int index) {
-        auto editor = std::make_unique<ProgrammeEditor>(harness.programmeList, index, &harness.runs, paths);
+        auto editor =
+            std::make_unique<ProgrammeEditor>(harness.programmeList, index, &harness.runs, paths);
         editor->show();
         return editor;
     }
     // A new programme that passes every check.
     std::unique_ptr<ProgrammeEditor> valid(const QString& name) {
         auto editor = open(-1);
-        editor->nameEdit()->setText(name);
-        editor->filePathEdit()->setText(harness.musicFile(QStringLiteral("ok.mp3")));
+        child<QLineEdit>(editor, "nameEdit")->setText(name);
+        child<QLineEdit>(editor, "filePathEdit")
+            ->setText(harness.musicFile(QStringLiteral("ok.mp3")));
         return editor;
     }
 };
@@ -49,13 +51,15 @@ TEST(ProgrammeEditor, NamesAreTrimmedAndUniqueIgnoringCase) {
     EditorFixture f;
     f.add(QStringLiteral("Morning Bell"));
     auto blank = f.valid(QStringLiteral("\u3000 \u3000"));
-    expectRefused(*blank, f.messages, QStringLiteral("请输入节目名称"), blank->nameEdit());
+    expectRefused(*blank, f.messages, QStringLiteral("请输入节目名称"),
+                  child<QLineEdit>(blank, "nameEdit"));
     EXPECT_EQ(f.messages.shown.last().icon, MessageIcon::Information);
     auto twin = f.valid(QStringLiteral(" morning bell "));
-    expectRefused(*twin, f.messages, QStringLiteral("该节目已存在"), twin->nameEdit());
+    expectRefused(*twin, f.messages, QStringLiteral("该节目已存在"),
+                  child<QLineEdit>(twin, "nameEdit"));
     EXPECT_EQ(f.messages.shown.last().icon, MessageIcon::Warning);
     auto same = f.open(0);
-    EXPECT_EQ(same->okButton()->text(), QStringLiteral("修改节目"));
+    EXPECT_EQ(child<QPushButton>(same, "okButton")->text(), QStringLiteral("修改节目"));
     same->accept();
     EXPECT_EQ(same->result(), QDialog::Accepted) << "keeping its own name";
 }
@@ -64,11 +68,12 @@ TEST(ProgrammeEditor, VolumeMustBeACanonicalNumberFrom25To100) {
     EditorFixture f;
     for (const char* bad : {"080", "8 0", "24", "101", ""}) {
         auto editor = f.valid(QStringLiteral("v"));
-        editor->volumeEdit()->setText(QString::fromLatin1(bad));
-        expectRefused(*editor, f.messages, QStringLiteral("音量输入无效"), editor->volumeEdit());
+        child<QLineEdit>(editor, "volumeEdit")->setText(QString::fromLatin1(bad));
+        expectRefused(*editor, f.messages, QStringLiteral("音量输入无效"),
+                      child<QLineEdit>(editor, "volumeEdit"));
     }
     auto editor = f.valid(QStringLiteral("v"));
-    editor->volumeEdit()->setText(QStringLiteral("80"));
+    child<QLineEdit>(editor, "volumeEdit")->setText(QStringLiteral("80"));
     editor->accept();
     EXPECT_EQ(editor->result(), QDialog::Accepted);
     EXPECT_EQ(f.harness.table.at(0).volume, 80);
@@ -79,34 +84,39 @@ TEST(ProgrammeEditor, FolderPathsKeepTrailingBlanksFilePathsDoNot) {
     const QString folder = f.harness.folder.file(QStringLiteral("music  "));
     QDir().mkpath(folder);
     auto editor = f.valid(QStringLiteral("folder"));
-    editor->folderRadio()->click();
-    EXPECT_FALSE(editor->filePathEdit()->isEnabled());
-    EXPECT_TRUE(editor->sequentialRadio()->isEnabled());
-    editor->folderPathEdit()->setText(QStringLiteral("  ") + folder);
+    child<QRadioButton>(editor, "folderRadio")->click();
+    EXPECT_FALSE(child<QLineEdit>(editor, "filePathEdit")->isEnabled());
+    EXPECT_TRUE(child<QRadioButton>(editor, "sequentialRadio")->isEnabled());
+    child<QLineEdit>(editor, "folderPathEdit")->setText(QStringLiteral("  ") + folder);
     editor->accept();
     ASSERT_EQ(editor->result(), QDialog::Accepted) << f.messages.last().toStdString();
     EXPECT_EQ(programmePath(f.harness.table.at(0)), folder);
     EXPECT_EQ(f.harness.table.at(0).singleFile, 0u);
 
     auto missing = f.valid(QStringLiteral("missing"));
-    missing->filePathEdit()->setText(f.harness.folder.file(QStringLiteral("none.mp3")));
-    expectRefused(*missing, f.messages, QStringLiteral("音乐文件不存在"), missing->filePathEdit());
+    child<QLineEdit>(missing, "filePathEdit")
+        ->setText(f.harness.folder.file(QStringLiteral("none.mp3")));
+    expectRefused(*missing, f.messages, QStringLiteral("音乐文件不存在"),
+                  child<QLineEdit>(missing, "filePathEdit"));
     auto empty = f.valid(QStringLiteral("empty"));
-    empty->folderRadio()->click();
-    expectRefused(*empty, f.messages, QStringLiteral("请选取音乐文件夹"), empty->folderPathEdit());
+    child<QRadioButton>(empty, "folderRadio")->click();
+    expectRefused(*empty, f.messages, QStringLiteral("请选取音乐文件夹"),
+                  child<QLineEdit>(empty, "folderPathEdit"));
 }
 
 TEST(ProgrammeEditor, CountsNeedAtLeastOneAndTheOtherBoxIsKeptAsItReads) {
     EditorFixture f;
     auto editor = f.valid(QStringLiteral("c"));
-    editor->tracksEdit()->setText(QStringLiteral("0"));
-    expectRefused(*editor, f.messages, QStringLiteral("播 n 首，输入无效"), editor->tracksEdit());
-    editor->secondsRadio()->click();
-    EXPECT_FALSE(editor->tracksEdit()->isEnabled());
-    editor->secondsEdit()->setText(QStringLiteral("+5"));
-    expectRefused(*editor, f.messages, QStringLiteral("播 n 秒，输入无效"), editor->secondsEdit());
-    editor->secondsEdit()->setText(QStringLiteral("90"));
-    editor->tracksEdit()->setText(QStringLiteral("abc"));
+    child<QLineEdit>(editor, "tracksEdit")->setText(QStringLiteral("0"));
+    expectRefused(*editor, f.messages, QStringLiteral("播 n 首，输入无效"),
+                  child<QLineEdit>(editor, "tracksEdit"));
+    child<QRadioButton>(editor, "secondsRadio")->click();
+    EXPECT_FALSE(child<QLineEdit>(editor, "tracksEdit")->isEnabled());
+    child<QLineEdit>(editor, "secondsEdit")->setText(QStringLiteral("+5"));
+    expectRefused(*editor, f.messages, QStringLiteral("播 n 秒，输入无效"),
+                  child<QLineEdit>(editor, "secondsEdit"));
+    child<QLineEdit>(editor, "secondsEdit")->setText(QStringLiteral("90"));
+    child<QLineEdit>(editor, "tracksEdit")->setText(QStringLiteral("abc"));
     editor->accept();
     ASSERT_EQ(editor->result(), QDialog::Accepted);
     EXPECT_EQ(f.harness.table.at(0).secondsCount, 90);
@@ -117,13 +127,14 @@ TEST(ProgrammeEditor, CountsNeedAtLeastOneAndTheOtherBoxIsKeptAsItReads) {
 TEST(ProgrammeEditor, StartTimesTextAndItsDialog) {
     EditorFixture f;
     auto editor = f.valid(QStringLiteral("bells"));
-    EXPECT_EQ(editor->startTimesEdit()->text(), QStringLiteral("22:10:10,    (可多个:打铃)"));
+    EXPECT_EQ(child<QLineEdit>(editor, "startTimesEdit")->text(),
+              QStringLiteral("22:10:10,    (可多个:打铃)"));
     QList<ClockTime> seven;
     for (int i = 0; i < 7; ++i) {
         seven.append(ClockTime{8 + i, 0, 0});
     }
     editor->setStartTimes(seven);
-    EXPECT_EQ(editor->startTimesEdit()->text(),
+    EXPECT_EQ(child<QLineEdit>(editor, "startTimesEdit")->text(),
               QStringLiteral("08:00:00,  09:00:00,  10:00:00,  11:00:00,  12:00:00,  ..."));
 
     StartTimesDialog dialog(seven);
@@ -228,7 +239,7 @@ TEST(ProgrammeEditor, EditingAPlayingProgrammeAsksFirst) {
     f.harness.dispatcher.manualPlay(0, 1);
     f.harness.tick();
     auto editor = f.open(0);
-    editor->volumeEdit()->setText(QStringLiteral("30"));
+    child<QLineEdit>(editor, "volumeEdit")->setText(QStringLiteral("30"));
     f.messages.answers = {false};
     editor->accept();
     EXPECT_EQ(f.messages.last(),
@@ -238,7 +249,7 @@ TEST(ProgrammeEditor, EditingAPlayingProgrammeAsksFirst) {
     EXPECT_EQ(f.harness.table.at(0).volume, 80);
     EXPECT_EQ(f.harness.runs.runs().size(), 1u);
 
-    editor->nameEdit()->setText(QStringLiteral("Bell 2"));
+    child<QLineEdit>(editor, "nameEdit")->setText(QStringLiteral("Bell 2"));
     f.messages.answers = {true};
     editor->accept();
     EXPECT_EQ(f.messages.last(),
@@ -257,13 +268,14 @@ TEST(ProgrammeEditor, DaysMustBeChosenAndEverythingIsStored) {
     DaysDialog::Days none;
     none.byWeekday = false;
     editor->setDays(none);
-    expectRefused(*editor, f.messages, QStringLiteral("请指定周几或几号"), editor->daysEdit());
+    expectRefused(*editor, f.messages, QStringLiteral("请指定周几或几号"),
+                  child<QLineEdit>(editor, "daysEdit"));
     DaysDialog::Days fridays;
     fridays.weekdays[4] = 1;
     editor->setDays(fridays);
     editor->setDateRange(DateHourRange{2026, 9, 1, 7, 2027, 1, 20, 18});
-    editor->mayDelayRadio()->click();
-    editor->disabledCheck()->click();
+    child<QRadioButton>(editor, "mayDelayRadio")->click();
+    child<QCheckBox>(editor, "disabledCheck")->click();
     editor->accept();
     ASSERT_EQ(editor->result(), QDialog::Accepted);
     const Programme& p = f.harness.table.at(0);
@@ -281,8 +293,10 @@ TEST(ProgrammeEditor, LengthLabelShowsTheFilesLength) {
     const QString wav = f.harness.folder.file(QStringLiteral("chime.wav"));
     writeSilentWav(wav, 125'000);
     auto editor = f.open(-1);
-    editor->filePathEdit()->setText(wav + QStringLiteral("  "));
-    EXPECT_EQ(editor->lengthLabel()->text(), QStringLiteral("02:05"));
-    editor->filePathEdit()->setText(f.harness.folder.file(QStringLiteral("none.wav")));
-    EXPECT_EQ(editor->lengthLabel()->text(), QString()) << "nothing when the length is unknown";
+    child<QLineEdit>(editor, "filePathEdit")->setText(wav + QStringLiteral("  "));
+    EXPECT_EQ(child<QLabel>(editor, "lengthLabel")->text(), QStringLiteral("02:05"));
+    child<QLineEdit>(editor, "filePathEdit")
+        ->setText(f.harness.folder.file(QStringLiteral("none.wav")));
+    EXPECT_EQ(child<QLabel>(editor, "lengthLabel")->text(), QString())
+        << "nothing when the length is unknown";
 }

@@ -30,7 +30,8 @@ TEST(TimedPage, ProgrammeRowsShowEveryColumn) {
     QTreeView* list = f.page->programmeList();
     EXPECT_EQ(list->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("周几/几号"));
     EXPECT_EQ(list->columnWidth(7), 285);
-    const auto alignment = list->model()->index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+    const auto alignment =
+        list->model()->index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
     EXPECT_EQ(alignment & Qt::AlignRight, Qt::AlignRight);
 }
 
@@ -67,10 +68,11 @@ TEST(TimedPage, AddedProgrammeIsTrimmedSelectedAndSaved) {
     whenModal([&](QWidget* dialog) {
         auto* editor = qobject_cast<ProgrammeEditor*>(dialog);
         ASSERT_NE(editor, nullptr);
-        EXPECT_EQ(editor->okButton()->text(), QStringLiteral("添加节目"));
-        editor->nameEdit()->setText(QStringLiteral("  Morning Bell \u3000"));
-        editor->filePathEdit()->setText(QStringLiteral(" ") + music + QStringLiteral("  "));
-        editor->okButton()->click();
+        EXPECT_EQ(child<QPushButton>(editor, "okButton")->text(), QStringLiteral("添加节目"));
+        child<QLineEdit>(editor, "nameEdit")->setText(QStringLiteral("  Morning Bell \u3000"));
+        child<QLineEdit>(editor, "filePathEdit")
+            ->setText(QStringLiteral(" ") + music + QStringLiteral("  "));
+        child<QPushButton>(editor, "okButton")->click();
     });
     f.page->addProgramme();
     ASSERT_EQ(f.harness.table.size(), 1);
