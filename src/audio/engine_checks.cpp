@@ -96,22 +96,22 @@ bool areDecoderModulesIntact() {
 }
 
 QString audioErrorText(qint32 code) {
-    switch (static_cast<quint32>(code)) {
-        case 0x80040256:
+    switch (code) {
+        case kErrorNoAudioDevice:
             return QStringLiteral(
                 "Cannot play back the audio stream: no audio hardware is available, or the "
                 "hardware is not responding.");
-        case 0x80070002:
+        case kErrorFileNotFound:
             return QStringLiteral("The system cannot find the file specified.");
-        case 0x80070005:
+        case kErrorAccessDenied:
             return QStringLiteral("Access is denied.");
-        case 0x8004022F:
+        case kErrorInvalidFileFormat:
             return QStringLiteral("The file format is invalid.");
-        case 0x80040265:
+        case kErrorUnsupportedStream:
             return QStringLiteral("Cannot play back the file. The format is not supported.");
-        case 0x8004022E:
+        case kErrorTimeout:
             return QStringLiteral("A time out has expired.");
-        case 0x80004005:
+        case kErrorFail:
             return QStringLiteral("Unspecified error.");
         default:
             return QStringLiteral("Unknown error 0x%1.")

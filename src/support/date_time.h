@@ -47,6 +47,10 @@ bool operator==(const ClockTime& a, const ClockTime& b);
 bool operator==(const CalendarDate& a, const CalendarDate& b);
 bool operator==(const DateHourRange& a, const DateHourRange& b);
 
+// The 100-ns ticks of the date-time arithmetic.
+constexpr qint64 kTicksPerSecond = 10'000'000;
+constexpr qint64 kTicksPerMillisecond = 10'000;
+
 // 100-nanosecond intervals since 1601-01-01 00:00; 0 for a value that cannot be converted.
 qint64 dateTimeTicks(const LocalDateTime& t);
 // Inverse of dateTimeTicks; the day of week is computed. Negative counts give 1601-01-01.

@@ -2,8 +2,6 @@
 
 namespace {
 
-constexpr qint64 kTicksPerSecond = 10'000'000;
-constexpr qint64 kTicksPerMillisecond = 10'000;
 // A programme counted in passes or tracks starts within this many seconds of its time.
 constexpr int kTrackWindowSeconds = 15;
 
