@@ -3,13 +3,13 @@
 #include <QObject>
 #include <memory>
 
-#include "storage/app_paths.h"
-#include "support/command_line.h"
 #include "audio/engine_checks.h"
 #include "holidays/holiday_calendar.h"
 #include "platform/session_services.h"
 #include "settings/system_settings.h"
+#include "storage/app_paths.h"
 #include "support/clock.h"
+#include "support/command_line.h"
 #include "timed/dispatcher.h"
 #include "timed/play_log.h"
 #include "timed/programme_table.h"
@@ -55,6 +55,7 @@ class Program : public QObject {
   private:
     void createWindow();
     bool checkAudioEngine();
+    QString helpOffer() const;
     void showStartupFailure(const QString& text);
     void loadDataFiles();
     void fadeOutEverything();

@@ -76,7 +76,7 @@ TEST(HeadlessTimedPlay, BrokenMediaFrameworkStopsStartUpWithOnlyTheExitLogged) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--headless")});
     ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.exitCode(), 1) << "a failed start is a failure to a service manager";
     EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
                     .contains(QStringLiteral("系统环境有问题\n( 无法播放音乐 )")));
     const QStringList lines = program.logLines();
@@ -106,6 +106,7 @@ TEST(HeadlessTimedPlay, MissingDecodersAreNamed) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--headless")});
     ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 1);
     const QString errors = QString::fromUtf8(process.readAllStandardError());
     EXPECT_TRUE(errors.contains(QStringLiteral("文件有缺失：\n请从官网下载软件重装")))
         << errors.toStdString();
