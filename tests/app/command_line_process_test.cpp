@@ -4,28 +4,15 @@
 #include <QTemporaryDir>
 
 #include "storage/app_paths.h"
+#include "support/program_runner.h"
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ProgramRun runProgram(const QStringList& arguments) {
+ToolResult runProgram(const QStringList& arguments) {
     QTemporaryDir data;
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(KB_PROGRAM_PATH), arguments);
-    ProgramRun run;
-    if (process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = process.exitCode();
-    }
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
+    const ToolResult run = runTool(QStringLiteral(KB_PROGRAM_PATH), arguments, env);
     // Nothing of the program's own starts for these: not even the data folder.
     EXPECT_TRUE(QDir(data.path()).isEmpty()) << arguments.join(u' ').toStdString();
     return run;
@@ -35,7 +22,7 @@ ProgramRun runProgram(const QStringList& arguments) {
 
 TEST(CommandLine, HelpAndVersionGoToStandardOutputAndSucceed) {
     for (const char* option : {"--help", "-h"}) {
-        const ProgramRun help = runProgram({QString::fromLatin1(option)});
+        const ToolResult help = runProgram({QString::fromLatin1(option)});
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
         EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: kelvora-broadcasting")));
@@ -52,7 +39,7 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndSucceed) {
     // --help wins wherever it stands, even after an unknown option.
     EXPECT_EQ(runProgram({QStringLiteral("--bogus"), QStringLiteral("--help")}).exitCode, 0);
 
-    const ProgramRun version = runProgram({QStringLiteral("--version")});
+    const ToolResult version = runProgram({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.err.isEmpty());
     const QStringList lines = version.out.split(u'\n', Qt::SkipEmptyParts);
@@ -80,7 +67,7 @@ TEST(CommandLine, WrongUsageGetsAUsageLineOnStandardErrorAndStatusTwo) {
         {QStringLiteral("--preview"), QStringLiteral("2026-02-30"), QStringLiteral("7")},
     };
     for (const QStringList& arguments : wrong) {
-        const ProgramRun run = runProgram(arguments);
+        const ToolResult run = runProgram(arguments);
         const std::string said = arguments.join(u' ').toStdString();
         EXPECT_EQ(run.exitCode, 2) << said;
         EXPECT_TRUE(run.out.isEmpty()) << said << ": " << run.out.toStdString();
@@ -88,7 +75,7 @@ TEST(CommandLine, WrongUsageGetsAUsageLineOnStandardErrorAndStatusTwo) {
                     run.err.contains(QStringLiteral("--volume takes")))
             << said << ": " << run.err.toStdString();
     }
-    const ProgramRun unknown = runProgram({QStringLiteral("--bogus")});
+    const ToolResult unknown = runProgram({QStringLiteral("--bogus")});
     EXPECT_TRUE(
         unknown.err.startsWith(QStringLiteral("kelvora-broadcasting: unknown option --bogus\n")))
         << unknown.err.toStdString();

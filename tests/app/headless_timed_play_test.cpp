@@ -10,18 +10,8 @@
 #include "audio/output_devices.h"
 #include "audio/sink_recorder.h"
 #include "audio/tone_files.h"
-#include "settings/settings_file.h"
 #include "support/program_runner.h"
 #include "timed/programme_file.h"
-
-namespace {
-
-ClockTime clockTimeIn(int seconds) {
-    const QTime t = QTime::currentTime().addSecs(seconds);
-    return ClockTime{t.hour(), t.minute(), t.second()};
-}
-
-}  // namespace
 
 TEST(HeadlessTimedPlay, PlaysADueProgrammeOnTheConfiguredDeviceAndFadesOnCtrlC) {
     if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Hall"))) {
@@ -31,17 +21,10 @@ TEST(HeadlessTimedPlay, PlaysADueProgrammeOnTheConfiguredDeviceAndFadesOnCtrlC) 
         GTEST_SKIP() << "too close to midnight for a start a few seconds ahead";
     }
     ProgramRunner program;
-    ProgrammeTable table;
-    Programme p = newProgramme();
-    setProgrammeName(p, QStringLiteral("课间音乐"));
-    setProgrammePath(p, toneFile(QStringLiteral("ogg"), 20.0));
-    p.startTimes[0] = clockTimeIn(3);
-    table.append(p);
     QString message;
-    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
-    SystemSettings settings = firstRunSettings();
-    setOutputDeviceName(settings, QStringLiteral("KB-Hall"));
-    ASSERT_TRUE(saveSystemSettings(program.dataFolder(), settings, message));
+    ASSERT_TRUE(writeDueProgramme(program.dataFolder(), QStringLiteral("课间音乐"),
+                                  toneFile(QStringLiteral("ogg"), 20.0), 3,
+                                  QStringLiteral("KB-Hall"), message));
 
     SinkRecorder hall(QStringLiteral("kb_hall"));
     ASSERT_TRUE(hall.start());

@@ -7,25 +7,12 @@
 #include "audio/output_devices.h"
 #include "audio/sink_recorder.h"
 #include "audio/tone_files.h"
+#include "support/program_runner.h"
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun program(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(KB_PROGRAM_PATH), arguments);
-    ToolRun run;
-    if (process.waitForFinished(30000)) {
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-    }
-    return run;
+ToolResult program(const QStringList& arguments) {
+    return runTool(QStringLiteral(KB_PROGRAM_PATH), arguments);
 }
 
 class AudioTools : public ::testing::Test {
@@ -40,7 +27,7 @@ class AudioTools : public ::testing::Test {
 }  // namespace
 
 TEST_F(AudioTools, ListDevicesPrintsTheStoredNamesInOrder) {
-    const ToolRun run = program({QStringLiteral("--list-devices")});
+    const ToolResult run = program({QStringLiteral("--list-devices")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("KB-Speakers\nKB-Hall\n"));
 }
@@ -48,7 +35,8 @@ TEST_F(AudioTools, ListDevicesPrintsTheStoredNamesInOrder) {
 TEST_F(AudioTools, ProbePrintsMillisecondsOrMinusOne) {
     const QString tone = toneFile(QStringLiteral("ogg"), 2.0);
     EXPECT_EQ(program({QStringLiteral("--probe"), tone}).exitCode, 0);
-    const ToolRun run = program({QStringLiteral("--probe"), tone, QStringLiteral("/no/such.mp3")});
+    const ToolResult run =
+        program({QStringLiteral("--probe"), tone, QStringLiteral("/no/such.mp3")});
     EXPECT_EQ(run.exitCode, 1) << "an unreadable file fails the command";
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
@@ -64,7 +52,7 @@ TEST_F(AudioTools, PlayFadesInOnTheNamedDeviceAndReportsFailures) {
         const qint64 begin = monotonicNs();
         QElapsedTimer timer;
         timer.start();
-        const ToolRun played =
+        const ToolResult played =
             program({QStringLiteral("--play"), toneFile(QStringLiteral("mp3"), 1.5),
                      QStringLiteral("--device"), QStringLiteral("KB-Hall"),
                      QStringLiteral("--volume"), QString::fromLatin1(volume)});
@@ -79,7 +67,7 @@ TEST_F(AudioTools, PlayFadesInOnTheNamedDeviceAndReportsFailures) {
     EXPECT_NEAR(full - half, 15.05, 0.5);
 
     QTemporaryDir folder;
-    const ToolRun failed = program({QStringLiteral("--play"), folder.path()});
+    const ToolResult failed = program({QStringLiteral("--play"), folder.path()});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.out.isEmpty()) << "failures go to standard error";
     EXPECT_TRUE(failed.err.startsWith(QStringLiteral("0x80070002\t"))) << failed.err.toStdString();

@@ -10,16 +10,10 @@
 #include "audio/output_devices.h"
 #include "audio/sink_recorder.h"
 #include "packaging/installed_tree.h"
-#include "settings/settings_file.h"
 #include "support/program_runner.h"
 #include "timed/programme_file.h"
 
 namespace {
-
-ClockTime clockTimeIn(int seconds) {
-    const QTime t = QTime::currentTime().addSecs(seconds);
-    return ClockTime{t.hour(), t.minute(), t.second()};
-}
 
 // The installed program, run the way a user or the service manager runs it, with the
 // source and build trees hidden where that can be done.
@@ -113,17 +107,11 @@ TEST_F(InstalledRun, HeadlessPlaysTheShippedBellOnTheConfiguredDevice) {
         GTEST_SKIP() << "too close to midnight for a start a few seconds ahead";
     }
     ProgramRunner program(launcher());
-    ProgrammeTable table;
-    Programme p = newProgramme();
-    setProgrammeName(p, QStringLiteral("上课铃"));
-    setProgrammePath(p, tree.resources() + QStringLiteral("/music/铃声/上课铃.ogg"));
-    p.startTimes[0] = clockTimeIn(3);
-    table.append(p);
     QString message;
-    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
-    SystemSettings settings = firstRunSettings();
-    setOutputDeviceName(settings, QStringLiteral("KB-Hall"));
-    ASSERT_TRUE(saveSystemSettings(program.dataFolder(), settings, message));
+    ASSERT_TRUE(writeDueProgramme(program.dataFolder(), QStringLiteral("上课铃"),
+                                  tree.resources() + QStringLiteral("/music/铃声/上课铃.ogg"), 3,
+                                  QStringLiteral("KB-Hall"), message))
+        << message.toStdString();
 
     SinkRecorder hall(QStringLiteral("kb_hall"));
     ASSERT_TRUE(hall.start());

@@ -30,24 +30,6 @@ QString InstalledTree::systemPath(const QString& relative) const {
     return prefix_ + u'/' + relative;
 }
 
-ToolResult runTool(const QString& program, const QStringList& arguments,
-                   const QProcessEnvironment& env) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(program, arguments);
-    ToolResult result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished(3000);
-        result.err = QStringLiteral("did not finish: ") + program;
-    } else if (process.exitStatus() == QProcess::NormalExit) {
-        result.exitCode = process.exitCode();
-    }
-    result.out += QString::fromUtf8(process.readAllStandardOutput());
-    result.err += QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
 QStringList buildTrees() {
     return {QDir(QStringLiteral(KB_SOURCE_DIR)).canonicalPath(),
             QDir(QStringLiteral(KB_BUILD_DIR)).canonicalPath()};

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "support/program_runner.h"
+
 // An installed copy of the program in a scratch root: the package unpacked by
 // scripts/check-package.sh (KB_INSTALLED_ROOT and KB_INSTALLED_PREFIX), or else this build
 // installed with DESTDIR.
@@ -28,14 +30,6 @@ class InstalledTree {
     QString prefix_;
     QString error_;
 };
-
-struct ToolResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-ToolResult runTool(const QString& program, const QStringList& arguments,
-                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
 
 // The source and build folders, which an installed copy must never need.
 QStringList buildTrees();
