@@ -2,6 +2,7 @@
 # Installs the Debian packages that are missing, as root or through sudo.
 #   install-deps.sh run    what building and running the program needs
 #   install-deps.sh test   that, plus what the tests need
+#   install-deps.sh package  what building and checking the Debian package needs
 set -euo pipefail
 
 run_packages=(
@@ -10,18 +11,21 @@ run_packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-pulseaudio
-  fonts-wqy-microhei
+  fonts-wqy-microhei librsvg2-bin
 )
 test_packages=(
   libgtest-dev libgmock-dev
   pulseaudio pulseaudio-utils ffmpeg sox
   dbus dbus-x11 python3-dbusmock xvfb xauth x11-apps x11-utils trayer xdotool
+  desktop-file-utils appstream systemd man-db util-linux
 )
+package_packages=(dpkg-dev lintian)
 
 packages=("${run_packages[@]}")
-if [ "${1:-run}" = test ]; then
-  packages+=("${test_packages[@]}")
-fi
+case "${1:-run}" in
+  test) packages+=("${test_packages[@]}") ;;
+  package) packages+=("${package_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,11 +11,10 @@ constexpr quint32 kCppExceptionCode = 0xE06D7363;
 
 GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-QString GuardedApplication::failureText(quint32 code) {
+QString GuardedApplication::failureText(quint32 code, const QString& helpIndex) {
     return QString::asprintf("软件异常 (0x%08x)", code) +
-           QStringLiteral(
-               "\n\n1. 请重新安装软件\n2. 技术支持 - "
-               "帮助栏里有联系方式\n\n帮助页面：程序文件夹里的 help/index.html");
+           QStringLiteral("\n\n1. 请重新安装软件\n2. 技术支持 - 帮助栏里有联系方式\n\n帮助页面：") +
+           helpIndex;
 }
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
@@ -37,7 +36,7 @@ void GuardedApplication::fail(quint32 code) {
     }
     MessageRequest request;
     request.icon = MessageIcon::Error;
-    request.text = failureText(code);
+    request.text = failureText(code, helpIndex_);
     request.topmost = true;
     presentMessage(request);
     exit(0);

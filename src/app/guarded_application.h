@@ -13,11 +13,14 @@ class GuardedApplication : public QApplication {
     // Called first, so nothing new starts while the message is open.
     void setBeforeMessage(std::function<void()> action) { beforeMessage_ = std::move(action); }
     bool failed() const { return failed_; }
+    // The help page the message points to.
+    void setHelpIndex(const QString& path) { helpIndex_ = path; }
 
-    static QString failureText(quint32 code);
+    static QString failureText(quint32 code, const QString& helpIndex);
 
   private:
     void fail(quint32 code);
     std::function<void()> beforeMessage_;
+    QString helpIndex_;
     bool failed_ = false;
 };

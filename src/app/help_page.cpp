@@ -7,31 +7,36 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-QString helpPageUrl(const QString& exeFolder, const QString& anchor) {
-    QUrl url = QUrl::fromLocalFile(exeFolder + QStringLiteral("/help/index.html"));
+#include "storage/folders.h"
+#include "support/log_categories.h"
+
+QString helpPageUrl(const QString& resourceFolder, const QString& anchor) {
+    QUrl url = QUrl::fromLocalFile(joinPath(resourceFolder, kHelpIndexName));
     if (!anchor.isEmpty()) {
         url.setFragment(anchor);
     }
     return url.toString();
 }
 
-void openHelpPage(const QString& exeFolder, const QString& anchor) {
-    QDesktopServices::openUrl(QUrl(helpPageUrl(exeFolder, anchor)));
+void openHelpPage(const QString& resourceFolder, const QString& anchor) {
+    QDesktopServices::openUrl(QUrl(helpPageUrl(resourceFolder, anchor)));
 }
 
-HelpPage::HelpPage(const QString& exeFolder, const QString& dataFolder, QWidget* parent)
-    : QWidget(parent) {
+HelpPage::HelpPage(const AppPaths& paths, QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* where = new QLabel(QStringLiteral("数据文件夹：%1").arg(dataFolder), this);
+    auto* where = new QLabel(QStringLiteral("数据文件夹：%1").arg(paths.dataFolder), this);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(where);
     view_ = new QTextBrowser(this);
     view_->setObjectName(QStringLiteral("helpView"));
     view_->setOpenExternalLinks(true);
-    const QString index = exeFolder + QStringLiteral("/help/index.html");
+    const QString index = paths.helpIndex();
     if (QFileInfo::exists(index)) {
+        qCDebug(lcUi) << "help page:" << index;
         view_->setSource(QUrl::fromLocalFile(index));
+    } else {
+        qCWarning(lcUi) << "help page missing:" << index;
     }
     layout->addWidget(view_);
 }

@@ -4,12 +4,12 @@
 #include "support/messages.h"
 
 HyperLink* makeHintLink(const QString& text, const QString& hint, QWidget* parent,
-                        const QString& exeFolder, const QString& helpAnchor) {
+                        const QString& resourceFolder, const QString& helpAnchor) {
     auto* link = new HyperLink(text, parent);
-    QObject::connect(link, &HyperLink::clicked, parent, [hint, parent, exeFolder, helpAnchor] {
+    QObject::connect(link, &HyperLink::clicked, parent, [hint, parent, resourceFolder, helpAnchor] {
         showMessage(MessageIcon::Information, hint, parent);
         if (!helpAnchor.isEmpty()) {
-            openHelpPage(exeFolder, helpAnchor);
+            openHelpPage(resourceFolder, helpAnchor);
         }
     });
     return link;

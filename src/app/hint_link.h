@@ -4,5 +4,5 @@
 
 // A link that shows a hint (information box) and then, when given, opens a help page.
 HyperLink* makeHintLink(const QString& text, const QString& hint, QWidget* parent,
-                        const QString& exeFolder = QString(),
+                        const QString& resourceFolder = QString(),
                         const QString& helpAnchor = QString());

@@ -6,8 +6,10 @@
 #include <QUrl>
 
 #include "app/artwork.h"
+#include "support/log_categories.h"
 
-IntroPage::IntroPage(const QString& exeFolder, double dpiScale, QWidget* parent) : QWidget(parent) {
+IntroPage::IntroPage(const QString& welcomePage, double dpiScale, QWidget* parent)
+    : QWidget(parent) {
     banner_ = new QLabel(this);
     banner_->setPixmap(bannerPixmap(QStringLiteral("澜川校园定时广播系统"),
                                     static_cast<int>(420 * dpiScale), dpiScale));
@@ -23,10 +25,12 @@ IntroPage::IntroPage(const QString& exeFolder, double dpiScale, QWidget* parent)
     view_->setObjectName(QStringLiteral("welcomeView"));
     view_->setFrameShadow(QFrame::Sunken);
     view_->setOpenExternalLinks(true);
-    // Without the file the view stays empty; nothing is reported.
-    const QString welcome = exeFolder + QStringLiteral("/welcome.htm");
-    if (QFileInfo::exists(welcome)) {
-        view_->setSource(QUrl::fromLocalFile(welcome));
+    // Without the file the view stays empty; only the diagnostics say so.
+    if (QFileInfo::exists(welcomePage)) {
+        qCDebug(lcUi) << "welcome page:" << welcomePage;
+        view_->setSource(QUrl::fromLocalFile(welcomePage));
+    } else {
+        qCWarning(lcUi) << "welcome page missing:" << welcomePage;
     }
 }
 

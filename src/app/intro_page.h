@@ -9,7 +9,7 @@ class QTextBrowser;
 class IntroPage : public QWidget {
     Q_OBJECT
   public:
-    IntroPage(const QString& exeFolder, double dpiScale, QWidget* parent = nullptr);
+    IntroPage(const QString& welcomePage, double dpiScale, QWidget* parent = nullptr);
     QTextBrowser* view() const { return view_; }
 
   protected:

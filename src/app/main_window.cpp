@@ -40,8 +40,8 @@ MainWindow::MainWindow(const AppPaths& paths, TrayArea* tray, QWidget* parent)
     for (int i = 0; i < kTabs; ++i) {
         setPage(i, new QWidget(this));
     }
-    setPage(kIntroTab, new IntroPage(paths_.exeFolder, dpiScale_, this));
-    setPage(kHelpTab, new HelpPage(paths_.exeFolder, paths_.dataFolder, this));
+    setPage(kIntroTab, new IntroPage(paths_.welcomePage(), dpiScale_, this));
+    setPage(kHelpTab, new HelpPage(paths_, this));
     connect(tabList_, &TabListPanel::currentChanged, this, &MainWindow::showPage);
     connect(tray_, &TrayArea::activated, this, &MainWindow::showFromTray);
     connect(tray_, &TrayArea::showRequested, this, &MainWindow::showFromTray);

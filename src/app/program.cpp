@@ -17,12 +17,6 @@
 #include "timed/programme_file.h"
 #include "timed/timed_page.h"
 
-namespace {
-
-const QString kHelpOffer = QStringLiteral("\n\n帮助页面：程序文件夹里的 help/index.html");
-
-}  // namespace
-
 Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     : QObject(parent),
       paths_(paths),
@@ -94,13 +88,17 @@ bool Program::initialise(const StartArguments& arguments) {
     return true;
 }
 
+QString Program::helpOffer() const {
+    return QStringLiteral("\n\n帮助页面：") + paths_.helpIndex();
+}
+
 bool Program::checkAudioEngine() {
     if (!backend_.isMediaFrameworkAvailable()) {
         showMessage(
             MessageIcon::Error,
             QStringLiteral("系统环境有问题\n( 无法播放音乐 )\n\n解决方法：\n1. 修复工具 - "
                            "官网>帮助>DirectX修复工具\n2. 技术支持 - 官网>联系我们>QQ/电话等") +
-                kHelpOffer);
+                helpOffer());
         return false;
     }
     const QStringList missing = missingDecoderElements();
@@ -109,7 +107,7 @@ bool Program::checkAudioEngine() {
             MessageIcon::Error,
             QStringLiteral("文件有缺失：\n请从官网下载软件重装\n\n缺少的 GStreamer 组件：%1")
                     .arg(missing.join(QStringLiteral(", "))) +
-                kHelpOffer);
+                helpOffer());
         return false;
     }
     warmUpAudioEngine();

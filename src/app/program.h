@@ -57,6 +57,7 @@ class Program : public QObject {
   private:
     void createWindow();
     bool checkAudioEngine();
+    QString helpOffer() const;
     void showStartupFailure(const QString& text);
     void loadDataFiles();
     void fadeOutEverything();

@@ -3,20 +3,22 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <clocale>
+#include <cstdio>
 #include <memory>
 #include <optional>
 
-#include "storage/app_paths.h"
-#include "support/command_line.h"
+#include "app/command_help.h"
 #include "app/guarded_application.h"
 #include "app/help_page.h"
 #include "app/message_box.h"
-#include "support/messages.h"
 #include "app/paste_filter.h"
 #include "app/program.h"
 #include "audio/audio_tools.h"
 #include "platform/single_instance.h"
 #include "platform/unix_signals.h"
+#include "storage/app_paths.h"
+#include "support/command_line.h"
+#include "support/messages.h"
 #include "timed/preview.h"
 
 namespace {
@@ -28,6 +30,32 @@ bool hasDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+void print(FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+// --help, --version and wrong options; nothing else has started yet.
+std::optional<int> answerCommandLine(const QStringList& arguments) {
+    const CommandCheck check = checkCommandLine(arguments);
+    switch (check.request) {
+        case CommandRequest::Help:
+            print(stdout, helpText(AppPaths::resolve()));
+            return 0;
+        case CommandRequest::Version:
+            print(stdout, versionText());
+            return 0;
+        case CommandRequest::BadOption:
+            print(stderr,
+                  QStringLiteral("kelvora-broadcasting: unknown option %1\n").arg(check.badOption) +
+                      usageText());
+            return 2;
+        case CommandRequest::Run:
+            break;
+    }
+    return std::nullopt;
 }
 
 std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) {
@@ -58,6 +86,9 @@ int runProgram(int argc, char** argv) {
     if (const std::optional<int> code = runTool(argc, argv, arguments)) {
         return *code;
     }
+    if (const std::optional<int> code = answerCommandLine(arguments)) {
+        return *code;
+    }
     // Without a display the program runs as with --headless.
     const bool headless = arguments.removeAll(QStringLiteral("--headless")) > 0 || !hasDisplay();
 
@@ -71,7 +102,10 @@ int runProgram(int argc, char** argv) {
         QApplication::setQuitOnLastWindowClosed(false);
         setMessagePresenter(presentAsDialog);
         app->installEventFilter(new PasteFilter(app.get()));
+        // Ties the windows to the installed desktop entry and its icon.
+        QGuiApplication::setDesktopFileName(QStringLiteral("kelvora-broadcasting"));
     }
+    QCoreApplication::setApplicationVersion(programVersion());
     // Numbers are read and written the same way whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
 
@@ -88,6 +122,9 @@ int runProgram(int argc, char** argv) {
     }
 
     Program program(AppPaths::resolve(), headless);
+    if (guarded != nullptr) {
+        guarded->setHelpIndex(program.paths().helpIndex());
+    }
     QObject::connect(&instance, &SingleInstance::activationRequested, &program, &Program::activate);
     QObject::connect(&program, &Program::finished, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
@@ -100,12 +137,15 @@ int runProgram(int argc, char** argv) {
     QObject::connect(&signals_, &UnixSignals::terminated, &program,
                      [&program] { program.shutdown(true); });
 
+    // A failed start or the last-resort failure ends with 1, so that a service manager
+    // sees it and can start the program again.
     if (!program.initialise(parseStartArguments(arguments))) {
-        return 0;
+        return 1;
     }
     app->exec();
     if (guarded != nullptr && guarded->failed()) {
-        openHelpPage(program.paths().exeFolder);
+        openHelpPage(program.paths().resourceFolder);
+        return 1;
     }
     return 0;
 }

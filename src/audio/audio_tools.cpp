@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QThread>
-#include <optional>
 #include <cstdio>
+#include <optional>
 
 #include "audio/audio_player.h"
 #include "audio/duration_probe.h"
@@ -26,18 +26,35 @@ QString resultText(qint32 code, const QString& playerText) {
         .arg(playerText.isEmpty() ? audioErrorText(code) : playerText);
 }
 
-int listDevices() {
+const QString kPlayUsage =
+    QStringLiteral("usage: kelvora-broadcasting --play FILE [--device NAME] [--volume N]");
+
+int listDevices(const QStringList& arguments) {
+    if (!arguments.isEmpty()) {
+        printLine(stderr, QStringLiteral("usage: kelvora-broadcasting --list-devices"));
+        return 2;
+    }
     for (const QString& name : listOutputDevices()) {
         printLine(stdout, name);
     }
     return 0;
 }
 
+// An unreadable file is still listed (with -1), and makes the whole command fail.
 int probe(const QStringList& files) {
-    for (const QString& file : files) {
-        printLine(stdout, QStringLiteral("%1\t%2").arg(probeDurationMs(file)).arg(file));
+    if (files.isEmpty()) {
+        printLine(stderr, QStringLiteral("usage: kelvora-broadcasting --probe FILE..."));
+        return 2;
     }
-    return 0;
+    int result = 0;
+    for (const QString& file : files) {
+        const qint64 length = probeDurationMs(file);
+        printLine(stdout, QStringLiteral("%1\t%2").arg(length).arg(file));
+        if (length < 0) {
+            result = 1;
+        }
+    }
+    return result;
 }
 
 int play(const QStringList& arguments) {
@@ -54,19 +71,15 @@ int play(const QStringList& arguments) {
                 return 2;
             }
             volume = static_cast<int>(*value);
-        } else if (file.isEmpty()) {
+        } else if (file.isEmpty() && !arguments[i].startsWith(QLatin1String("--"))) {
             file = arguments[i];
         } else {
-            printLine(stderr,
-                      QStringLiteral(
-                          "usage: kelvora-broadcasting --play FILE [--device NAME] [--volume N]"));
+            printLine(stderr, kPlayUsage);
             return 2;
         }
     }
     if (file.isEmpty()) {
-        printLine(
-            stderr,
-            QStringLiteral("usage: kelvora-broadcasting --play FILE [--device NAME] [--volume N]"));
+        printLine(stderr, kPlayUsage);
         return 2;
     }
     AudioPlayer player;
@@ -104,7 +117,7 @@ std::optional<int> runAudioTool(const QStringList& arguments) {
     }
     const QString& command = arguments.first();
     if (command == QLatin1String("--list-devices")) {
-        return listDevices();
+        return listDevices(arguments.mid(1));
     }
     if (command == QLatin1String("--probe")) {
         return probe(arguments.mid(1));

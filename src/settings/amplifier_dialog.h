@@ -6,5 +6,5 @@
 class AmplifierDialog : public QDialog {
     Q_OBJECT
   public:
-    AmplifierDialog(const QString& exeFolder, QWidget* parent = nullptr);
+    AmplifierDialog(const QString& resourceFolder, QWidget* parent = nullptr);
 };

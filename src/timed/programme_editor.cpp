@@ -205,14 +205,14 @@ void ProgrammeEditor::buildContent() {
 void ProgrammeEditor::buildLinks() {
     auto* grid = static_cast<QGridLayout*>(layout());
     auto* column = new QVBoxLayout();
-    const QString exe = paths_.exeFolder;
+    const QString exe = paths_.resourceFolder;
     column->addWidget(makeHintLink(QStringLiteral("音乐素材下载"),
                                    EditorHints::musicDownload(paths_.musicFolder), this, exe,
                                    QStringLiteral("music")));
     column->addWidget(new QLabel(QStringLiteral("功放开/关:"), this));
     auto* amplifier = new HyperLink(QStringLiteral("定时开/关功放机的方法"), this);
     connect(amplifier, &HyperLink::clicked, this,
-            [this] { AmplifierDialog(paths_.exeFolder, this).exec(); });
+            [this] { AmplifierDialog(paths_.resourceFolder, this).exec(); });
     column->addWidget(amplifier);
     column->addWidget(new QLabel(QStringLiteral("音频输出:"), this));
     column->addWidget(makeHintLink(QStringLiteral("选音频输出设备、多路分区"),

@@ -83,8 +83,9 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
         makeHintLink(QStringLiteral("未按时播放, 或播放但没声音?"), kTroubleshooting, this);
     moreLink_ = makeHintLink(QStringLiteral("更多 …"),
                              QStringLiteral("打开日志文件 - 列表框中点鼠标右键"), this);
-    remoteLink_ = makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"),
-                               kRemoteHint, this, s_.paths.exeFolder, QStringLiteral("remote"));
+    remoteLink_ =
+        makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"), kRemoteHint,
+                     this, s_.paths.resourceFolder, QStringLiteral("remote"));
     remoteLink_->setObjectName(QStringLiteral("remoteLink"));
     remoteLink_->hide();
     for (HyperLink* link : {addLink_, stopLink_, troubleLink_, moreLink_, remoteLink_}) {

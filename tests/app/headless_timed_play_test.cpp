@@ -11,19 +11,9 @@
 #include "audio/sink_recorder.h"
 #include "audio/temporary_sink.h"
 #include "audio/tone_files.h"
-#include "settings/settings_file.h"
 #include "support/program_runner.h"
 #include "support/test_environment.h"
 #include "timed/programme_file.h"
-
-namespace {
-
-ClockTime clockTimeIn(int seconds) {
-    const QTime t = QTime::currentTime().addSecs(seconds);
-    return ClockTime{t.hour(), t.minute(), t.second()};
-}
-
-}  // namespace
 
 TEST(HeadlessTimedPlay, PlaysADueProgrammeOnTheConfiguredDeviceAndFadesOnCtrlC) {
     ASSERT_TRUE(soundServerReady());
@@ -32,17 +22,10 @@ TEST(HeadlessTimedPlay, PlaysADueProgrammeOnTheConfiguredDeviceAndFadesOnCtrlC) 
         << listOutputDevices().join(u',').toStdString();
     waitUntilTheDateHoldsFor(30);
     ProgramRunner program;
-    ProgrammeTable table;
-    Programme p = newProgramme();
-    setProgrammeName(p, QStringLiteral("课间音乐"));
-    setProgrammePath(p, toneFile(QStringLiteral("ogg"), 20.0));
-    p.startTimes[0] = clockTimeIn(3);
-    table.append(p);
     QString message;
-    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
-    SystemSettings settings = firstRunSettings();
-    setOutputDeviceName(settings, QStringLiteral("KB-Hall"));
-    ASSERT_TRUE(saveSystemSettings(program.dataFolder(), settings, message));
+    ASSERT_TRUE(writeDueProgramme(program.dataFolder(), QStringLiteral("课间音乐"),
+                                  toneFile(QStringLiteral("ogg"), 20.0), 3,
+                                  QStringLiteral("KB-Hall"), message));
 
     SinkRecorder hall(QStringLiteral("kb_hall"));
     ASSERT_TRUE(hall.start());
@@ -84,7 +67,7 @@ TEST(HeadlessTimedPlay, BrokenMediaFrameworkStopsStartUpWithOnlyTheExitLogged) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--headless")});
     ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.exitCode(), 1) << "a failed start is a failure to a service manager";
     EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
                     .contains(QStringLiteral("系统环境有问题\n( 无法播放音乐 )")));
     const QStringList lines = program.logLines();
@@ -114,6 +97,7 @@ TEST(HeadlessTimedPlay, MissingDecodersAreNamed) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--headless")});
     ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 1);
     const QString errors = QString::fromUtf8(process.readAllStandardError());
     EXPECT_TRUE(errors.contains(QStringLiteral("文件有缺失：\n请从官网下载软件重装")))
         << errors.toStdString();
@@ -130,17 +114,10 @@ TEST(HeadlessTimedPlay, AnOutputPulledAwayDuringARunIsLoggedAsADeviceFailure) {
     ASSERT_TRUE(amplifier.waitUntilListed());
     waitUntilTheDateHoldsFor(30);
     ProgramRunner program;
-    ProgrammeTable table;
-    Programme p = newProgramme();
-    setProgrammeName(p, QStringLiteral("升旗"));
-    setProgrammePath(p, toneFile(QStringLiteral("wav"), 20.0));
-    p.startTimes[0] = clockTimeIn(3);
-    table.append(p);
     QString message;
-    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
-    SystemSettings settings = firstRunSettings();
-    setOutputDeviceName(settings, QStringLiteral("KB-Amplifier"));
-    ASSERT_TRUE(saveSystemSettings(program.dataFolder(), settings, message));
+    ASSERT_TRUE(writeDueProgramme(program.dataFolder(), QStringLiteral("升旗"),
+                                  toneFile(QStringLiteral("wav"), 20.0), 3,
+                                  QStringLiteral("KB-Amplifier"), message));
 
     ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
     ASSERT_TRUE(program.waitForOutput(QStringLiteral("升旗 ◆ 开始播放"), 10000))

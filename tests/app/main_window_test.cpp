@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -9,8 +10,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
 
 #include "app/close_dialog.h"
+#include "app/help_page.h"
 #include "app/hyper_link.h"
 #include "app/main_window.h"
 #include "app/paste_filter.h"
@@ -196,4 +200,40 @@ TEST(HyperLink, LooksLikeALinkAndReportsClicks) {
     link.show();
     QTest::mouseClick(&link, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(MainWindowPages, WelcomeAndHelpPagesComeFromTheInstalledTreeOrTheBuildFolder) {
+    TempFolder build;
+    TempFolder prefix;
+    const QString share = prefix.file(QStringLiteral("share/kelvora-broadcasting"));
+    ASSERT_TRUE(QDir().mkpath(prefix.file(QStringLiteral("bin"))));
+    for (const QString& folder : {build.path(), share}) {
+        ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/help")));
+        writeBytes(folder + QStringLiteral("/welcome.htm"),
+                   "<html><body><p>welcome from " + folder.toUtf8() + "</p></body></html>");
+        writeBytes(
+            folder + QStringLiteral("/help/index.html"),
+            "<html><body><h2 id=\"remote\">help from " + folder.toUtf8() + "</h2></body></html>");
+    }
+    const QList<std::pair<QString, QString>> layouts = {
+        {build.path(), build.path()}, {prefix.file(QStringLiteral("bin")), share}};
+    for (const auto& [exeFolder, resources] : layouts) {
+        auto* tray = new FakeTray();
+        MainWindow window{AppPaths::forFolders(exeFolder, build.path()), tray};
+        auto* welcome = window.page(MainWindow::kIntroTab)
+                            ->findChild<QTextBrowser*>(QStringLiteral("welcomeView"));
+        auto* help =
+            window.page(MainWindow::kHelpTab)->findChild<QTextBrowser*>(QStringLiteral("helpView"));
+        ASSERT_NE(welcome, nullptr);
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(welcome->toPlainText().contains(QStringLiteral("welcome from ") + resources))
+            << welcome->toPlainText().toStdString();
+        EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("help from ") + resources));
+        // The hint links open the same page, at their anchor.
+        QUrl expected = QUrl::fromLocalFile(resources + QStringLiteral("/help/index.html"));
+        expected.setFragment(QStringLiteral("remote"));
+        EXPECT_EQ(QUrl(helpPageUrl(AppPaths::forFolders(exeFolder, build.path()).resourceFolder,
+                                   QStringLiteral("remote"))),
+                  expected);
+    }
 }

@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "holidays/holiday_file.h"
 #include "settings/settings_file.h"
+#include "support/program_runner.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
 #include "support/text.h"
@@ -18,24 +19,16 @@
 
 namespace {
 
-// A timetable with one programme due a few seconds from now, playing silence of that length on
-// the silent output, and the settings that choose that output.
-void writeDueProgramme(const TempFolder& folder, const AppPaths& paths, const QString& name,
-                       int secondsAhead, int milliseconds) {
+// One programme due a few seconds from now, playing silence of that length on the silent
+// output.
+void writeQuietProgramme(const TempFolder& folder, const AppPaths& paths, const QString& name,
+                         int secondsAhead, int milliseconds) {
     waitUntilTheDateHoldsFor(secondsAhead + 8);
     writeSilentWav(folder.file(QStringLiteral("quiet.wav")), milliseconds);
-    ProgrammeTable table;
-    Programme p = newProgramme();
-    setProgrammeName(p, name);
-    setProgrammePath(p, folder.file(QStringLiteral("quiet.wav")));
-    const QTime start = QTime::currentTime().addSecs(secondsAhead);
-    p.startTimes[0] = ClockTime{start.hour(), start.minute(), start.second()};
-    table.append(p);
-    SystemSettings settings = firstRunSettings();
-    setOutputDeviceName(settings, QStringLiteral("NullRenderer"));
     QString message;
-    ASSERT_TRUE(saveProgrammes(paths.dataFolder, table, true, message));
-    ASSERT_TRUE(saveSystemSettings(paths.dataFolder, settings, message));
+    ASSERT_TRUE(writeDueProgramme(paths.dataFolder, name, folder.file(QStringLiteral("quiet.wav")),
+                                  secondsAhead, QStringLiteral("NullRenderer"), message))
+        << message.toStdString();
 }
 
 class Thrower : public QObject {
@@ -89,7 +82,7 @@ TEST(ProgramWindow, RunsAndReportsAppearLiveOnTheTimedPage) {
     TempFolder folder;
     const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
     // Three seconds of silence, played on the silent output.
-    writeDueProgramme(folder, paths, QStringLiteral("静音测试"), 2, 3000);
+    writeQuietProgramme(folder, paths, QStringLiteral("静音测试"), 2, 3000);
 
     Program program(paths, false);
     ASSERT_TRUE(program.initialise({}));
@@ -122,7 +115,7 @@ TEST(ProgramWindow, AnExceptionIsShownAndStopsNewStarts) {
     RecordedMessages messages;
     TempFolder folder;
     const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
-    writeDueProgramme(folder, paths, QStringLiteral("课间铃"), 2, 1000);
+    writeQuietProgramme(folder, paths, QStringLiteral("课间铃"), 2, 1000);
 
     Program program(paths, false);
     ASSERT_TRUE(program.initialise({}));
@@ -156,7 +149,7 @@ TEST(ProgramWindow, ADamagedFileIsShownAndTheOtherTablesStillPlay) {
     RecordedMessages messages;
     TempFolder folder;
     const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
-    writeDueProgramme(folder, paths, QStringLiteral("早操"), 2, 1000);
+    writeQuietProgramme(folder, paths, QStringLiteral("早操"), 2, 1000);
     HolidayCalendar calendar;
     Holiday christmas = blankHoliday();
     setFieldText(christmas.name, QStringLiteral("圣诞"));

@@ -1,36 +1,23 @@
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
 #include "audio/sink_recorder.h"
 #include "audio/tone_files.h"
+#include "support/program_runner.h"
 #include "support/test_environment.h"
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun program(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(KB_PROGRAM_PATH), arguments);
-    ToolRun run;
-    if (process.waitForFinished(30000)) {
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-    }
-    return run;
+ToolResult program(const QStringList& arguments) {
+    return runTool(QStringLiteral(KB_PROGRAM_PATH), arguments);
 }
 
 class AudioTools : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(soundServerReady());
         ASSERT_TRUE(initAudioEngine());
@@ -40,15 +27,17 @@ protected:
 }  // namespace
 
 TEST_F(AudioTools, ListDevicesPrintsTheStoredNamesInOrder) {
-    const ToolRun run = program({QStringLiteral("--list-devices")});
+    const ToolResult run = program({QStringLiteral("--list-devices")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("KB-Speakers\nKB-Hall\n"));
 }
 
 TEST_F(AudioTools, ProbePrintsMillisecondsOrMinusOne) {
     const QString tone = toneFile(QStringLiteral("ogg"), 2.0);
-    const ToolRun run = program({QStringLiteral("--probe"), tone, QStringLiteral("/no/such.mp3")});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(program({QStringLiteral("--probe"), tone}).exitCode, 0);
+    const ToolResult run =
+        program({QStringLiteral("--probe"), tone, QStringLiteral("/no/such.mp3")});
+    EXPECT_EQ(run.exitCode, 1) << "an unreadable file fails the command";
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_NEAR(lines[0].section(u'\t', 0, 0).toInt(), 2000, 50);
@@ -63,9 +52,10 @@ TEST_F(AudioTools, PlayFadesInOnTheNamedDeviceAndReportsFailures) {
         const qint64 begin = monotonicNs();
         QElapsedTimer timer;
         timer.start();
-        const ToolRun played = program({QStringLiteral("--play"), toneFile(QStringLiteral("mp3"), 1.5),
-                                        QStringLiteral("--device"), QStringLiteral("KB-Hall"),
-                                        QStringLiteral("--volume"), QString::fromLatin1(volume)});
+        const ToolResult played =
+            program({QStringLiteral("--play"), toneFile(QStringLiteral("mp3"), 1.5),
+                     QStringLiteral("--device"), QStringLiteral("KB-Hall"),
+                     QStringLiteral("--volume"), QString::fromLatin1(volume)});
         EXPECT_EQ(played.exitCode, 0);
         EXPECT_GT(timer.elapsed(), 1400);
         const qint64 first = hall.firstSoundNs(begin, -70.0);
@@ -77,7 +67,7 @@ TEST_F(AudioTools, PlayFadesInOnTheNamedDeviceAndReportsFailures) {
     EXPECT_NEAR(full - half, 15.05, 0.5);
 
     QTemporaryDir folder;
-    const ToolRun failed = program({QStringLiteral("--play"), folder.path()});
+    const ToolResult failed = program({QStringLiteral("--play"), folder.path()});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.out.isEmpty()) << "failures go to standard error";
     EXPECT_TRUE(failed.err.startsWith(QStringLiteral("0x80070002\t"))) << failed.err.toStdString();

@@ -75,3 +75,30 @@ TEST(AppPaths, DataFolderFollowsXdgDataHome) {
     EXPECT_EQ(AppPaths::resolve().dataFolder,
               QStringLiteral("/home/caretaker/.local/share/KelvoraBroadcasting9"));
 }
+
+TEST(AppPaths, FilesBesideTheProgramAreFoundInstalledOrInTheBuildFolder) {
+    TempFolder build;
+    const AppPaths fromBuild = AppPaths::forFolders(build.path(), build.path());
+    EXPECT_EQ(fromBuild.resourceFolder, build.path());
+    EXPECT_EQ(fromBuild.welcomePage(), build.file(QStringLiteral("welcome.htm")));
+    EXPECT_EQ(fromBuild.helpIndex(), build.file(QStringLiteral("help/index.html")));
+
+    // An installed tree, wherever it was put: bin/ and share/kelvora-broadcasting/.
+    TempFolder prefix;
+    ASSERT_TRUE(QDir().mkpath(prefix.file(QStringLiteral("bin"))));
+    const QString share = prefix.file(QStringLiteral("share/kelvora-broadcasting"));
+    ASSERT_TRUE(QDir().mkpath(share));
+    const AppPaths installed =
+        AppPaths::forFolders(prefix.file(QStringLiteral("bin")), prefix.path());
+    EXPECT_EQ(installed.exeFolder, prefix.file(QStringLiteral("bin")));
+    EXPECT_EQ(installed.resourceFolder, share);
+    EXPECT_EQ(installed.musicFolder, share + QStringLiteral("/music"));
+    EXPECT_EQ(installed.welcomePage(), share + QStringLiteral("/welcome.htm"));
+    EXPECT_EQ(installed.helpIndex(), share + QStringLiteral("/help/index.html"));
+}
+
+TEST(AppPaths, ProgramPathIsTheRunningExecutable) {
+    const QString path = programExecutablePath();
+    EXPECT_EQ(path, QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    EXPECT_EQ(AppPaths::resolve().exeFolder, QFileInfo(path).absolutePath());
+}

@@ -5,7 +5,44 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTime>
 #include <csignal>
+
+#include "settings/settings_file.h"
+#include "timed/programme_file.h"
+
+ToolResult runTool(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& env) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    ToolResult result;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished(3000);
+        result.err = QStringLiteral("did not finish: ") + program;
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = process.exitCode();
+    }
+    result.out += QString::fromUtf8(process.readAllStandardOutput());
+    result.err += QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+bool writeDueProgramme(const QString& dataFolder, const QString& name, const QString& file,
+                       int secondsAhead, const QString& device, QString& message) {
+    const QTime start = QTime::currentTime().addSecs(secondsAhead);
+    ProgrammeTable table;
+    Programme p = newProgramme();
+    setProgrammeName(p, name);
+    setProgrammePath(p, file);
+    p.startTimes[0] = ClockTime{start.hour(), start.minute(), start.second()};
+    table.append(p);
+    SystemSettings settings = firstRunSettings();
+    setOutputDeviceName(settings, device);
+    return saveProgrammes(dataFolder, table, true, message) &&
+           saveSystemSettings(dataFolder, settings, message);
+}
 
 ProgramRunner::ProgramRunner(const QString& programPath) : programPath_(programPath) {
     env_ = QProcessEnvironment::systemEnvironment();

@@ -4,6 +4,20 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+// A command run to its end: exit code (-1 when it crashed or hung), what it printed.
+struct ToolResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+ToolResult runTool(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+
+// Writes a timetable of one programme that starts `secondsAhead` seconds from now and plays
+// `file` on the output named `device`, into the data folder.
+bool writeDueProgramme(const QString& dataFolder, const QString& name, const QString& file,
+                       int secondsAhead, const QString& device, QString& message);
+
 // Runs the real program in a process of its own with a private data folder and runtime
 // folder, and reads what it printed and logged.
 class ProgramRunner {
