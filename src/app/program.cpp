@@ -4,14 +4,14 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-#include "storage/folders.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
-#include "support/messages.h"
 #include "app/tray_area.h"
 #include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
 #include "settings/settings_file.h"
+#include "storage/folders.h"
+#include "support/messages.h"
 #include "timed/programme_file.h"
 #include "timed/timed_page.h"
 
@@ -27,8 +27,13 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       headless_(headless),
       playLog_(paths.dataFolder),
       runs_(clock_, backend_, playLog_, settings_),
-      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_) {
+      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_),
+      immediateStore_(paths.dataFolder, paths.musicFolder),
+      playlist_(immediateStore_.settings()),
+      ducking_(runs_),
+      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, ducking_}) {
     playLog_.setEchoToStandardOutput(headless);
+    runs_.setImmediateActive([this] { return immediate_.isActive(); });
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
 }
 
@@ -122,7 +127,10 @@ void Program::loadDataFiles() {
     if (!loadProgrammes(paths_.dataFolder, programmes_, message)) {
         showMessage(MessageIcon::Error, message);
     }
-    // The immediate-play playlist comes second; its page is not built yet.
+    if (!immediateStore_.load(message)) {
+        showMessage(MessageIcon::Error, message);
+    }
+    playlist_.reload();
     if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
         showMessage(MessageIcon::Error, message);
     }
@@ -132,8 +140,12 @@ void Program::loadDataFiles() {
 }
 
 void Program::fadeOutEverything() {
-    fadeOutInFiftySteps([this](double fraction) { runs_.scaleAllRuns(fraction); }, kFadeStepMs,
-                        clock_);
+    fadeOutInFiftySteps(
+        [this](double fraction) {
+            runs_.scaleAllRuns(fraction);
+            immediate_.scaleImmediateVolume(fraction);
+        },
+        kFadeStepMs, clock_);
 }
 
 void Program::shutdown(bool sessionEnding) {

@@ -3,13 +3,17 @@
 #include <QObject>
 #include <memory>
 
-#include "storage/app_paths.h"
-#include "support/command_line.h"
 #include "audio/engine_checks.h"
 #include "holidays/holiday_calendar.h"
+#include "immediate/immediate_player.h"
+#include "immediate/immediate_store.h"
+#include "immediate/playlist_model.h"
+#include "immediate/timed_ducking.h"
 #include "platform/session_services.h"
 #include "settings/system_settings.h"
+#include "storage/app_paths.h"
 #include "support/clock.h"
+#include "support/command_line.h"
 #include "timed/dispatcher.h"
 #include "timed/play_log.h"
 #include "timed/programme_table.h"
@@ -39,6 +43,9 @@ class Program : public QObject {
     SystemSettings& settings() { return settings_; }
     RunEngine& runs() { return runs_; }
     Dispatcher& dispatcher() { return dispatcher_; }
+    ImmediateStore& immediateStore() { return immediateStore_; }
+    PlaylistModel& playlist() { return playlist_; }
+    ImmediatePlayer& immediatePlayer() { return immediate_; }
     MainWindow* window() const { return window_.get(); }
     bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
     // The last-resort failure: nothing new may start while its message is shown.
@@ -70,6 +77,10 @@ class Program : public QObject {
     GstAudioBackend backend_;
     RunEngine runs_;
     Dispatcher dispatcher_;
+    ImmediateStore immediateStore_;
+    PlaylistModel playlist_;
+    RunEngineDucking ducking_;
+    ImmediatePlayer immediate_;
     TickTimer tickTimer_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
