@@ -7,8 +7,10 @@
 #include "app/help_page.h"
 #include "app/main_window.h"
 #include "app/tray_area.h"
+#include "audio/duration_probe.h"
 #include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
+#include "immediate/immediate_page.h"
 #include "settings/settings_file.h"
 #include "storage/folders.h"
 #include "support/messages.h"
@@ -57,6 +59,9 @@ void Program::createWindow() {
     runs_.setNowPlayingView(timedPage_);
     dispatcher_.setStatusView(timedPage_);
     playLog_.setView(timedPage_);
+    immediatePage_ =
+        new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
+    window_->setPage(MainWindow::kImmediateTab, immediatePage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -94,6 +99,7 @@ bool Program::initialise(const StartArguments& arguments) {
         timedPage_->refill();
         if (isRemoteSession()) {
             timedPage_->showRemoteSessionHint();
+            immediatePage_->showRemoteSessionHint();
         }
     }
     return true;
@@ -128,9 +134,12 @@ void Program::loadDataFiles() {
         showMessage(MessageIcon::Error, message);
     }
     if (!immediateStore_.load(message)) {
-        showMessage(MessageIcon::Error, message);
+        showMessage(MessageIcon::Error, message, immediatePage_);
     }
     playlist_.reload();
+    if (immediatePage_ != nullptr) {
+        immediatePage_->showLoaded();
+    }
     if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
         showMessage(MessageIcon::Error, message);
     }

@@ -20,6 +20,7 @@
 #include "timed/run_engine.h"
 #include "timed/tick_timer.h"
 
+class ImmediatePage;
 class MainWindow;
 class TimedPage;
 
@@ -47,6 +48,7 @@ class Program : public QObject {
     PlaylistModel& playlist() { return playlist_; }
     ImmediatePlayer& immediatePlayer() { return immediate_; }
     MainWindow* window() const { return window_.get(); }
+    ImmediatePage* immediatePage() const { return immediatePage_; }
     bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
     // The last-resort failure: nothing new may start while its message is shown.
     void disableAllProgrammes();
@@ -85,5 +87,6 @@ class Program : public QObject {
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
     TimedPage* timedPage_ = nullptr;
+    ImmediatePage* immediatePage_ = nullptr;
     bool shutDown_ = false;
 };

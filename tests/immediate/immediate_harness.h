@@ -9,12 +9,13 @@
 #include "support/messages.h"
 #include "timed/engine_harness.h"
 
-// Every message shown while it lives.
+// Every message shown while it lives, with the answers given to questions in turn (No when
+// none are left).
 struct MessageLog {
     MessageLog() {
         setMessagePresenter([this](const MessageRequest& r) {
             shown.append(r);
-            return false;
+            return r.yesNo && !answers.isEmpty() && answers.takeFirst();
         });
     }
     ~MessageLog() { setMessagePresenter(nullptr); }
@@ -26,6 +27,7 @@ struct MessageLog {
         return result;
     }
     QList<MessageRequest> shown;
+    QList<bool> answers;
 };
 
 // Immediate play beside timed play, on the simulated clock with scripted players.
