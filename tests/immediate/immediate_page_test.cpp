@@ -367,8 +367,10 @@ TEST(ImmediatePage, FilesAndFoldersAreChosenInTheMusicDialogs) {
         ASSERT_NE(files, nullptr);
         EXPECT_EQ(files->fileMode(), QFileDialog::ExistingFiles);
         EXPECT_EQ(files->defaultSuffix(), QStringLiteral("mp3"));
+        // Typed as a user would (selectFile leaves a focused name field alone).
         files->setDirectory(source.path());
-        files->selectFile(QStringLiteral("\"a.wav\" \"b.wav\""));
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("\"a.wav\" \"b.wav\""));
         static_cast<QDialog*>(files)->accept();
     });
     f.page->addFiles();
@@ -378,8 +380,8 @@ TEST(ImmediatePage, FilesAndFoldersAreChosenInTheMusicDialogs) {
         auto* folders = qobject_cast<QFileDialog*>(dialog);
         ASSERT_NE(folders, nullptr);
         EXPECT_EQ(folders->windowTitle(), QStringLiteral("选音乐文件夹："));
-        // Inside the folder, nothing picked: the folder itself is the choice.
-        folders->setDirectory(source.file(QStringLiteral("more")));
+        folders->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(source.file(QStringLiteral("more")));
         static_cast<QDialog*>(folders)->accept();
     });
     f.page->addFolder();
