@@ -8,9 +8,11 @@
 #include "app/help_page.h"
 #include "app/main_window.h"
 #include "app/tray_area.h"
+#include "audio/duration_probe.h"
 #include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
 #include "holidays/holidays_page.h"
+#include "immediate/immediate_page.h"
 #include "settings/settings_file.h"
 #include "storage/folders.h"
 #include "support/messages.h"
@@ -23,13 +25,18 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       headless_(headless),
       playLog_(paths.dataFolder),
       runs_(clock_, backend_, playLog_, settings_),
-      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_) {
+      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_),
+      immediateStore_(paths.dataFolder, paths.musicFolder),
+      playlist_(immediateStore_.settings()),
+      ducking_(runs_),
+      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, ducking_}) {
     playLog_.setEchoToStandardOutput(headless);
     dispatcher_.setProgrammeList(&programmeList_);
     // After an unexpected failure nothing new may start while its message is open.
     if (auto* guarded = qobject_cast<GuardedApplication*>(QCoreApplication::instance())) {
         guarded->setBeforeMessage([this] { disableAllProgrammes(); });
     }
+    runs_.setImmediateActive([this] { return immediate_.isActive(); });
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
 }
 
@@ -47,6 +54,9 @@ void Program::createWindow() {
     window_->setPage(MainWindow::kTimedTab, timedPage_);
     holidaysPage_ = new HolidaysPage(calendar_, paths_);
     window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);
+    immediatePage_ =
+        new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
+    window_->setPage(MainWindow::kImmediateTab, immediatePage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -83,6 +93,7 @@ bool Program::initialise(const StartArguments& arguments) {
     if (timedPage_ != nullptr) {
         if (isRemoteSession()) {
             timedPage_->showRemoteSessionHint();
+            immediatePage_->showRemoteSessionHint();
         }
     }
     return true;
@@ -122,7 +133,13 @@ void Program::loadDataFiles() {
     if (!loaded) {
         showMessage(MessageIcon::Error, message);
     }
-    // The immediate-play playlist comes second; its page is not built yet.
+    if (!immediateStore_.load(message)) {
+        showMessage(MessageIcon::Error, message, immediatePage_);
+    }
+    playlist_.reload();
+    if (immediatePage_ != nullptr) {
+        immediatePage_->showLoaded();
+    }
     if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
         showMessage(MessageIcon::Error, message, holidaysPage_);
     }
@@ -135,8 +152,12 @@ void Program::loadDataFiles() {
 }
 
 void Program::fadeOutEverything() {
-    fadeOutInFiftySteps([this](double fraction) { runs_.scaleAllRuns(fraction); }, kFadeStepMs,
-                        clock_);
+    fadeOutInFiftySteps(
+        [this](double fraction) {
+            runs_.scaleAllRuns(fraction);
+            immediate_.scaleImmediateVolume(fraction);
+        },
+        kFadeStepMs, clock_);
 }
 
 void Program::shutdown(bool sessionEnding) {

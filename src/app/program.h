@@ -5,6 +5,10 @@
 
 #include "audio/engine_checks.h"
 #include "holidays/holiday_calendar.h"
+#include "immediate/immediate_player.h"
+#include "immediate/immediate_store.h"
+#include "immediate/playlist_model.h"
+#include "immediate/timed_ducking.h"
 #include "platform/session_services.h"
 #include "settings/system_settings.h"
 #include "storage/app_paths.h"
@@ -17,6 +21,7 @@
 #include "timed/tick_timer.h"
 
 class HolidaysPage;
+class ImmediatePage;
 class MainWindow;
 class TimedPage;
 
@@ -41,7 +46,11 @@ class Program : public QObject {
     SystemSettings& settings() { return settings_; }
     RunEngine& runs() { return runs_; }
     Dispatcher& dispatcher() { return dispatcher_; }
+    ImmediateStore& immediateStore() { return immediateStore_; }
+    PlaylistModel& playlist() { return playlist_; }
+    ImmediatePlayer& immediatePlayer() { return immediate_; }
     MainWindow* window() const { return window_.get(); }
+    ImmediatePage* immediatePage() const { return immediatePage_; }
     bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
     // The last-resort failure: nothing new may start while its message is shown.
     void disableAllProgrammes();
@@ -74,10 +83,15 @@ class Program : public QObject {
     GstAudioBackend backend_;
     RunEngine runs_;
     Dispatcher dispatcher_;
+    ImmediateStore immediateStore_;
+    PlaylistModel playlist_;
+    RunEngineDucking ducking_;
+    ImmediatePlayer immediate_;
     TickTimer tickTimer_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
     TimedPage* timedPage_ = nullptr;
     HolidaysPage* holidaysPage_ = nullptr;
+    ImmediatePage* immediatePage_ = nullptr;
     bool shutDown_ = false;
 };

@@ -210,3 +210,17 @@ qint64 SinkRecorder::firstToneNs(qint64 fromNs, double frequency, double thresho
     }
     return -1;
 }
+
+double SinkRecorder::toneLevelDb(qint64 fromNs, qint64 toNs, double frequency) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const qint64 block = 400;
+    const qint64 from = std::max<qint64>(0, sampleIndexAt(fromNs));
+    const qint64 to = std::min<qint64>(static_cast<qint64>(samples_.size()), sampleIndexAt(toNs));
+    double power = 0.0;
+    int blocks = 0;
+    for (qint64 i = from; i + block <= to; i += block, ++blocks) {
+        power += std::pow(
+            10.0, toneDb(samples_.data() + i, static_cast<size_t>(block), frequency) / 10.0);
+    }
+    return blocks > 0 && power > 0.0 ? 10.0 * std::log10(power / blocks) : -200.0;
+}

@@ -33,6 +33,9 @@ class SinkRecorder {
     qint64 firstSoundNs(qint64 fromNs, double thresholdDb = -50.0) const;
     // The same for the energy at one frequency (10 ms windows).
     qint64 firstToneNs(qint64 fromNs, double frequency, double thresholdDb) const;
+    // Level in dB of one frequency between two monotonic times, as levelDb would measure that
+    // tone alone (whole 400-sample blocks: 441 Hz and 882 Hz do not leak into each other).
+    double toneLevelDb(qint64 fromNs, qint64 toNs, double frequency) const;
     // The last moment sound was heard, or -1.
     qint64 lastSoundNs(double thresholdDb = -50.0) const;
 
