@@ -4,14 +4,16 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-#include "storage/folders.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
-#include "support/messages.h"
 #include "app/tray_area.h"
 #include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
+#include "platform/autostart_entry.h"
 #include "settings/settings_file.h"
+#include "settings/settings_page.h"
+#include "storage/folders.h"
+#include "support/messages.h"
 #include "timed/programme_file.h"
 #include "timed/timed_page.h"
 
@@ -52,6 +54,13 @@ void Program::createWindow() {
     runs_.setNowPlayingView(timedPage_);
     dispatcher_.setStatusView(timedPage_);
     playLog_.setView(timedPage_);
+    settingsPage_ = new SettingsPage(
+        {settings_, clock_, paths_, autostartFolder(), QCoreApplication::applicationFilePath()});
+    window_->setPage(MainWindow::kSettingsTab, settingsPage_);
+    connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
+            &MainWindow::hideToTray);
+    connect(settingsPage_, &SettingsPage::remoteSessionDetected, timedPage_,
+            &TimedPage::showRemoteSessionHint);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -87,9 +96,6 @@ bool Program::initialise(const StartArguments& arguments) {
     loadDataFiles();
     if (timedPage_ != nullptr) {
         timedPage_->refill();
-        if (isRemoteSession()) {
-            timedPage_->showRemoteSessionHint();
-        }
     }
     return true;
 }
@@ -126,7 +132,10 @@ void Program::loadDataFiles() {
     if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
         showMessage(MessageIcon::Error, message);
     }
-    if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
+    // Last: the settings page reads the settings file and the autostart entry.
+    if (settingsPage_ != nullptr) {
+        settingsPage_->loadData();
+    } else if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
         showMessage(MessageIcon::Error, message);
     }
 }
@@ -146,6 +155,9 @@ void Program::shutdown(bool sessionEnding) {
     }
     fadeOutEverything();
     tickTimer_.stop();
+    if (settingsPage_ != nullptr) {
+        settingsPage_->stopTicks();
+    }
     if (window_) {
         if (!window_->isVisible()) {
             window_->tray().remove();

@@ -3,13 +3,13 @@
 #include <QObject>
 #include <memory>
 
-#include "storage/app_paths.h"
-#include "support/command_line.h"
 #include "audio/engine_checks.h"
 #include "holidays/holiday_calendar.h"
 #include "platform/session_services.h"
 #include "settings/system_settings.h"
+#include "storage/app_paths.h"
 #include "support/clock.h"
+#include "support/command_line.h"
 #include "timed/dispatcher.h"
 #include "timed/play_log.h"
 #include "timed/programme_table.h"
@@ -17,6 +17,7 @@
 #include "timed/tick_timer.h"
 
 class MainWindow;
+class SettingsPage;
 class TimedPage;
 
 // The program's spine: the start-up order, the running state and the orderly exit. It owns
@@ -74,5 +75,6 @@ class Program : public QObject {
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
     TimedPage* timedPage_ = nullptr;
+    SettingsPage* settingsPage_ = nullptr;
     bool shutDown_ = false;
 };
