@@ -29,9 +29,12 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       headless_(headless),
       playLog_(paths.dataFolder),
       runs_(clock_, backend_, playLog_, settings_),
-      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_) {
+      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_),
+      timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_) {
     playLog_.setEchoToStandardOutput(headless);
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
+    connect(&timetableSwitch_, &TimetableSwitch::timetableReplaced, this,
+            &Program::reloadTimetable);
 }
 
 Program::~Program() {
@@ -54,13 +57,17 @@ void Program::createWindow() {
     runs_.setNowPlayingView(timedPage_);
     dispatcher_.setStatusView(timedPage_);
     playLog_.setView(timedPage_);
-    settingsPage_ = new SettingsPage(
-        {settings_, clock_, paths_, autostartFolder(), QCoreApplication::applicationFilePath()});
+    settingsPage_ =
+        new SettingsPage({settings_, clock_, paths_, autostartFolder(),
+                          QCoreApplication::applicationFilePath(), power_, timetableSwitch_});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
     connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
             &MainWindow::hideToTray);
     connect(settingsPage_, &SettingsPage::remoteSessionDetected, timedPage_,
             &TimedPage::showRemoteSessionHint);
+    connect(settingsPage_, &SettingsPage::windowWanted, window_.get(), &MainWindow::bringForward);
+    // A power-off or restart ends the session: the exit without the log line.
+    connect(settingsPage_, &SettingsPage::systemGoingDown, this, [this] { shutdown(true); });
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -172,6 +179,13 @@ void Program::disableAllProgrammes() {
     for (Programme& p : programmes_.items()) {
         p.disabled = 1;
     }
+}
+
+void Program::reloadTimetable() {
+    if (timedPage_ != nullptr) {
+        timedPage_->refill();
+    }
+    emit timetableReloaded();
 }
 
 void Program::activate() {

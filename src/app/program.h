@@ -7,6 +7,7 @@
 #include "holidays/holiday_calendar.h"
 #include "platform/session_services.h"
 #include "settings/system_settings.h"
+#include "settings/timetable_switch.h"
 #include "storage/app_paths.h"
 #include "support/clock.h"
 #include "support/command_line.h"
@@ -40,6 +41,7 @@ class Program : public QObject {
     SystemSettings& settings() { return settings_; }
     RunEngine& runs() { return runs_; }
     Dispatcher& dispatcher() { return dispatcher_; }
+    TimetableSwitch& timetableSwitch() { return timetableSwitch_; }
     MainWindow* window() const { return window_.get(); }
     bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
     // The last-resort failure: nothing new may start while its message is shown.
@@ -49,9 +51,14 @@ class Program : public QObject {
   public slots:
     // A second copy asked this one to come forward.
     void activate();
+    // The programmes and the holiday calendar were replaced (a restored backup): every list
+    // that shows them is filled again.
+    void reloadTimetable();
 
   signals:
     void finished();
+    // After reloadTimetable: the pages that list holidays or programmes refill here.
+    void timetableReloaded();
 
   private:
     void createWindow();
@@ -72,6 +79,8 @@ class Program : public QObject {
     RunEngine runs_;
     Dispatcher dispatcher_;
     TickTimer tickTimer_;
+    TimetableSwitch timetableSwitch_;
+    LogindPower power_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
     TimedPage* timedPage_ = nullptr;

@@ -75,11 +75,11 @@ bool lockScreen() {
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
-bool powerOff(QString& error) {
+bool LogindPower::powerOff(QString& error) {
     return managerCall(QStringLiteral("PowerOff"), error);
 }
 
-bool reboot(QString& error) {
+bool LogindPower::reboot(QString& error) {
     return managerCall(QStringLiteral("Reboot"), error);
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+#include "settings/shutdown_schedule.h"
+
 // Keeps the machine awake while the program runs: a logind "sleep:idle" inhibitor whose
 // descriptor is held until release. Without logind nothing happens and nothing is reported.
 class SleepInhibitor {
@@ -22,9 +24,13 @@ class SleepInhibitor {
 // saver. False when neither answered.
 bool lockScreen();
 
-// Powers the machine off or restarts it through logind; false with the bus's error text.
-bool powerOff(QString& error);
-bool reboot(QString& error);
+// Powers the machine off or restarts it through logind (PowerOff(false), Reboot(false)):
+// the program asks no questions itself. False with the bus's error text.
+class LogindPower : public SystemPower {
+  public:
+    bool powerOff(QString& error) override;
+    bool reboot(QString& error) override;
+};
 
 // Notices that the user works through a remote session: SSH or xrdp in the environment, or
 // logind's Remote property of this session, asked without ever waiting on the bus.

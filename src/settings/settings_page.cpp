@@ -11,6 +11,7 @@
 #include "app/hint_link.h"
 #include "audio/output_devices.h"
 #include "settings/amplifier_dialog.h"
+#include "settings/countdown_dialog.h"
 #include "settings/settings_file.h"
 #include "support/messages.h"
 
@@ -60,7 +61,10 @@ QWidget* indented(QWidget* widget, int pixels) {
 }  // namespace
 
 SettingsPage::SettingsPage(const Services& services, QWidget* parent)
-    : QWidget(parent), s_(services), entry_(services.autostartFolder, services.programPath) {
+    : QWidget(parent),
+      s_(services),
+      entry_(services.autostartFolder, services.programPath),
+      countdownStepMs_(CountdownDialog::kStepMs) {
     auto* columns = new QHBoxLayout(this);
     columns->addLayout(buildStartColumn(), 1);
     columns->addSpacing(static_cast<int>(40 * s_.paths.dpiScale));
@@ -97,6 +101,8 @@ QVBoxLayout* SettingsPage::buildStartColumn() {
                                    kAutoLogonHint, this, s_.paths.exeFolder,
                                    QStringLiteral("autologon")));
     column->addWidget(new QLabel(QStringLiteral("( 自动登录 Windows 后, 可以立即锁屏 )"), this));
+    column->addSpacing(indent);
+    column->addLayout(buildScheduleRows());
     column->addSpacing(indent);
     column->addLayout(
         labelled(QStringLiteral("定时开机:"),
@@ -139,6 +145,10 @@ QVBoxLayout* SettingsPage::buildOtherColumn() {
     duckRow->addStretch();
     column->addLayout(duckRow);
     column->addSpacing(static_cast<int>(16 * s_.paths.dpiScale));
+    auto* backup = new QPushButton(QStringLiteral("节目备份与还原 / 作息表切换"), this);
+    connect(backup, &QPushButton::clicked, this, &SettingsPage::openBackup);
+    column->addWidget(backup, 0, Qt::AlignLeft);
+    column->addSpacing(static_cast<int>(16 * s_.paths.dpiScale));
     auto* tray = new QPushButton(QStringLiteral("最小化到托盘"), this);
     tray->setObjectName(QStringLiteral("trayButton"));
     connect(tray, &QPushButton::clicked, this, &SettingsPage::minimiseToTrayRequested);
@@ -153,6 +163,7 @@ void SettingsPage::refresh() {
     locked_->setEnabled(options_.autoStart);
     minimised_->setChecked(options_.minimised);
     locked_->setChecked(options_.locked);
+    refreshSchedules();
     duckingText_->setText(
         QStringLiteral("立即播播出时, 定时播音量降低: %1%").arg(s_.settings.duckPercent));
     deviceText_->setText(deviceDisplayName(outputDeviceName(s_.settings)));
@@ -169,10 +180,6 @@ void SettingsPage::loadData() {
         showMessage(MessageIcon::Error, kReadFailure.arg(systemText), this);
     }
     refresh();
-}
-
-void SettingsPage::tick() {
-    remote_.check();
 }
 
 void SettingsPage::stopTicks() {

@@ -158,3 +158,84 @@ TEST(SettingsSession, TheAutostartEntryStartsTheProgramWithItsArgument) {
     EXPECT_TRUE(log.contains(QStringLiteral("软件启动")));
     EXPECT_TRUE(log.contains(QStringLiteral("软件关闭")));
 }
+
+namespace {
+
+// The program in this process on the desktop's private system bus, with its settings page.
+struct ProgramOnStandInLogind {
+    ProgramOnStandInLogind() {
+        started = desktop.start(false, true) && useStandInLogind(desktop);
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        program = std::make_unique<Program>(AppPaths::forFolders(data.path(), data.path()), false);
+        started = started && program->initialise({});
+        if (started) {
+            page = static_cast<SettingsPage*>(program->window()->page(MainWindow::kSettingsTab));
+            page->setCountdownStepMs(2);
+        }
+    }
+    ~ProgramOnStandInLogind() { program->shutdown(false); }
+    QStringList logLines() const {
+        const QByteArray bytes = readBytes(program->playLog().path());
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()) + 1,
+                                  bytes.size() / 2 - 1)
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+
+    DesktopSession desktop;
+    RecordedMessages messages;
+    TempFolder data;
+    TempFolder config;
+    std::unique_ptr<Program> program;
+    SettingsPage* page = nullptr;
+    bool started = false;
+};
+
+}  // namespace
+
+// Lets the countdown run out and checks what logind was asked and how the program ended.
+void expectCountdownEndsTheSession(ShutdownMode mode, const QString& call) {
+    ProgramOnStandInLogind f;
+    ASSERT_TRUE(f.started);
+    f.page->showShutdownCountdown(mode);
+    EXPECT_TRUE(waitUntil([&] { return f.desktop.logindCalls().contains(call); }, 3000))
+        << f.desktop.logindCalls().toStdString();
+    EXPECT_TRUE(f.program->isShutDown());
+    // The session-end form of the exit: no "软件关闭".
+    const QStringList lines = f.logLines();
+    ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("软件启动")));
+    EXPECT_TRUE(f.messages.shown.isEmpty()) << f.messages.last().toStdString();
+}
+
+TEST(SettingsSession, ReachingZeroPowersOffThroughLogindAndEndsLikeTheSession) {
+    expectCountdownEndsTheSession(ShutdownMode::Shutdown, QStringLiteral("PowerOff False"));
+}
+
+TEST(SettingsSession, ReachingZeroRestartsThroughLogindAndEndsLikeTheSession) {
+    expectCountdownEndsTheSession(ShutdownMode::Restart, QStringLiteral("Reboot False"));
+}
+
+TEST(SettingsSession, ARefusalOfLogindIsShownAndTheProgramKeepsRunning) {
+    ProgramOnStandInLogind f;
+    ASSERT_TRUE(f.started);
+    QDBusMessage refuse = QDBusMessage::createMethodCall(
+        kLogin, QStringLiteral("/org/freedesktop/login1"), kMock, QStringLiteral("AddMethod"));
+    refuse.setArguments(
+        {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PowerOff"),
+         QStringLiteral("b"), QString(),
+         QStringLiteral("raise dbus.exceptions.DBusException('Access denied by the test policy', "
+                        "name='org.freedesktop.DBus.Error.AccessDenied')")});
+    ASSERT_EQ(QDBusConnection(QStringLiteral("kb-private-system")).call(refuse).type(),
+              QDBusMessage::ReplyMessage);
+    // Hidden as in the tray: the countdown brings the window back while it counts.
+    f.program->window()->hide();
+    f.page->setCountdownStepMs(10);
+    f.page->showShutdownCountdown(ShutdownMode::Shutdown);
+    EXPECT_TRUE(f.program->window()->isVisible());
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("定时关机失败：\nAccess denied by the test policy\n\n"
+                                         "技术支持 - 帮助栏里有联系方式")});
+    EXPECT_EQ(f.messages.shown.value(0).icon, MessageIcon::Error);
+    EXPECT_FALSE(f.program->isShutDown());
+    EXPECT_FALSE(f.page->isCountdownOpen());
+}

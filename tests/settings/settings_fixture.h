@@ -6,17 +6,37 @@
 
 #include "settings/settings_file.h"
 #include "settings/settings_page.h"
+#include "settings/timetable_switch.h"
 #include "support/temp_folder.h"
 #include "support/ui_helpers.h"
+#include "timed/engine_harness.h"
 
 inline const QString kTestProgram = QStringLiteral("/opt/kelvora/kelvora-broadcasting");
 
-// The settings page over its own data and autostart folders.
+// Stands in for logind: records what was asked and refuses when told to.
+struct RecordingPower : SystemPower {
+    bool powerOff(QString& error) override { return answer(QStringLiteral("PowerOff"), error); }
+    bool reboot(QString& error) override { return answer(QStringLiteral("Reboot"), error); }
+    bool answer(const QString& call, QString& error) {
+        calls.append(call);
+        error = refusal;
+        return refusal.isEmpty();
+    }
+    QStringList calls;
+    QString refusal;
+};
+
+// The settings page over its own data and autostart folders, on the simulated clock and the
+// timed-play engine of the harness.
 struct SettingsFixture {
     explicit SettingsFixture(const QString& programPath = kTestProgram)
-        : paths(AppPaths::forFolders(data.path(), data.path())) {
+        : paths(AppPaths::forFolders(data.path(), data.path())),
+          timetable(paths.dataFolder, harness.table, harness.calendar, harness.runs,
+                    harness.clock) {
+        harness.start(at(8, 0, 0));
         page = std::make_unique<SettingsPage>(SettingsPage::Services{
-            settings, clock, paths, config.file(QStringLiteral("autostart")), programPath});
+            settings, harness.clock, paths, config.file(QStringLiteral("autostart")), programPath,
+            power, timetable});
         page->resize(1000, 700);
         page->show();
     }
@@ -40,8 +60,10 @@ struct SettingsFixture {
     TempFolder data;
     TempFolder config;
     AppPaths paths;
-    SystemSettings settings = firstRunSettings();
-    SystemClock clock;
+    EngineHarness harness;
+    SystemSettings& settings = harness.settings;
+    RecordingPower power;
+    TimetableSwitch timetable;
     std::unique_ptr<SettingsPage> page;
 };
 
