@@ -13,7 +13,9 @@
 #include "holidays/holiday_file.h"
 #include "holidays/holidays_page.h"
 #include "immediate/immediate_page.h"
+#include "platform/autostart_entry.h"
 #include "settings/settings_file.h"
+#include "settings/settings_page.h"
 #include "storage/folders.h"
 #include "support/messages.h"
 #include "timed/programme_file.h"
@@ -29,7 +31,8 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       immediateStore_(paths.dataFolder, paths.musicFolder),
       playlist_(immediateStore_.settings()),
       ducking_(runs_),
-      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, ducking_}) {
+      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, ducking_}),
+      timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_) {
     playLog_.setEchoToStandardOutput(headless);
     dispatcher_.setProgrammeList(&programmeList_);
     // After an unexpected failure nothing new may start while its message is open.
@@ -38,6 +41,8 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     }
     runs_.setImmediateActive([this] { return immediate_.isActive(); });
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
+    connect(&timetableSwitch_, &TimetableSwitch::timetableReplaced, this,
+            &Program::reloadTimetable);
 }
 
 Program::~Program() = default;
@@ -57,6 +62,20 @@ void Program::createWindow() {
     immediatePage_ =
         new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
+    settingsPage_ =
+        new SettingsPage({settings_, clock_, paths_, autostartFolder(), programExecutablePath(),
+                          power_, timetableSwitch_});
+    window_->setPage(MainWindow::kSettingsTab, settingsPage_);
+    connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
+            &MainWindow::hideToTray);
+    // Once remote, the hints of both playing pages show and stay.
+    connect(settingsPage_, &SettingsPage::remoteSessionDetected, timedPage_,
+            &TimedPage::showRemoteSessionHint);
+    connect(settingsPage_, &SettingsPage::remoteSessionDetected, immediatePage_,
+            &ImmediatePage::showRemoteSessionHint);
+    connect(settingsPage_, &SettingsPage::windowWanted, window_.get(), &MainWindow::bringForward);
+    // A power-off or restart ends the session: the exit without the log line.
+    connect(settingsPage_, &SettingsPage::systemGoingDown, this, [this] { shutdown(true); });
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -90,12 +109,6 @@ bool Program::initialise(const StartArguments& arguments) {
     ensureDataFolder(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
-    if (timedPage_ != nullptr) {
-        if (isRemoteSession()) {
-            timedPage_->showRemoteSessionHint();
-            immediatePage_->showRemoteSessionHint();
-        }
-    }
     return true;
 }
 
@@ -146,7 +159,10 @@ void Program::loadDataFiles() {
     if (holidaysPage_ != nullptr) {
         holidaysPage_->refill();
     }
-    if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
+    // Last: the settings page reads the settings file and the autostart entry.
+    if (settingsPage_ != nullptr) {
+        settingsPage_->loadData();
+    } else if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
         showMessage(MessageIcon::Error, message);
     }
 }
@@ -170,6 +186,9 @@ void Program::shutdown(bool sessionEnding) {
     }
     fadeOutEverything();
     tickTimer_.stop();
+    if (settingsPage_ != nullptr) {
+        settingsPage_->stopTicks();
+    }
     if (window_) {
         if (!window_->isVisible()) {
             window_->tray().remove();
@@ -186,6 +205,14 @@ void Program::disableAllProgrammes() {
     }
     // Shown as disabled; the file keeps them as they were.
     programmeList_.reload();
+}
+
+void Program::reloadTimetable() {
+    programmeList_.reload();
+    if (holidaysPage_ != nullptr) {
+        holidaysPage_->refill();
+    }
+    emit timetableReloaded();
 }
 
 void Program::activate() {

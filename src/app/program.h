@@ -11,6 +11,7 @@
 #include "immediate/timed_ducking.h"
 #include "platform/session_services.h"
 #include "settings/system_settings.h"
+#include "settings/timetable_switch.h"
 #include "storage/app_paths.h"
 #include "support/clock.h"
 #include "support/command_line.h"
@@ -23,6 +24,7 @@
 class HolidaysPage;
 class ImmediatePage;
 class MainWindow;
+class SettingsPage;
 class TimedPage;
 
 // The program's spine: the start-up order, the running state and the orderly exit. It owns
@@ -49,6 +51,7 @@ class Program : public QObject {
     ImmediateStore& immediateStore() { return immediateStore_; }
     PlaylistModel& playlist() { return playlist_; }
     ImmediatePlayer& immediatePlayer() { return immediate_; }
+    TimetableSwitch& timetableSwitch() { return timetableSwitch_; }
     MainWindow* window() const { return window_.get(); }
     ImmediatePage* immediatePage() const { return immediatePage_; }
     bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
@@ -59,9 +62,14 @@ class Program : public QObject {
   public slots:
     // A second copy asked this one to come forward.
     void activate();
+    // The programmes and the holiday calendar were replaced (a restored backup): every list
+    // that shows them is filled again.
+    void reloadTimetable();
 
   signals:
     void finished();
+    // After reloadTimetable: the pages that list holidays or programmes refill here.
+    void timetableReloaded();
 
   private:
     void createWindow();
@@ -88,10 +96,13 @@ class Program : public QObject {
     RunEngineDucking ducking_;
     ImmediatePlayer immediate_;
     TickTimer tickTimer_;
+    TimetableSwitch timetableSwitch_;
+    LogindPower power_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
     TimedPage* timedPage_ = nullptr;
     HolidaysPage* holidaysPage_ = nullptr;
     ImmediatePage* immediatePage_ = nullptr;
+    SettingsPage* settingsPage_ = nullptr;
     bool shutDown_ = false;
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 #include "audio/gst_support.h"
 #include "audio/media_player.h"
@@ -114,6 +115,10 @@ void onPipelineFinalised(gpointer, GObject*) {
 }
 
 }  // namespace
+
+double attenuationToGain(int attenuation) {
+    return attenuation <= kSilentAttenuation ? kSilentGain : std::pow(10.0, attenuation / 2000.0);
+}
 
 bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, AudioGraph& graph) {
     graph = AudioGraph{};

@@ -9,6 +9,9 @@
 // buffers as gaps that the sound server then starves on, stalling the next fade-in.
 constexpr double kSilentGain = 1e-5;
 
+// The volume element's linear gain for hundredths of a decibel.
+double attenuationToGain(int attenuation);
+
 enum class GraphShape { Decoder, WindowsMedia };
 
 struct AudioGraph {

@@ -1,7 +1,7 @@
 #include "audio/audio_player.h"
 
-#include <QMetaObject>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <cmath>
 
 #include "audio/duration_probe.h"
@@ -62,11 +62,7 @@ qint32 AudioPlayer::open(const QString& path, const QString& deviceName) {
 
 AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& deviceName) {
     QString deviceId;
-    GstElement* sink = devices_.findRenderer(deviceName, &deviceId);
-    if (sink == nullptr && !isDefaultDeviceName(deviceName)) {
-        deviceId.clear();
-        sink = devices_.findRenderer(kDefaultDeviceName);
-    }
+    GstElement* sink = findRendererOrDefault(devices_, deviceName, &deviceId);
     if (sink == nullptr) {
         return {kErrorNoAudioDevice, QString()};
     }
@@ -150,7 +146,8 @@ void AudioPlayer::queueEvent(const PlayerEvent& event) {
         return;
     }
     // Posted to the player itself: when it is freed first, Qt discards the call with it.
-    QMetaObject::invokeMethod(this, [this, event] { deliver(event); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, event] { deliver(event); }, Qt::QueuedConnection);
 }
 
 void AudioPlayer::deliver(const PlayerEvent& event) {
@@ -225,9 +222,7 @@ qint32 AudioPlayer::setVolume(int attenuation) {
     if (!opened_) {
         return kErrorFail;
     }
-    const double linear =
-        attenuation <= kSilentAttenuation ? kSilentGain : std::pow(10.0, attenuation / 2000.0);
-    g_object_set(graph_.volume, "volume", linear, nullptr);
+    g_object_set(graph_.volume, "volume", attenuationToGain(attenuation), nullptr);
     return 0;
 }
 
@@ -291,4 +286,3 @@ bool AudioPlayer::isAtEnd() {
     const qint64 duration = getDurationMs();
     return duration > 0 && getPositionMs() >= duration;
 }
-

@@ -146,6 +146,17 @@ GstElement* OutputDevices::findRenderer(const QString& name, QString* deviceId) 
     return sink;
 }
 
+GstElement* findRendererOrDefault(OutputDevices& devices, const QString& name, QString* deviceId) {
+    GstElement* sink = devices.findRenderer(name, deviceId);
+    if (sink == nullptr && !isDefaultDeviceName(name)) {
+        if (deviceId != nullptr) {
+            deviceId->clear();
+        }
+        sink = devices.findRenderer(kDefaultDeviceName);
+    }
+    return sink;
+}
+
 QStringList listOutputDevices() {
     return OutputDevices::instance().names();
 }

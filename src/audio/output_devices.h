@@ -49,6 +49,10 @@ class OutputDevices {
     int nextId_ = 1;
 };
 
+// The output for a stored name; when no output matches, the system's default output.
+GstElement* findRendererOrDefault(OutputDevices& devices, const QString& name,
+                                  QString* deviceId = nullptr);
+
 QStringList listOutputDevices();
 GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
 // "默认的音频输出设备" for the default name, the stored name itself otherwise.

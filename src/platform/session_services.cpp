@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 
 namespace {
 
@@ -75,27 +75,77 @@ bool lockScreen() {
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
-bool powerOff(QString& error) {
+bool LogindPower::powerOff(QString& error) {
     return managerCall(QStringLiteral("PowerOff"), error);
 }
 
-bool reboot(QString& error) {
+bool LogindPower::reboot(QString& error) {
     return managerCall(QStringLiteral("Reboot"), error);
 }
 
-bool isRemoteSession() {
+void RemoteSessionDetector::check() {
+    if (remote_) {
+        return;
+    }
     if (!qEnvironmentVariableIsEmpty("SSH_CONNECTION") ||
         !qEnvironmentVariableIsEmpty("XRDP_SESSION")) {
-        return true;
+        setRemote();
+        return;
     }
-    const QString session = sessionPath();
-    if (session.isEmpty()) {
-        return false;
+    if (pending_ || !QDBusConnection::systemBus().isConnected()) {
+        return;
     }
-    QDBusInterface properties(kLogin, session, QStringLiteral("org.freedesktop.DBus.Properties"),
-                              QDBusConnection::systemBus());
-    const QDBusReply<QDBusVariant> remote =
-        properties.call(QStringLiteral("Get"), QStringLiteral("org.freedesktop.login1.Session"),
-                        QStringLiteral("Remote"));
-    return remote.isValid() && remote.value().variant().toBool();
+    if (sessionPath_.isEmpty()) {
+        askForSession();
+    } else {
+        askWhetherRemote();
+    }
+}
+
+void RemoteSessionDetector::ask(const QDBusMessage& call,
+                                const std::function<void(const QDBusMessage&)>& onReply) {
+    pending_ = true;
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(call, kTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, onReply](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                pending_ = false;
+                const QDBusMessage reply = w->reply();
+                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                    onReply(reply);
+                }
+            });
+}
+
+void RemoteSessionDetector::askForSession() {
+    const QString id = qEnvironmentVariable("XDG_SESSION_ID");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kLogin, kManagerPath, kManager,
+        id.isEmpty() ? QStringLiteral("GetSessionByPID") : QStringLiteral("GetSession"));
+    call.setArguments(id.isEmpty() ? QVariantList{static_cast<uint>(::getpid())}
+                                   : QVariantList{id});
+    ask(call, [this](const QDBusMessage& reply) {
+        sessionPath_ = qvariant_cast<QDBusObjectPath>(reply.arguments().first()).path();
+        askWhetherRemote();
+    });
+}
+
+void RemoteSessionDetector::askWhetherRemote() {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kLogin, sessionPath_, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    call.setArguments({QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("Remote")});
+    ask(call, [this](const QDBusMessage& reply) {
+        if (qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool()) {
+            setRemote();
+        }
+    });
+}
+
+void RemoteSessionDetector::setRemote() {
+    if (!remote_) {
+        remote_ = true;
+        emit remoteSessionDetected();
+    }
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "storage/folders.h"
+#include "storage/whole_file.h"
 #include "support/access_rights.h"
 #include "support/system_text.h"
 
@@ -31,56 +32,6 @@ bool isFolderNoFollow(const QString& path) {
 // The read-only attribute of the original becomes the owner's write bit here.
 void setNormalAttributes(const QString& path) {
     grantFullAccess(path);
-}
-
-bool writeAll(int fd, const char* data, qsizetype size, int& error) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = errno;
-            return false;
-        }
-        if (written == 0) {
-            error = ENOSPC;
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
-void syncFolder(const QString& folder) {
-    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-QString tempPathFor(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return path.left(slash + 1) + u'.' + path.mid(slash + 1) + QStringLiteral(".saving");
-}
-
-// Writes a whole file through a temporary beside it; used for the copy of a rejected file.
-bool replaceFileQuietly(const QString& path, const QByteArray& content) {
-    const QString temp = tempPathFor(path);
-    const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    int error = 0;
-    const bool ok = writeAll(fd, content.constData(), content.size(), error) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok || ::rename(native(temp).constData(), native(path).constData()) != 0) {
-        ::unlink(native(temp).constData());
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -166,7 +117,7 @@ int openDataFileForRead(const QString& path, const QString& label, QString& mess
 DataFileWriter::DataFileWriter(const QString& dataFolder, const QString& fileName,
                                MidWriteWording wording, bool rescueHint)
     : path_(joinPath(dataFolder, fileName)),
-      tempPath_(tempPathFor(path_)),
+      tempPath_(tempPathBeside(path_)),
       wording_(wording),
       rescueHint_(rescueHint) {}
 
@@ -197,7 +148,7 @@ void DataFileWriter::write(const QByteArray& block) {
     if (fd_ < 0 || error_ != 0) {
         return;
     }
-    if (writeAll(fd_, block.constData(), block.size(), error_)) {
+    if (writeAllBytes(fd_, block.constData(), block.size(), error_)) {
         digest_.addData(block);
     }
 }
@@ -208,7 +159,7 @@ bool DataFileWriter::finish(QString& message) {
     }
     if (error_ == 0) {
         const QByteArray trailer = digest_.result();
-        writeAll(fd_, trailer.constData(), trailer.size(), error_);
+        writeAllBytes(fd_, trailer.constData(), trailer.size(), error_);
     }
     if (error_ == 0 && ::fsync(fd_) != 0) {
         error_ = errno;
@@ -337,6 +288,6 @@ bool DataFileReader::finish(QString& message) {
 void DataFileReader::keepDamagedCopy() const {
     QFile file(path_);
     if (file.open(QIODevice::ReadOnly)) {
-        replaceFileQuietly(path_ + QStringLiteral(".damaged"), file.readAll());
+        replaceWholeFile(path_ + QStringLiteral(".damaged"), file.readAll());
     }
 }

@@ -7,22 +7,10 @@
 #include <vector>
 
 #include "holidays/holiday_calendar.h"
+#include "support/simulated_clock.h"
 #include "support/temp_folder.h"
 #include "timed/dispatcher.h"
 #include "timed/run_engine.h"
-
-// Time that moves only when the engine sleeps or the test advances it.
-class SimulatedClock : public Clock {
-public:
-    LocalDateTime now() const override { return dateTimeFromTicks(ticks_); }
-    void sleepMs(int ms) override { ticks_ += static_cast<qint64>(ms) * 10'000; }
-    void set(const LocalDateTime& t) { ticks_ = dateTimeTicks(t); }
-    void advanceMs(qint64 ms) { ticks_ += ms * 10'000; }
-    qint64 ticks() const { return ticks_; }
-
-private:
-    qint64 ticks_ = 0;
-};
 
 // What happened to one player, kept after the engine freed it.
 class ScriptedPlayer;
