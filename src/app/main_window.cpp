@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTimer>
 #include <algorithm>
 
@@ -37,12 +38,15 @@ MainWindow::MainWindow(const AppPaths& paths, TrayArea* tray, QWidget* parent)
     setAutoFillBackground(true);
     tabList_ = new TabListPanel(dpiScale_, this);
     tabList_->move(0, 0);
+    pages_ = new QStackedWidget(this);
     for (int i = 0; i < kTabs; ++i) {
-        setPage(i, new QWidget(this));
+        auto* empty = new QWidget(pages_);
+        empty->setObjectName(QStringLiteral("page%1").arg(i));
+        pages_->addWidget(empty);
     }
     setPage(kIntroTab, new IntroPage(paths_.welcomePage(), dpiScale_, this));
     setPage(kHelpTab, new HelpPage(paths_, this));
-    connect(tabList_, &TabListPanel::currentChanged, this, &MainWindow::showPage);
+    connect(tabList_, &TabListPanel::currentChanged, pages_, &QStackedWidget::setCurrentIndex);
     connect(tray_, &TrayArea::activated, this, &MainWindow::showFromTray);
     connect(tray_, &TrayArea::showRequested, this, &MainWindow::showFromTray);
     selectTab(kIntroTab);
@@ -50,50 +54,38 @@ MainWindow::MainWindow(const AppPaths& paths, TrayArea* tray, QWidget* parent)
 }
 
 void MainWindow::setPage(int index, QWidget* page) {
-    QWidget*& slot = pages_[static_cast<size_t>(index)];
-    if (slot != nullptr && slot != page) {
-        slot->deleteLater();
+    QWidget* previous = pages_->widget(index);
+    if (previous == page) {
+        return;
     }
-    slot = page;
-    page->setParent(this);
+    const bool current = pages_->currentIndex() == index;
     page->setObjectName(QStringLiteral("page%1").arg(index));
-    page->setVisible(index == currentTab());
-    layoutPages();
+    pages_->insertWidget(index, page);
+    pages_->removeWidget(previous);
+    previous->deleteLater();
+    if (current) {
+        pages_->setCurrentIndex(index);
+    }
+}
+
+QWidget* MainWindow::page(int index) const {
+    return pages_->widget(index);
 }
 
 void MainWindow::selectTab(int index) {
     tabList_->list()->setCurrentRow(index);
-    showPage(index);
+    pages_->setCurrentIndex(index);
 }
 
 int MainWindow::currentTab() const {
     return tabList_ != nullptr ? tabList_->list()->currentRow() : -1;
 }
 
-void MainWindow::showPage(int index) {
-    for (QWidget* page : pages_) {
-        if (page != nullptr) {
-            page->hide();
-        }
-    }
-    if (index >= 0 && index < kTabs && pages_[static_cast<size_t>(index)] != nullptr) {
-        pages_[static_cast<size_t>(index)]->show();
-    }
-}
-
 void MainWindow::layoutPages() {
-    if (tabList_ == nullptr) {
-        return;
-    }
     const int margin = tabList_->margin();
     tabList_->resize(tabList_->width(), height());
-    const QRect area(tabList_->width(), 0, qMax(0, width() - tabList_->width() - margin),
-                     qMax(0, height() - margin));
-    for (QWidget* page : pages_) {
-        if (page != nullptr) {
-            page->setGeometry(area);
-        }
-    }
+    pages_->setGeometry(tabList_->width(), 0, qMax(0, width() - tabList_->width() - margin),
+                        qMax(0, height() - margin));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

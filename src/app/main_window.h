@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QWidget>
-#include <array>
 
 #include "storage/app_paths.h"
 
+class QStackedWidget;
 class TabListPanel;
 class TrayArea;
 
@@ -26,7 +26,7 @@ class MainWindow : public QWidget {
     // The screen's logical dots per inch over 96, measured once, between 1.0 and 3.0.
     double dpiScale() const { return dpiScale_; }
     void setPage(int index, QWidget* page);
-    QWidget* page(int index) const { return pages_[static_cast<size_t>(index)]; }
+    QWidget* page(int index) const;
     TabListPanel* tabList() const { return tabList_; }
     TrayArea& tray() const { return *tray_; }
     void selectTab(int index);
@@ -47,14 +47,13 @@ class MainWindow : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void showPage(int index);
     void layoutPages();
 
     AppPaths paths_;
     TrayArea* tray_;
     double dpiScale_ = 1.0;
     TabListPanel* tabList_;
-    std::array<QWidget*, kTabs> pages_{};
+    QStackedWidget* pages_;
 };
 
 double measureDpiScale();

@@ -87,7 +87,9 @@ TEST(Desktop, ArgumentThreeDoesBothAndAMachineWithoutLogindStartsAnyway) {
         program.addEnvironment(desktop.environment());
         ASSERT_TRUE(program.start({QStringLiteral(" 3 ")}));
         ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 15000));
-        EXPECT_TRUE(desktop.logindCalls().contains(QStringLiteral("LockSession")));
+        // The screen is locked right after the window went to the tray.
+        EXPECT_TRUE(waitUntil(
+            [&] { return desktop.logindCalls().contains(QStringLiteral("LockSession")); }, 5000));
         EXPECT_EQ(desktop.mapState(kTitle), QStringLiteral("IsUnMapped"));
         EXPECT_EQ(program.stop(SIGINT), 0);
     }

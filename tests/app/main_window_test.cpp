@@ -92,7 +92,8 @@ TEST(MainWindow, PagesFillTheRightAndTheWindowHasAMinimumSize) {
     f.window.resize(900, 640);
     pumpEvents(20);
     const int margin = f.window.tabList()->margin();
-    const QRect page = f.window.page(0)->geometry();
+    const QWidget* shown = f.window.page(0);
+    const QRect page(shown->mapTo(&f.window, QPoint(0, 0)), shown->size());
     EXPECT_EQ(page.left(), f.window.tabList()->width());
     EXPECT_EQ(page.width(), 900 - f.window.tabList()->width() - margin);
     EXPECT_EQ(page.height(), 640 - margin);
