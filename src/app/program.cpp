@@ -4,6 +4,7 @@
 #include <QTreeView>
 #include <cstdio>
 
+#include "app/bell_watch.h"
 #include "app/guarded_application.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
@@ -37,6 +38,8 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
         guarded->setBeforeMessage([this] { disableAllProgrammes(); });
     }
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
+    bellWatch_ = std::make_unique<BellWatch>(
+        BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
 }
 
 Program::~Program() = default;
@@ -53,6 +56,7 @@ void Program::createWindow() {
     window_->setPage(MainWindow::kTimedTab, timedPage_);
     holidaysPage_ = new HolidaysPage(calendar_, paths_);
     window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);
+    bellWatch_->attach(window_.get(), timedPage_, holidaysPage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -86,6 +90,7 @@ bool Program::initialise(const StartArguments& arguments) {
     ensureDataFolder(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
+    bellWatch_->start();
     if (timedPage_ != nullptr) {
         if (isRemoteSession()) {
             timedPage_->showRemoteSessionHint();

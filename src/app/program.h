@@ -16,6 +16,7 @@
 #include "timed/run_engine.h"
 #include "timed/tick_timer.h"
 
+class BellWatch;
 class HolidaysPage;
 class MainWindow;
 class TimedPage;
@@ -42,6 +43,7 @@ class Program : public QObject {
     RunEngine& runs() { return runs_; }
     Dispatcher& dispatcher() { return dispatcher_; }
     MainWindow* window() const { return window_.get(); }
+    BellWatch& bellWatch() { return *bellWatch_; }
     bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
     // The last-resort failure: nothing new may start while its message is shown.
     void disableAllProgrammes();
@@ -79,4 +81,6 @@ class Program : public QObject {
     TimedPage* timedPage_ = nullptr;
     HolidaysPage* holidaysPage_ = nullptr;
     bool shutDown_ = false;
+    // Last, so that it stops listening before the engines go.
+    std::unique_ptr<BellWatch> bellWatch_;
 };

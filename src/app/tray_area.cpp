@@ -1,6 +1,8 @@
 #include "app/tray_area.h"
 
+#include <QApplication>
 #include <QMenu>
+#include <QStyle>
 #include <QSystemTrayIcon>
 
 #include "app/artwork.h"
@@ -23,7 +25,8 @@ bool SystemTrayArea::add(const QString& tip) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         return false;
     }
-    icon_->setToolTip(tip.left(63));
+    title_ = tip.left(63);
+    updateTip();
     icon_->show();
     return icon_->isVisible();
 }
@@ -34,4 +37,30 @@ void SystemTrayArea::remove() {
 
 bool SystemTrayArea::isShown() const {
     return icon_->isVisible();
+}
+
+bool SystemTrayArea::showMessage(const QString& title, const QString& text) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        return false;
+    }
+    if (!icon_->isVisible()) {
+        // Shown for the message; the window's return removes it as usual.
+        add(title_.isEmpty() ? QStringLiteral("澜川校园定时广播系统") : title_);
+    }
+    icon_->showMessage(title, text, QSystemTrayIcon::Warning, 0);
+    return icon_->isVisible();
+}
+
+void SystemTrayArea::setWarning(bool warning) {
+    icon_->setIcon(warning ? QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                           : programIcon());
+}
+
+void SystemTrayArea::setNextStart(const QString& text) {
+    next_ = text;
+    updateTip();
+}
+
+void SystemTrayArea::updateTip() {
+    icon_->setToolTip(next_.isEmpty() ? title_ : title_ + u'\n' + next_);
 }
