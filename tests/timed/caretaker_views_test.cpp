@@ -18,6 +18,11 @@
 #include "timed/play_log.h"
 #include "timed/programme_editor.h"
 #include "timed/run_watch.h"
+#include "timed/start_times_dialog.h"
+#include "support/date_text.h"
+#include <QListWidget>
+#include <QRadioButton>
+#include "timed/time_field.h"
 #include "timed/today_dialog.h"
 #include "timed/today_model.h"
 
@@ -177,4 +182,42 @@ TEST(ProgrammeEditorTyping, ThePathProbeNeverHoldsUpTheUserInterface) {
                 static_cast<long long>(longest), probes);
     EXPECT_EQ(child<QLabel>(&editor, "lengthLabel")->text(), QString());
     editor.reject();
+}
+
+TEST(StartTimesTyping, TypedTimesAreTakenAsTyped) {
+    RecordedMessages messages;
+    StartTimesDialog dialog({ClockTime{22, 10, 10}});
+    dialog.show();
+    TimeField* single = dialog.singleTime();
+    single->setFocus();
+    single->selectAll();
+    QTest::keyClicks(single, QStringLiteral("10:08:00"));
+    dialog.accept();
+    ASSERT_EQ(dialog.times().size(), 1);
+    EXPECT_EQ(formatClockTime(dialog.times().first()), QStringLiteral("10:08:00"));
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    // A time that cannot be valid is refused, not changed; the dialog stays open.
+    StartTimesDialog again({ClockTime{22, 10, 10}});
+    again.show();
+    for (const QString& typed : {QStringLiteral("25:00:00"), QStringLiteral("10:61:00"),
+                                 QStringLiteral("10:08:60"), QStringLiteral("1008")}) {
+        again.singleTime()->selectAll();
+        QTest::keyClicks(again.singleTime(), typed);
+        again.accept();
+        EXPECT_EQ(again.result(), QDialog::Rejected) << typed.toStdString();
+        EXPECT_EQ(again.singleTime()->text(), typed);
+        EXPECT_EQ(again.singleTime()->selectedText(), typed);
+        EXPECT_TRUE(messages.last().startsWith(QStringLiteral("时间无效：") + typed));
+    }
+    EXPECT_EQ(messages.shown.last().icon, MessageIcon::Warning);
+    // "添加" in the list's half refuses the same way.
+    again.multipleRadio()->setChecked(true);
+    again.addTime()->setText(QStringLiteral("24:00:00"));
+    again.button(QStringLiteral("添加"))->click();
+    EXPECT_EQ(again.list()->count(), 0);
+    again.addTime()->setText(QStringLiteral("7:05"));
+    again.button(QStringLiteral("添加"))->click();
+    ASSERT_EQ(again.list()->count(), 1);
+    EXPECT_EQ(again.list()->item(0)->text(), QStringLiteral("07:05:00"));
 }

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimeEdit>
 
+#include "timed/time_field.h"
+
 #include "timed/batch_times_dialog.h"
 #include "timed/date_range_dialog.h"
 #include "timed/days_dialog.h"
