@@ -17,6 +17,11 @@ class DesktopSession {
     ~DesktopSession();
 
     bool start(bool withTray, bool withLogind);
+    // A private session bus with a stand-in notification server (python3-dbusmock) that
+    // records the notifications; needs no display.
+    bool startNotificationServer();
+    // The Notify calls the stand-in received, one line each, in order.
+    QStringList notifications() const;
     QProcessEnvironment environment() const;
     QString display() const { return display_; }
 
@@ -44,6 +49,7 @@ class DesktopSession {
     QTemporaryDir folder_;
     QString display_;
     QString systemBus_;
+    QString sessionBus_;
     QString failedStep_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 };
