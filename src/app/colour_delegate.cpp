@@ -2,8 +2,7 @@
 
 #include <QColor>
 
-void ColourDelegate::initStyleOption(QStyleOptionViewItem* option,
-                                     const QModelIndex& index) const {
+void ColourDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     const QVariant colour = index.data(Qt::ForegroundRole);
     if (colour.typeId() == QMetaType::QString) {

@@ -36,8 +36,7 @@ QString musicPathProblem(const QString& path, bool folder) {
         if (!isRegularFile(path)) {
             return QStringLiteral("不是普通文件");
         }
-        return opensAsMusic(path) ? QString()
-                                  : QStringLiteral("无法播放 (文件格式有问题或已损坏)");
+        return opensAsMusic(path) ? QString() : QStringLiteral("无法播放 (文件格式有问题或已损坏)");
     }
     const QStringList tracks = listPlayableFiles(path, kFolderCap);
     if (tracks.isEmpty()) {

@@ -25,8 +25,8 @@ void DesktopNotifications::notify(const QString& summary, const QString& body, b
         emit failed(summary, body);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService,
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(urgent ? kCritical : kNormal));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("kelvora-broadcasting"));

@@ -24,19 +24,19 @@ bool isLocalPath(const QString& path) {
 
 }  // namespace
 
-std::vector<DueStart> startsInNextDay(const ProgrammeTable& table,
-                                      const HolidayCalendar& calendar, const LocalDateTime& from) {
+std::vector<DueStart> startsInNextDay(const ProgrammeTable& table, const HolidayCalendar& calendar,
+                                      const LocalDateTime& from) {
     std::vector<DueStart> starts;
     const qint64 first = dateTimeTicks(from);
     const qint64 last = first + kDaySeconds * kTicksPerSecond;
-    previewStarts(table, calendar, from.year, from.month, from.day, 2,
-                  [&](const LocalDateTime& moment, const LocalDateTime& start, const Programme& p) {
-                      const qint64 at = dateTimeTicks(moment);
-                      if (at >= first && at <= last) {
-                          starts.push_back(
-                              {start, programmeName(p), programmePath(p), p.singleFile == 0});
-                      }
-                  });
+    previewStarts(
+        table, calendar, from.year, from.month, from.day, 2,
+        [&](const LocalDateTime& moment, const LocalDateTime& start, const Programme& p) {
+            const qint64 at = dateTimeTicks(moment);
+            if (at >= first && at <= last) {
+                starts.push_back({start, programmeName(p), programmePath(p), p.singleFile == 0});
+            }
+        });
     return starts;
 }
 
@@ -76,8 +76,8 @@ void BellCheck::request() {
 
 void BellCheck::update() {
     const LocalDateTime now = wholeSecond(clock_.now());
-    const bool newDay = now.year != lastDaily_.year || now.month != lastDaily_.month ||
-                        now.day != lastDaily_.day;
+    const bool newDay =
+        now.year != lastDaily_.year || now.month != lastDaily_.month || now.day != lastDaily_.day;
     if (newDay && now.hour * 3600 + now.minute * 60 + now.second >= kDailyCheckSecond) {
         lastDaily_ = now;
         runNow();
@@ -100,8 +100,8 @@ void BellCheck::runNow() {
     }
     const QString deviceName = outputDeviceName(settings_);
     QPointer<BellCheck> self(this);
-    pool_.start([self, generation, starts, jobs, deviceName, latest = latest_,
-                 music = music_, device = device_]() mutable {
+    pool_.start([self, generation, starts, jobs, deviceName, latest = latest_, music = music_,
+                 device = device_]() mutable {
         for (Finding& job : jobs) {
             if (latest->load() != generation) {
                 return;  // a newer check is on its way, or the program ends

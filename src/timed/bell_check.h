@@ -25,8 +25,8 @@ struct DueStart {
 
 // The starts from `from` (exclusive) to 24 hours later, in time order, by the preview's
 // evaluation.
-std::vector<DueStart> startsInNextDay(const ProgrammeTable& table,
-                                      const HolidayCalendar& calendar, const LocalDateTime& from);
+std::vector<DueStart> startsInNextDay(const ProgrammeTable& table, const HolidayCalendar& calendar,
+                                      const LocalDateTime& from);
 
 // The check before the bell: every start of the next 24 hours is checked without playing,
 // its music on a worker thread, so that a missing file or device shows hours before the

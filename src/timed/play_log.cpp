@@ -159,9 +159,9 @@ bool readPlayLogLines(const QString& path, QStringList& lines, QString& error) {
     }
     bytes.truncate(got - got % 2);
     const bool marked = from == 0 && bytes.startsWith("\xFF\xFE");
-    const QString text = QString::fromUtf16(
-        reinterpret_cast<const char16_t*>(bytes.constData() + (marked ? 2 : 0)),
-        (bytes.size() - (marked ? 2 : 0)) / 2);
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + (marked ? 2 : 0)),
+                           (bytes.size() - (marked ? 2 : 0)) / 2);
     lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     if (from > 0 && !lines.isEmpty()) {
         lines.removeFirst();  // begun in the middle of a line

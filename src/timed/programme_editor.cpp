@@ -1,18 +1,18 @@
 #include "timed/programme_editor.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
-#include <QPointer>
-#include <QThreadPool>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThreadPool>
 
 #include "app/help_page.h"
 #include "app/hint_link.h"
@@ -343,9 +343,9 @@ void ProgrammeEditor::chooseFile() {
 }
 
 void ProgrammeEditor::chooseFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("选音乐文件夹："), dialogStartFolder(paths_.musicFolder),
-        QFileDialog::ShowDirsOnly);
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选音乐文件夹："),
+                                                             dialogStartFolder(paths_.musicFolder),
+                                                             QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty()) {
         rememberDialogChoice(folder, true);
         folderPath_->setText(folder);

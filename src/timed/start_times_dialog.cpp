@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include "app/dialog_buttons.h"
 
-#include "support/messages.h"
 #include "support/date_text.h"
+#include "support/messages.h"
 #include "timed/batch_times_dialog.h"
 #include "timed/programme.h"
 #include "timed/time_field.h"

@@ -29,7 +29,8 @@ void TimeField::setTime(const QTime& time) {
 
 void refuseTime(TimeField* field, QWidget* owner) {
     showMessage(MessageIcon::Warning,
-                QStringLiteral("时间无效：%1\n（24小时制, 例如 10:08:00）").arg(field->text()), owner);
+                QStringLiteral("时间无效：%1\n（24小时制, 例如 10:08:00）").arg(field->text()),
+                owner);
     field->setFocus();
     field->selectAll();
 }

@@ -11,9 +11,9 @@
 #include "app/artwork.h"
 #include "app/colour_delegate.h"
 #include "app/hint_link.h"
-#include "timed/today_dialog.h"
 #include "support/date_text.h"
 #include "support/messages.h"
+#include "timed/today_dialog.h"
 
 namespace {
 

@@ -249,8 +249,8 @@ void TodayModel::applyProblems() {
         e.problem.clear();
         for (const StartProblem& p : problems_) {
             const bool concerns =
-                p.name.isEmpty() || (sameSecond(p.start, e.start) &&
-                                     p.name.compare(e.name, Qt::CaseInsensitive) == 0);
+                p.name.isEmpty() ||
+                (sameSecond(p.start, e.start) && p.name.compare(e.name, Qt::CaseInsensitive) == 0);
             if (concerns) {
                 e.problem = e.problem.isEmpty() ? p.problem : e.problem + u'；' + p.problem;
             }
@@ -263,9 +263,9 @@ void TodayModel::updateNext() {
     QString text;
     for (const Entry& e : entries_) {
         if (e.state == StartState::ToCome && dateTimeTicks(e.moment) >= nowTicks) {
-            text = QStringLiteral("下一个: %1 %2")
-                       .arg(formatClockTime({e.start.hour, e.start.minute, e.start.second}),
-                            e.name);
+            text =
+                QStringLiteral("下一个: %1 %2")
+                    .arg(formatClockTime({e.start.hour, e.start.minute, e.start.second}), e.name);
             break;
         }
     }

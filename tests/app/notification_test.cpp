@@ -69,13 +69,14 @@ TEST(Notifications, DeletingTheFileOfAProgrammeDueInTwoHoursIsToldOnceWithinSeco
     ASSERT_TRUE(n.start(QStringLiteral("升旗"), music, 2 * 3600));
     // The check at start-up finds nothing wrong.
     QThread::msleep(2000);
-    EXPECT_TRUE(n.desktop.notifications().isEmpty()) << n.desktop.notifications().join(u'\n').toStdString();
+    EXPECT_TRUE(n.desktop.notifications().isEmpty())
+        << n.desktop.notifications().join(u'\n').toStdString();
 
     ASSERT_TRUE(QFile::remove(music));
     QElapsedTimer sinceDeleted;
     sinceDeleted.start();
-    ASSERT_TRUE(waitUntil([&] { return !n.notificationsWith(QStringLiteral("升旗")).isEmpty(); },
-                          10000))
+    ASSERT_TRUE(
+        waitUntil([&] { return !n.notificationsWith(QStringLiteral("升旗")).isEmpty(); }, 10000))
         << n.program.errors().toStdString();
     std::printf("notified %lld ms after the file was deleted\n",
                 static_cast<long long>(sinceDeleted.elapsed()));
@@ -85,7 +86,8 @@ TEST(Notifications, DeletingTheFileOfAProgrammeDueInTwoHoursIsToldOnceWithinSeco
     // Later checks (a change nearby, the timetable saved again) do not tell it again.
     QFile::copy(toneFile(QStringLiteral("wav"), 2.0), toneFolder() + QStringLiteral("/别的.wav"));
     QThread::msleep(3000);
-    EXPECT_EQ(n.desktop.notifications().size(), 1) << n.desktop.notifications().join(u'\n').toStdString();
+    EXPECT_EQ(n.desktop.notifications().size(), 1)
+        << n.desktop.notifications().join(u'\n').toStdString();
     EXPECT_EQ(n.program.stop(SIGINT), 0);
 }
 

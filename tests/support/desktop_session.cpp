@@ -161,10 +161,11 @@ bool DesktopSession::startNotificationServer() {
     }
     sessionBus_ = lines[0].trimmed();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    launch(QStringLiteral("sh"),
-           {QStringLiteral("-c"),
-            QStringLiteral("trap 'kill %1' TERM; while :; do sleep 1; done").arg(lines[1].trimmed())},
-           env);
+    launch(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("trap 'kill %1' TERM; while :; do sleep 1; done").arg(lines[1].trimmed())},
+        env);
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus_);
     if (launch(QStringLiteral("/usr/bin/python3"),
                {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
@@ -177,9 +178,8 @@ bool DesktopSession::startNotificationServer() {
         QDBusConnection::connectToBus(sessionBus_, QStringLiteral("kb-private-session"));
     const bool up = waitUntil(
         [&] {
-            return connection.isConnected() &&
-                   connection.interface()->isServiceRegistered(
-                       QStringLiteral("org.freedesktop.Notifications"));
+            return connection.isConnected() && connection.interface()->isServiceRegistered(
+                                                   QStringLiteral("org.freedesktop.Notifications"));
         },
         10000);
     QDBusConnection::disconnectFromBus(QStringLiteral("kb-private-session"));

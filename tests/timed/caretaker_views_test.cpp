@@ -10,8 +10,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QListWidget>
+#include <QRadioButton>
 #include "app/hyper_link.h"
 #include "app/message_box.h"
+#include "support/date_text.h"
 #include "support/test_environment.h"
 #include "timed/log_viewer_dialog.h"
 #include "timed/page_fixture.h"
@@ -19,9 +22,6 @@
 #include "timed/programme_editor.h"
 #include "timed/run_watch.h"
 #include "timed/start_times_dialog.h"
-#include "support/date_text.h"
-#include <QListWidget>
-#include <QRadioButton>
 #include "timed/time_field.h"
 #include "timed/today_dialog.h"
 #include "timed/today_model.h"
@@ -84,8 +84,9 @@ TEST(TodayView, OpensFromTheLinkBesideTheProgrammeListAndFollowsTheModel) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->list()->model()->rowCount(), 2);
-    EXPECT_TRUE(child<QLabel>(dialog, "todaySummary")->text().contains(
-        QStringLiteral("下一个: 09:00:00 早操")));
+    EXPECT_TRUE(child<QLabel>(dialog, "todaySummary")
+                    ->text()
+                    .contains(QStringLiteral("下一个: 09:00:00 早操")));
     f.harness.table[0].startTimes[f.harness.table[0].startCount++] = {11, 0, 0};
     model.rebuild();
     EXPECT_EQ(dialog->list()->model()->rowCount(), 3);
@@ -94,8 +95,9 @@ TEST(TodayView, OpensFromTheLinkBesideTheProgrammeListAndFollowsTheModel) {
 
 TEST(ProgrammeList, DisabledProgrammesAreGreyAndTheTooltipHoldsEveryStartTime) {
     PageFixture f;
-    Programme& p = f.add(QStringLiteral("打铃"), {{8, 0, 0}, {8, 45, 0}, {8, 55, 0}, {9, 40, 0},
-                                                   {9, 50, 0}, {10, 35, 0}, {10, 45, 0}});
+    Programme& p = f.add(
+        QStringLiteral("打铃"),
+        {{8, 0, 0}, {8, 45, 0}, {8, 55, 0}, {9, 40, 0}, {9, 50, 0}, {10, 35, 0}, {10, 45, 0}});
     p.disabled = 1;
     f.harness.programmeList.reload();
     const QModelIndex times = f.harness.programmeList.index(0, ProgrammeListModel::StartTimes);
@@ -132,7 +134,8 @@ TEST(LogViewer, OpenLogFallsBackToTheOwnViewerWithoutAProgramForText) {
         << "newest last";
     viewer->filter()->insert(QStringLiteral("早操"));
     EXPECT_EQ(lines->rowCount(), 100);
-    EXPECT_TRUE(lines->index(99, 0).data().toString().startsWith(QStringLiteral("2024-05-06 08:04:57")));
+    EXPECT_TRUE(
+        lines->index(99, 0).data().toString().startsWith(QStringLiteral("2024-05-06 08:04:57")));
     viewer->close();
 }
 
@@ -177,9 +180,10 @@ TEST(ProgrammeEditorTyping, ThePathProbeNeverHoldsUpTheUserInterface) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return probes > 0 && path->text() == big; }, 15000));
     QTest::qWait(4000);
     ticks.stop();
-    std::printf("longest gap between 5 ms timer ticks while typing a path to a 512 MiB file: "
-                "%lld ms (%d probes answered)\n",
-                static_cast<long long>(longest), probes);
+    std::printf(
+        "longest gap between 5 ms timer ticks while typing a path to a 512 MiB file: "
+        "%lld ms (%d probes answered)\n",
+        static_cast<long long>(longest), probes);
     EXPECT_EQ(child<QLabel>(&editor, "lengthLabel")->text(), QString());
     editor.reject();
 }

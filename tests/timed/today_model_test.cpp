@@ -23,8 +23,8 @@ ProgrammeTable randomTimetable(std::mt19937& random, const LocalDateTime& today)
     };
     const int count = pick(8, 16);
     for (int i = 0; i < count; ++i) {
-        Programme p = makeProgramme(QStringLiteral("节目%1").arg(i), {}, pick(0, 3) != 0,
-                                    pick(1, 3));
+        Programme p =
+            makeProgramme(QStringLiteral("节目%1").arg(i), {}, pick(0, 3) != 0, pick(1, 3));
         if (p.countByTracks == 0) {
             p.secondsCount = pick(5, 2400);
         }
@@ -90,12 +90,12 @@ TEST(TodayModel, ListsExactlyWhatThePreviewCommandPrintsForToday) {
         ASSERT_TRUE(saveHolidayCalendar(program.dataFolder(), calendar, true, message));
         QProcess preview;
         preview.setProcessEnvironment(program.environment());
-        preview.start(QStringLiteral(KB_PROGRAM_PATH),
-                      {QStringLiteral("--preview"), QStringLiteral("2024-05-04"),
-                       QStringLiteral("1")});
+        preview.start(
+            QStringLiteral(KB_PROGRAM_PATH),
+            {QStringLiteral("--preview"), QStringLiteral("2024-05-04"), QStringLiteral("1")});
         ASSERT_TRUE(preview.waitForFinished(30000));
-        const QStringList printed = QString::fromUtf8(preview.readAllStandardOutput())
-                                        .split(u'\n', Qt::SkipEmptyParts);
+        const QStringList printed =
+            QString::fromUtf8(preview.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 
         SimulatedClock clock;
         clock.set(today);
@@ -124,7 +124,9 @@ TEST(TodayModel, FollowsTimetableChangesAndKeepsWhatHappened) {
                    {{8, 0, 0}});
     h.start(at(7, 59, 50));
     RunWatch watch(h.runs.nowPlaying());
-    h.log.listener = [&](const LocalDateTime& t, const QString& text) { watch.noteReport(t, text); };
+    h.log.listener = [&](const LocalDateTime& t, const QString& text) {
+        watch.noteReport(t, text);
+    };
     TodayModel model(h.table, h.calendar, h.clock, watch);
     EXPECT_EQ(model.rowCount(), 1);
     h.runUntil(at(8, 0, 30));
@@ -164,7 +166,9 @@ TEST(TodayModel, StatesChangeAsRunsStartFailAndEndOnTheSimulatedClock) {
                    {{16, 0, 0}});
     h.start(at(7, 30, 0));
     RunWatch watch(h.runs.nowPlaying());
-    h.log.listener = [&](const LocalDateTime& t, const QString& text) { watch.noteReport(t, text); };
+    h.log.listener = [&](const LocalDateTime& t, const QString& text) {
+        watch.noteReport(t, text);
+    };
     TodayModel model(h.table, h.calendar, h.clock, watch);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     QStringList nextTexts;
@@ -195,8 +199,10 @@ TEST(TodayModel, StatesChangeAsRunsStartFailAndEndOnTheSimulatedClock) {
 
     h.runUntil(at(9, 0, 2));
     EXPECT_EQ(stateColumn(model)[3], QStringLiteral("坏文件 失败"));
-    EXPECT_TRUE(model.index(3, TodayModel::Reason).data().toString().startsWith(
-        QStringLiteral("播放失败 ◆ ")));
+    EXPECT_TRUE(model.index(3, TodayModel::Reason)
+                    .data()
+                    .toString()
+                    .startsWith(QStringLiteral("播放失败 ◆ ")));
     EXPECT_EQ(model.index(3, TodayModel::Name).data(Qt::ForegroundRole).toString(),
               QStringLiteral("darkred"));
 
@@ -205,8 +211,10 @@ TEST(TodayModel, StatesChangeAsRunsStartFailAndEndOnTheSimulatedClock) {
     EXPECT_EQ(stateColumn(model)[4], QStringLiteral("午休 正在播"));
     h.backend.players.back()->emitEvent({kEventDeviceLost, 0, 0, QString()});
     EXPECT_EQ(stateColumn(model)[4], QStringLiteral("午休 失败"));
-    EXPECT_TRUE(
-        model.index(4, TodayModel::Reason).data().toString().contains(QStringLiteral("音频设备失效")));
+    EXPECT_TRUE(model.index(4, TodayModel::Reason)
+                    .data()
+                    .toString()
+                    .contains(QStringLiteral("音频设备失效")));
 
     // Stopped by the user.
     h.runUntil(at(16, 0, 5));
@@ -227,14 +235,16 @@ TEST(TodayModel, StatesChangeAsRunsStartFailAndEndOnTheSimulatedClock) {
 
 TEST(TodayModel, ProblemsOfTheCheckShowOnStartsStillToCome) {
     EngineHarness h;
-    h.addProgramme(QStringLiteral("早操"), h.musicFile(QStringLiteral("a.mp3")), {{8, 0, 0}, {9, 0, 0}});
+    h.addProgramme(QStringLiteral("早操"), h.musicFile(QStringLiteral("a.mp3")),
+                   {{8, 0, 0}, {9, 0, 0}});
     h.start(at(8, 30, 0));
     RunWatch watch(h.runs.nowPlaying());
     TodayModel model(h.table, h.calendar, h.clock, watch);
     model.setProblems({{at(9, 0, 0), QStringLiteral("早操"), QStringLiteral("音乐文件不存在")}});
     EXPECT_EQ(stateColumn(model),
               (QStringList{QStringLiteral("早操 未播"), QStringLiteral("早操 待播 (有问题)")}));
-    EXPECT_EQ(model.index(1, TodayModel::Reason).data().toString(), QStringLiteral("音乐文件不存在"));
+    EXPECT_EQ(model.index(1, TodayModel::Reason).data().toString(),
+              QStringLiteral("音乐文件不存在"));
     model.setProblems({{at(9, 0, 0), QString(), QStringLiteral("音频设备无效")}});
     EXPECT_EQ(model.index(1, TodayModel::Reason).data().toString(), QStringLiteral("音频设备无效"));
     model.setProblems({});
