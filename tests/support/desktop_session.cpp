@@ -105,23 +105,10 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
     }
     failedStep_ = QStringLiteral("the private bus");
     // A private bus standing in for the system bus.
-    QProcess bus;
-    bus.start(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--fork"),
-               QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
-    bus.waitForFinished(5000);
-    const QStringList lines =
-        QString::fromUtf8(bus.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    if (lines.size() < 2) {
+    systemBus_ = startPrivateBus(env);
+    if (systemBus_.isEmpty()) {
         return false;
     }
-    systemBus_ = lines[0].trimmed();
-    const QString busPid = lines[1].trimmed();
-    // The forked bus is not a child; a watcher process ends it with the session.
-    launch(QStringLiteral("sh"),
-           {QStringLiteral("-c"),
-            QStringLiteral("trap 'kill %1' TERM; while :; do sleep 1; done").arg(busPid)},
-           env);
     failedStep_ = QStringLiteral("the stand-in logind");
     if (withLogind) {
         QProcessEnvironment mockEnv = env;
@@ -148,7 +135,7 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
     return true;
 }
 
-bool DesktopSession::startNotificationServer() {
+QString DesktopSession::startPrivateBus(const QProcessEnvironment& env) {
     QProcess bus;
     bus.start(QStringLiteral("dbus-daemon"),
               {QStringLiteral("--session"), QStringLiteral("--fork"),
@@ -157,15 +144,23 @@ bool DesktopSession::startNotificationServer() {
     const QStringList lines =
         QString::fromUtf8(bus.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     if (lines.size() < 2) {
-        return false;
+        return QString();
     }
-    sessionBus_ = lines[0].trimmed();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The forked bus is not a child; a watcher process ends it with the session.
     launch(
         QStringLiteral("sh"),
         {QStringLiteral("-c"),
          QStringLiteral("trap 'kill %1' TERM; while :; do sleep 1; done").arg(lines[1].trimmed())},
         env);
+    return lines[0].trimmed();
+}
+
+bool DesktopSession::startNotificationServer() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    sessionBus_ = startPrivateBus(env);
+    if (sessionBus_.isEmpty()) {
+        return false;
+    }
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus_);
     if (launch(QStringLiteral("/usr/bin/python3"),
                {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),

@@ -42,6 +42,8 @@ class DesktopSession {
 
   private:
     bool startServices(bool withTray, bool withLogind);
+    // A dbus-daemon of its own, ended with the session; its address, or empty.
+    QString startPrivateBus(const QProcessEnvironment& env);
     QProcess* launch(const QString& program, const QStringList& arguments,
                      const QProcessEnvironment& env);
     QString run(const QString& program, const QStringList& arguments) const;
