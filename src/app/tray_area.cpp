@@ -6,9 +6,12 @@
 #include <QSystemTrayIcon>
 
 #include "app/artwork.h"
+#include "storage/app_paths.h"
 
 SystemTrayArea::SystemTrayArea(QObject* parent) : TrayArea(parent) {
     icon_ = new QSystemTrayIcon(programIcon(), this);
+    title_ = kApplicationTitle;
+    updateTip();
     auto* menu = new QMenu();
     menu->addAction(QStringLiteral("显示主界面"), this, &TrayArea::showRequested);
     connect(this, &QObject::destroyed, menu, &QObject::deleteLater);
@@ -22,11 +25,11 @@ SystemTrayArea::SystemTrayArea(QObject* parent) : TrayArea(parent) {
 }
 
 bool SystemTrayArea::add(const QString& tip) {
+    title_ = tip.left(63);
+    updateTip();
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         return false;
     }
-    title_ = tip.left(63);
-    updateTip();
     icon_->show();
     return icon_->isVisible();
 }
@@ -45,7 +48,7 @@ bool SystemTrayArea::showMessage(const QString& title, const QString& text) {
     }
     if (!icon_->isVisible()) {
         // Shown for the message; the window's return removes it as usual.
-        add(title_.isEmpty() ? QStringLiteral("澜川校园定时广播系统") : title_);
+        add(title_);
     }
     icon_->showMessage(title, text, QSystemTrayIcon::Warning, 0);
     return icon_->isVisible();
@@ -63,4 +66,8 @@ void SystemTrayArea::setNextStart(const QString& text) {
 
 void SystemTrayArea::updateTip() {
     icon_->setToolTip(next_.isEmpty() ? title_ : title_ + u'\n' + next_);
+}
+
+QString SystemTrayArea::toolTip() const {
+    return icon_->toolTip();
 }

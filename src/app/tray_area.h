@@ -42,6 +42,7 @@ class SystemTrayArea : public TrayArea {
     bool showMessage(const QString& title, const QString& text) override;
     void setWarning(bool warning) override;
     void setNextStart(const QString& text) override;
+    QString toolTip() const;
 
   private:
     void updateTip();
