@@ -1,5 +1,9 @@
 #include "app/guarded_application.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "support/log_categories.h"
 #include "support/messages.h"
 
 namespace {
@@ -9,7 +13,17 @@ constexpr quint32 kCppExceptionCode = 0xE06D7363;
 
 }  // namespace
 
-GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The whole program speaks Chinese, Qt's own buttons and file dialogs included, whatever
+    // the desktop's language.
+    auto* qtTexts = new QTranslator(this);
+    if (qtTexts->load(QStringLiteral("qtbase_zh_CN"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(qtTexts);
+    } else {
+        qCWarning(lcUi) << "Qt's Chinese texts are missing (qt6-translations-l10n)";
+    }
+}
 
 QString GuardedApplication::failureText(quint32 code, const QString& helpIndex) {
     return QString::asprintf("软件异常 (0x%08x)", code) +

@@ -4,6 +4,7 @@
 #include <QTreeView>
 #include <cstdio>
 
+#include "app/bell_watch.h"
 #include "app/guarded_application.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
@@ -43,6 +44,8 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
     connect(&timetableSwitch_, &TimetableSwitch::timetableReplaced, this,
             &Program::reloadTimetable);
+    bellWatch_ = std::make_unique<BellWatch>(
+        BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
 }
 
 Program::~Program() = default;
@@ -76,6 +79,10 @@ void Program::createWindow() {
     connect(settingsPage_, &SettingsPage::windowWanted, window_.get(), &MainWindow::bringForward);
     // A power-off or restart ends the session: the exit without the log line.
     connect(settingsPage_, &SettingsPage::systemGoingDown, this, [this] { shutdown(true); });
+    // A new output device is checked before the next bell.
+    connect(settingsPage_, &SettingsPage::settingsChanged, bellWatch_.get(),
+            &BellWatch::settingsChanged);
+    bellWatch_->attach(window_.get(), timedPage_, holidaysPage_);
 }
 
 bool Program::initialise(const StartArguments& arguments) {
@@ -109,6 +116,7 @@ bool Program::initialise(const StartArguments& arguments) {
     ensureDataFolder(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
+    bellWatch_->start();
     return true;
 }
 

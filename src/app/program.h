@@ -21,6 +21,7 @@
 #include "timed/run_engine.h"
 #include "timed/tick_timer.h"
 
+class BellWatch;
 class HolidaysPage;
 class ImmediatePage;
 class MainWindow;
@@ -54,6 +55,7 @@ class Program : public QObject {
     TimetableSwitch& timetableSwitch() { return timetableSwitch_; }
     MainWindow* window() const { return window_.get(); }
     ImmediatePage* immediatePage() const { return immediatePage_; }
+    BellWatch& bellWatch() { return *bellWatch_; }
     bool holdsSleepInhibitor() const { return inhibitor_.isHeld(); }
     // The last-resort failure: nothing new may start while its message is shown.
     void disableAllProgrammes();
@@ -105,4 +107,6 @@ class Program : public QObject {
     ImmediatePage* immediatePage_ = nullptr;
     SettingsPage* settingsPage_ = nullptr;
     bool shutDown_ = false;
+    // Last, so that it stops listening before the engines go.
+    std::unique_ptr<BellWatch> bellWatch_;
 };

@@ -208,6 +208,7 @@ void SettingsPage::writeAutoStart() {
 }
 
 bool SettingsPage::save() {
+    emit settingsChanged();
     QString message;
     if (!saveSystemSettings(s_.paths.dataFolder, s_.settings, message)) {
         showMessage(MessageIcon::Error, message, this);

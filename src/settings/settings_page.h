@@ -81,6 +81,8 @@ class SettingsPage : public QWidget {
     void windowWanted();
     // The system accepted a power-off or restart: the session is ending.
     void systemGoingDown();
+    // A setting was changed (the output device among them), before it is written.
+    void settingsChanged();
 
   private:
     QVBoxLayout* buildStartColumn();

@@ -130,6 +130,45 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
     return true;
 }
 
+bool readPlayLogLines(const QString& path, QStringList& lines, QString& error) {
+    constexpr qint64 kReadLimit = 2 * kPlayLogLimitBytes;
+    lines.clear();
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return true;
+        }
+        error = runtimeErrorText(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        error = QStringLiteral("不是普通文件");
+        return false;
+    }
+    const qint64 size = info.st_size;
+    qint64 from = size > kReadLimit ? size - kReadLimit : 0;
+    from -= from % 2;  // stay on a UTF-16 unit
+    QByteArray bytes(static_cast<qsizetype>(size - from), Qt::Uninitialized);
+    const ssize_t got = ::pread(fd, bytes.data(), static_cast<size_t>(bytes.size()), from);
+    ::close(fd);
+    if (got < 0) {
+        error = runtimeErrorText(errno);
+        return false;
+    }
+    bytes.truncate(got - got % 2);
+    const bool marked = from == 0 && bytes.startsWith("\xFF\xFE");
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + (marked ? 2 : 0)),
+                           (bytes.size() - (marked ? 2 : 0)) / 2);
+    lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    if (from > 0 && !lines.isEmpty()) {
+        lines.removeFirst();  // begun in the middle of a line
+    }
+    return true;
+}
+
 QString PlayLog::path() const {
     return joinPath(dataFolder_, kPlayLogFileName);
 }
@@ -152,4 +191,5 @@ void PlayLog::reportTimedEvent(const LocalDateTime& time, const QString& text) {
         rows_.append(time, error);
         echo(time, error);
     }
+    emit reported(time, text);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include "support/date_time.h"
 #include "timed/log_rows_model.h"
@@ -14,6 +16,11 @@ constexpr qint64 kPlayLogLimitBytes = 2'097'152;
 bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const QString& text,
                    QString& error);
 
+// The lines of the play log, oldest first, for reading on a worker thread: at most the last
+// 4 MiB are read (the log is started afresh at 2 MiB), so a strange file cannot exhaust memory.
+// False with a message when it cannot be read; an absent file gives no lines and no message.
+bool readPlayLogLines(const QString& path, QStringList& lines, QString& error);
+
 // Where timed-play events go: every engine report passes through here.
 class TimedEventReporter {
   public:
@@ -21,9 +28,11 @@ class TimedEventReporter {
     virtual void reportTimedEvent(const LocalDateTime& time, const QString& text) = 0;
 };
 
-class PlayLog : public TimedEventReporter {
+class PlayLog : public QObject, public TimedEventReporter {
+    Q_OBJECT
   public:
-    explicit PlayLog(const QString& dataFolder) : dataFolder_(dataFolder) {}
+    explicit PlayLog(const QString& dataFolder, QObject* parent = nullptr)
+        : QObject(parent), dataFolder_(dataFolder) {}
 
     // Shows the event in the log list and appends it to the file; a failed write is shown as
     // a further row and never stops anything.
@@ -34,6 +43,10 @@ class PlayLog : public TimedEventReporter {
     // Without windows every line is also printed on standard output.
     void setEchoToStandardOutput(bool echo) { echo_ = echo; }
     QString path() const;
+
+  signals:
+    // Every event, once it is in the list and the file.
+    void reported(const LocalDateTime& time, const QString& text);
 
   private:
     void echo(const LocalDateTime& time, const QString& text) const;

@@ -2,17 +2,21 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThreadPool>
 
 #include "app/help_page.h"
 #include "app/hint_link.h"
+#include "app/last_folder.h"
 #include "audio/duration_probe.h"
 #include "settings/amplifier_dialog.h"
 #include "support/date_text.h"
@@ -23,6 +27,9 @@
 #include "timed/start_times_dialog.h"
 
 namespace {
+
+// Typing pauses this long before the file's length is probed.
+constexpr int kProbeDelayMs = 300;
 
 QLineEdit* makeEdit(QWidget* parent, const QString& name, int maxLength = 255) {
     auto* edit = new QLineEdit(parent);
@@ -101,6 +108,8 @@ void ProgrammeEditor::buildContent() {
     fileChoose_ = makeButton(QStringLiteral("选取…"), this);
     length_ = new QLabel(QStringLiteral("00:00"), this);
     length_->setObjectName(QStringLiteral("lengthLabel"));
+    // Room for the longest length, so the row does not move as the text comes and goes.
+    length_->setMinimumWidth(length_->fontMetrics().horizontalAdvance(QStringLiteral("0000:00")));
     grid->addWidget(fileRadio_, row, 0);
     addRow(QString(), filePath_, fileChoose_, length_);
     folderPath_ = makeEdit(this, QStringLiteral("folderPathEdit"), 259);
@@ -184,7 +193,11 @@ void ProgrammeEditor::buildContent() {
 
     connect(fileRadio_, &QRadioButton::toggled, this, &ProgrammeEditor::updateEnabled);
     connect(tracksRadio_, &QRadioButton::toggled, this, &ProgrammeEditor::updateEnabled);
-    connect(filePath_, &QLineEdit::textChanged, this, &ProgrammeEditor::updateLength);
+    // The length is probed once typing pauses, on a worker thread: a probe may take seconds.
+    probeDelay_.setSingleShot(true);
+    probeDelay_.setInterval(kProbeDelayMs);
+    connect(&probeDelay_, &QTimer::timeout, this, &ProgrammeEditor::updateLength);
+    connect(filePath_, &QLineEdit::textChanged, &probeDelay_, qOverload<>(&QTimer::start));
     connect(fileChoose_, &QPushButton::clicked, this, &ProgrammeEditor::chooseFile);
     connect(folderChoose_, &QPushButton::clicked, this, &ProgrammeEditor::chooseFolder);
 
@@ -301,23 +314,40 @@ void ProgrammeEditor::updateEnabled() {
 }
 
 void ProgrammeEditor::updateLength() {
-    const qint64 ms = probeDurationMs(trimBlanks(filePath_->text()));
-    length_->setText(formatMinSec(ms));
+    const QString path = trimBlanks(filePath_->text());
+    const int serial = ++probeSerial_;
+    QPointer<ProgrammeEditor> self(this);
+    QThreadPool::globalInstance()->start([self, path, serial] {
+        const qint64 ms = probeDurationMs(path);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, serial, ms] {
+                // A late answer for a path typed over since is dropped.
+                if (self && serial == self->probeSerial_) {
+                    self->length_->setText(formatMinSec(ms));
+                    emit self->lengthProbed();
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void ProgrammeEditor::chooseFile() {
-    QFileDialog dialog(this, QString(), QDir::homePath(), musicFileFilter());
+    QFileDialog dialog(this, QString(), dialogStartFolder(paths_.musicFolder), musicFileFilter());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("mp3"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         filePath_->setText(dialog.selectedFiles().first());
+        rememberDialogChoice(dialog.selectedFiles().first(), false);
     }
 }
 
 void ProgrammeEditor::chooseFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("选音乐文件夹："), QDir::homePath(), QFileDialog::ShowDirsOnly);
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选音乐文件夹："),
+                                                             dialogStartFolder(paths_.musicFolder),
+                                                             QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty()) {
+        rememberDialogChoice(folder, true);
         folderPath_->setText(folder);
     }
 }

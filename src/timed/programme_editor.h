@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QTimer>
 
 #include "storage/app_paths.h"
 #include "support/messages.h"
@@ -34,6 +35,10 @@ class ProgrammeEditor : public QDialog {
     void editDateRange();
 
     void accept() override;
+
+  signals:
+    // The length label shows the probe's answer for the path typed last.
+    void lengthProbed();
 
   private:
     void buildContent();
@@ -76,4 +81,6 @@ class ProgrammeEditor : public QDialog {
     QRadioButton* mayDelay_;
     QCheckBox* disabled_;
     QPushButton* ok_;
+    QTimer probeDelay_;
+    int probeSerial_ = 0;
 };

@@ -14,6 +14,19 @@ QString durationText(const Programme& p) {
     return QStringLiteral("%1秒").arg(p.secondsCount);
 }
 
+// Every start time, eight to a line: the cell shows only the first five.
+QString allStartTimes(const Programme& p) {
+    QString text;
+    const int count = qBound(0, p.startCount, kMaxStartTimes);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            text += i % 8 == 0 ? QStringLiteral("\n") : QStringLiteral("  ");
+        }
+        text += formatClockTime(p.startTimes[i]);
+    }
+    return text;
+}
+
 }  // namespace
 
 ProgrammeListModel::ProgrammeListModel(ProgrammeTable& table, const Clock& clock, QObject* parent)
@@ -39,10 +52,17 @@ QVariant ProgrammeListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole) {
         return headerData(column, Qt::Horizontal, role);
     }
+    const Programme& p = table_.at(index.row());
+    if (role == Qt::ForegroundRole) {
+        // A disabled programme is drawn greyed; the view turns the name into a colour.
+        return p.disabled != 0 ? QVariant(QStringLiteral("gray")) : QVariant();
+    }
+    if (role == Qt::ToolTipRole && column == StartTimes) {
+        return allStartTimes(p);
+    }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
-    const Programme& p = table_.at(index.row());
     switch (column) {
         case Name:
             return programmeName(p);

@@ -127,3 +127,47 @@ QString tracks(int done, int total) {
 }
 
 }  // namespace RunTexts
+
+namespace RunTexts {
+
+RunTextKind kindOf(const QString& label, const QString& text, QString* reason) {
+    const QString head = label + kSep;
+    if (!text.startsWith(head)) {
+        return RunTextKind::Other;
+    }
+    const QString rest = text.mid(head.size());
+    if (reason != nullptr) {
+        *reason = rest;
+    }
+    const auto startsWithField = [&](const QString& field) {
+        return rest == field || rest.startsWith(field + kSep);
+    };
+    if (startsWithField(QStringLiteral("开始播放"))) {
+        return RunTextKind::Started;
+    }
+    if (startsWithField(QStringLiteral("音乐切换"))) {
+        return RunTextKind::Switched;
+    }
+    if (text == ended(label)) {
+        return RunTextKind::Ended;
+    }
+    if (text == tooManyFailures(label)) {
+        return RunTextKind::Failed;
+    }
+    if (startsWithField(QStringLiteral("终止播放...")) || startsWithField(QStringLiteral("终止播放"))) {
+        return RunTextKind::Stopped;
+    }
+    if (startsWithField(QStringLiteral("音乐失败(跳过)")) || startsWithField(QStringLiteral("音乐异常(跳过)"))) {
+        return RunTextKind::TrackFailed;
+    }
+    // Every other report about a run is one of its failures: a path problem, no music, a
+    // player that would not start or stopped with an error.
+    return RunTextKind::Failed;
+}
+
+bool isDeviceProblem(const QString& text) {
+    return text.contains(kSep + QStringLiteral("音频设备失效") + kSep) ||
+           text.contains(kSep + QStringLiteral("音频设备无效") + kSep);
+}
+
+}  // namespace RunTexts

@@ -35,3 +35,12 @@ QString passes(int done, int total);
 QString tracks(int done, int total);
 
 }  // namespace RunTexts
+
+// What a report about a run says, recognised by the texts above. `label` is the run's label.
+enum class RunTextKind { Started, Switched, Ended, Stopped, TrackFailed, Failed, Other };
+namespace RunTexts {
+// The kind of the report, and in `reason` what follows the label (empty for starts and ends).
+RunTextKind kindOf(const QString& label, const QString& text, QString* reason = nullptr);
+// Whether the report says the output device went away or is missing.
+bool isDeviceProblem(const QString& text);
+}  // namespace RunTexts

@@ -7,20 +7,19 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimeEdit>
 #include "app/dialog_buttons.h"
 
-#include "support/messages.h"
 #include "support/date_text.h"
+#include "support/messages.h"
 #include "timed/batch_times_dialog.h"
 #include "timed/programme.h"
+#include "timed/time_field.h"
 
 namespace {
 
-QTimeEdit* makeTimeEdit(QWidget* parent, const QString& name) {
-    auto* edit = new QTimeEdit(parent);
+TimeField* makeTimeEdit(QWidget* parent, const QString& name) {
+    auto* edit = new TimeField(parent);
     edit->setObjectName(name);
-    edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     return edit;
 }
 
@@ -64,11 +63,14 @@ StartTimesDialog::StartTimesDialog(const QList<ClockTime>& times, QWidget* paren
     layout->addWidget(box, 8, 0, 1, 2);
 
     if (times.size() > 1) {
+        singleTime_->setTime(QTime::currentTime());
+        addTime_->setTime(QTime::currentTime());
         multiple_->setChecked(true);
         for (const ClockTime& t : times) {
             list_->addItem(formatClockTime(t));
         }
     } else {
+        addTime_->setTime(QTime::currentTime());
         single_->setChecked(true);
         singleTime_->setTime(times.isEmpty() ? QTime::currentTime() : qtimeOf(times.first()));
     }
@@ -111,6 +113,10 @@ bool StartTimesDialog::insertTime(const QString& text) {
 
 void StartTimesDialog::addOne() {
     const QTime t = addTime_->time();
+    if (!t.isValid()) {
+        refuseTime(addTime_, this);
+        return;
+    }
     if (!insertTime(formatClockTime({t.hour(), t.minute(), t.second()}))) {
         showMessage(MessageIcon::Warning, QStringLiteral("该时间点已存在"), this);
     }
@@ -150,6 +156,10 @@ void StartTimesDialog::clearAll() {
 void StartTimesDialog::accept() {
     if (single_->isChecked()) {
         const QTime t = singleTime_->time();
+        if (!t.isValid()) {
+            refuseTime(singleTime_, this);
+            return;
+        }
         times_ = {ClockTime{t.hour(), t.minute(), t.second()}};
         QDialog::accept();
         return;

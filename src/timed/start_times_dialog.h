@@ -8,7 +8,7 @@
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QTimeEdit;
+class TimeField;
 
 // "开始时间": one start time, or a list of them (for bells).
 class StartTimesDialog : public QDialog {
@@ -19,8 +19,8 @@ class StartTimesDialog : public QDialog {
 
     QRadioButton* singleRadio() const { return single_; }
     QRadioButton* multipleRadio() const { return multiple_; }
-    QTimeEdit* singleTime() const { return singleTime_; }
-    QTimeEdit* addTime() const { return addTime_; }
+    TimeField* singleTime() const { return singleTime_; }
+    TimeField* addTime() const { return addTime_; }
     QListWidget* list() const { return list_; }
     // "添加", "批量生成…", "删除", "清空".
     QPushButton* button(const QString& text) const;
@@ -38,8 +38,8 @@ class StartTimesDialog : public QDialog {
 
     QRadioButton* single_;
     QRadioButton* multiple_;
-    QTimeEdit* singleTime_;
-    QTimeEdit* addTime_;
+    TimeField* singleTime_;
+    TimeField* addTime_;
     QListWidget* list_;
     QList<QPushButton*> buttons_;
     QList<ClockTime> times_;

@@ -9,9 +9,11 @@
 #include <QTreeView>
 
 #include "app/artwork.h"
+#include "app/colour_delegate.h"
 #include "app/hint_link.h"
 #include "support/date_text.h"
 #include "support/messages.h"
+#include "timed/today_dialog.h"
 
 namespace {
 
@@ -88,7 +90,13 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
                      this, s_.paths.resourceFolder, QStringLiteral("remote"));
     remoteLink_->setObjectName(QStringLiteral("remoteLink"));
     remoteLink_->hide();
-    for (HyperLink* link : {addLink_, stopLink_, troubleLink_, moreLink_, remoteLink_}) {
+    todayLink_ = new HyperLink(QStringLiteral("今天 …"), this);
+    todayLink_->setObjectName(QStringLiteral("todayLink"));
+    todayLink_->setToolTip(QStringLiteral("今天的节目：何时播、播了没有、有没有问题"));
+    todayLink_->hide();
+    connect(todayLink_, &HyperLink::clicked, this, &TimedPage::showToday);
+    for (HyperLink* link :
+         {addLink_, stopLink_, troubleLink_, moreLink_, remoteLink_, todayLink_}) {
         link->adjustSize();
     }
     buildLists();
@@ -104,6 +112,8 @@ void TimedPage::buildLists() {
                            {190, 160, 320}, scale, false, QAbstractItemView::ExtendedSelection);
     log_ = makeList(this, QStringLiteral("logList"), &s_.logRows, {190, 2000}, scale, false,
                     QAbstractItemView::SingleSelection);
+    // Disabled programmes are drawn greyed.
+    programmes_->setItemDelegate(new ColourDelegate(programmes_));
     for (QTreeView* list : {programmes_, nowPlaying_}) {
         list->viewport()->installEventFilter(this);
     }
@@ -153,6 +163,7 @@ void TimedPage::buildMenus() {
     connect(log_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(QStringLiteral("日志"), this);
         menu.addAction(QStringLiteral("打开日志文件"), this, &TimedPage::openLog);
+        menu.addAction(QStringLiteral("在本程序中查看日志..."), this, &TimedPage::showLogViewer);
         menu.exec(log_->viewport()->mapToGlobal(at));
     });
 }
@@ -180,6 +191,7 @@ void TimedPage::resizeEvent(QResizeEvent* event) {
     y += h + g;
     log_->setGeometry(x, y, listWidth, logHeight);
     addLink_->move(x + w + g, programmesLabel_->y());
+    todayLink_->move(addLink_->geometry().right() + 3 * g, programmesLabel_->y());
     stopLink_->move(x + w + g, playingLabel_->y());
     moreLink_->move(x + w + g, logLabel_->y());
     // Never over the first links, whatever the font makes of the labels' widths.
@@ -231,4 +243,26 @@ bool TimedPage::eventFilter(QObject* watched, QEvent* event) {
 
 void TimedPage::showRemoteSessionHint() {
     remoteLink_->show();
+}
+
+void TimedPage::setTodayModel(TodayModel* model) {
+    todayModel_ = model;
+    todayLink_->setVisible(model != nullptr);
+}
+
+void TimedPage::showToday() {
+    if (todayModel_ == nullptr) {
+        return;
+    }
+    if (today_ == nullptr) {
+        today_ = new TodayDialog(*todayModel_, this);
+        today_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    today_->show();
+    today_->raise();
+    today_->activateWindow();
+}
+
+TodayDialog* TimedPage::todayDialog() const {
+    return today_;
 }

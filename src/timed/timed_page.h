@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include "storage/app_paths.h"
@@ -9,8 +10,11 @@
 #include "timed/programme_list_model.h"
 
 class HyperLink;
+class LogViewerDialog;
 class QLabel;
 class QTreeView;
+class TodayDialog;
+class TodayModel;
 
 // The " 1.定时播" page: the programme list, the runs now playing and the latest log lines.
 // Every change of the programmes is written to the timed-play file at once.
@@ -32,6 +36,10 @@ class TimedPage : public QWidget {
 
     // Shown once a remote session is detected; never hidden again.
     void showRemoteSessionHint();
+    // Today's starts, opened by the link "今天 …" beside "节目单:".
+    void setTodayModel(TodayModel* model);
+    void showToday();
+    TodayDialog* todayDialog() const;
 
     // The commands of the context menus.
     void addProgramme();
@@ -46,6 +54,9 @@ class TimedPage : public QWidget {
     void manualPlay();
     void stopSelectedRuns();
     void openLog();
+    // The program's own log viewer, also when the desktop has no program for text files.
+    void showLogViewer();
+    LogViewerDialog* logViewer() const;
 
   signals:
     // Each write of the timed-play file, successful or not.
@@ -74,6 +85,10 @@ class TimedPage : public QWidget {
     HyperLink* troubleLink_;
     HyperLink* moreLink_;
     HyperLink* remoteLink_;
+    HyperLink* todayLink_;
+    TodayModel* todayModel_ = nullptr;
+    QPointer<TodayDialog> today_;
+    QPointer<LogViewerDialog> logViewer_;
     QTreeView* programmes_;
     QTreeView* nowPlaying_;
     QTreeView* log_;

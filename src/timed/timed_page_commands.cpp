@@ -5,8 +5,10 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "platform/desktop_handlers.h"
 #include "storage/data_file.h"
 #include "support/messages.h"
+#include "timed/log_viewer_dialog.h"
 #include "timed/manual_play_dialog.h"
 #include "timed/play_log.h"
 #include "timed/programme_editor.h"
@@ -178,10 +180,30 @@ void TimedPage::openLog() {
     const int fd = openDataFileForRead(path, kDataFileLabel, message);
     if (fd >= 0) {
         ::close(fd);
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        // Without a program for text files on this desktop the log is shown here.
+        if (!hasDesktopHandler(QStringLiteral("text/plain")) ||
+            !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+            showLogViewer();
+        }
     } else if (message.isEmpty()) {
         showMessage(MessageIcon::Information, QStringLiteral("还未生成日志文件     \n"), this);
     } else {
         showMessage(MessageIcon::Warning, message, this);
     }
+}
+
+void TimedPage::showLogViewer() {
+    if (logViewer_ == nullptr) {
+        logViewer_ = new LogViewerDialog(s_.paths.dataFile(kPlayLogFileName), this);
+        logViewer_->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        logViewer_->reload();
+    }
+    logViewer_->show();
+    logViewer_->raise();
+    logViewer_->activateWindow();
+}
+
+LogViewerDialog* TimedPage::logViewer() const {
+    return logViewer_;
 }

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTime>
 #include <QTreeView>
 
+#include "app/bell_watch.h"
 #include "app/guarded_application.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "app/tray_area.h"
 #include "holidays/holiday_file.h"
 #include "settings/settings_file.h"
 #include "support/program_runner.h"
@@ -175,4 +178,36 @@ TEST(ProgramWindow, ADamagedFileIsShownAndTheOtherTablesStillPlay) {
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("早操 ◆ 开始播放"))) << lines[1].toStdString();
     program.shutdown(false);
+}
+
+TEST(ProgramWindow, TodaysStartsFollowTheRunAndTheTrayTipNamesTheNextStart) {
+    RecordedMessages messages;
+    TempFolder folder;
+    const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
+    writeQuietProgramme(folder, paths, QStringLiteral("课间操"), 4, 1500);
+    Program program(paths, false);
+    ASSERT_TRUE(program.initialise({}));
+    TodayModel& today = program.bellWatch().today();
+    ASSERT_EQ(today.rowCount(), 1);
+    EXPECT_EQ(today.index(0, TodayModel::State).data().toString(), QStringLiteral("待播"));
+    EXPECT_TRUE(today.nextStartText().endsWith(QStringLiteral(" 课间操")));
+    auto* tray = dynamic_cast<SystemTrayArea*>(&program.window()->tray());
+    ASSERT_NE(tray, nullptr);
+    program.window()->hideToTray();
+    EXPECT_EQ(tray->toolTip(), kApplicationTitle + u'\n' + today.nextStartText());
+
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return today.index(0, TodayModel::State).data().toString() == QStringLiteral("正在播");
+        },
+        10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return today.index(0, TodayModel::State).data().toString() == QStringLiteral("已播");
+        },
+        10000));
+    EXPECT_EQ(today.nextStartText(), QString());
+    EXPECT_EQ(tray->toolTip(), kApplicationTitle);
+    program.shutdown(false);
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.texts().join(u'\n').toStdString();
 }

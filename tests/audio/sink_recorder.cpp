@@ -185,6 +185,10 @@ double toneDb(const qint16* samples, size_t count, double frequency) {
     const double coefficient = 2.0 * std::cos(w);
     double s1 = 0.0;
     double s2 = 0.0;
+    // A window with samples the recorder missed says nothing about the tone.
+    if (std::find(samples, samples + count, SinkRecorder::kMissing) != samples + count) {
+        return -200.0;
+    }
     for (size_t i = 0; i < count; ++i) {
         const double s0 = samples[i] / 32768.0 + coefficient * s1 - s2;
         s2 = s1;

@@ -105,23 +105,10 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
     }
     failedStep_ = QStringLiteral("the private bus");
     // A private bus standing in for the system bus.
-    QProcess bus;
-    bus.start(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--fork"),
-               QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
-    bus.waitForFinished(5000);
-    const QStringList lines =
-        QString::fromUtf8(bus.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    if (lines.size() < 2) {
+    systemBus_ = startPrivateBus(env);
+    if (systemBus_.isEmpty()) {
         return false;
     }
-    systemBus_ = lines[0].trimmed();
-    const QString busPid = lines[1].trimmed();
-    // The forked bus is not a child; a watcher process ends it with the session.
-    launch(QStringLiteral("sh"),
-           {QStringLiteral("-c"),
-            QStringLiteral("trap 'kill %1' TERM; while :; do sleep 1; done").arg(busPid)},
-           env);
     failedStep_ = QStringLiteral("the stand-in logind");
     if (withLogind) {
         QProcessEnvironment mockEnv = env;
@@ -148,8 +135,82 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
     return true;
 }
 
+QString DesktopSession::startPrivateBus(const QProcessEnvironment& env) {
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--fork"),
+               QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
+    bus.waitForFinished(5000);
+    const QStringList lines =
+        QString::fromUtf8(bus.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() < 2) {
+        return QString();
+    }
+    // The forked bus is not a child; a watcher process ends it with the session.
+    launch(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("trap 'kill %1' TERM; while :; do sleep 1; done").arg(lines[1].trimmed())},
+        env);
+    return lines[0].trimmed();
+}
+
+bool DesktopSession::startNotificationServer() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    sessionBus_ = startPrivateBus(env);
+    if (sessionBus_.isEmpty()) {
+        return false;
+    }
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus_);
+    if (launch(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
+                QStringLiteral("--template"), QStringLiteral("notification_daemon"),
+                QStringLiteral("-l"), folder_.filePath(QStringLiteral("notifications.log"))},
+               env) == nullptr) {
+        return false;
+    }
+    QDBusConnection connection =
+        QDBusConnection::connectToBus(sessionBus_, QStringLiteral("kb-private-session"));
+    const bool up = waitUntil(
+        [&] {
+            return connection.isConnected() && connection.interface()->isServiceRegistered(
+                                                   QStringLiteral("org.freedesktop.Notifications"));
+        },
+        10000);
+    QDBusConnection::disconnectFromBus(QStringLiteral("kb-private-session"));
+    return up;
+}
+
+QStringList DesktopSession::notifications() const {
+    QFile log(folder_.filePath(QStringLiteral("notifications.log")));
+    if (!log.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    // A call starts with its time stamp; a body's line breaks continue it.
+    static const QRegularExpression stamp(QStringLiteral("^\\d+\\.\\d+ "));
+    QStringList calls;
+    bool inNotify = false;
+    for (const QString& line : QString::fromUtf8(log.readAll()).split(u'\n')) {
+        if (stamp.match(line).hasMatch()) {
+            inNotify = line.contains(QStringLiteral(" Notify "));
+            if (inNotify) {
+                calls.append(line);
+            }
+        } else if (inNotify) {
+            calls.last() += u'\n' + line;
+        }
+    }
+    return calls;
+}
+
 QProcessEnvironment DesktopSession::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!sessionBus_.isEmpty()) {
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus_);
+    }
+    if (display_.isEmpty()) {
+        return env;
+    }
     env.insert(QStringLiteral("DISPLAY"), display_);
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));

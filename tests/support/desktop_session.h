@@ -17,6 +17,11 @@ class DesktopSession {
     ~DesktopSession();
 
     bool start(bool withTray, bool withLogind);
+    // A private session bus with a stand-in notification server (python3-dbusmock) that
+    // records the notifications; needs no display.
+    bool startNotificationServer();
+    // The Notify calls the stand-in received, one line each, in order.
+    QStringList notifications() const;
     QProcessEnvironment environment() const;
     QString display() const { return display_; }
 
@@ -37,6 +42,8 @@ class DesktopSession {
 
   private:
     bool startServices(bool withTray, bool withLogind);
+    // A dbus-daemon of its own, ended with the session; its address, or empty.
+    QString startPrivateBus(const QProcessEnvironment& env);
     QProcess* launch(const QString& program, const QStringList& arguments,
                      const QProcessEnvironment& env);
     QString run(const QString& program, const QStringList& arguments) const;
@@ -44,6 +51,7 @@ class DesktopSession {
     QTemporaryDir folder_;
     QString display_;
     QString systemBus_;
+    QString sessionBus_;
     QString failedStep_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 };

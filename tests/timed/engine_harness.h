@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -97,8 +98,13 @@ class RecordingReporter : public TimedEventReporter {
 public:
     void reportTimedEvent(const LocalDateTime& time, const QString& text) override {
         events.push_back({time, text});
+        if (listener) {
+            listener(time, text);
+        }
     }
     std::vector<LoggedEvent> events;
+    // Told of every event, as the play log's listeners are.
+    std::function<void(const LocalDateTime&, const QString&)> listener;
     // "hh:mm:ss text" lines, for comparing whole sequences.
     QStringList lines() const;
     QStringList texts() const;

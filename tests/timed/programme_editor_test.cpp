@@ -7,7 +7,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimeEdit>
+
+#include "timed/time_field.h"
 
 #include "timed/batch_times_dialog.h"
 #include "timed/date_range_dialog.h"
@@ -293,10 +296,25 @@ TEST(ProgrammeEditor, LengthLabelShowsTheFilesLength) {
     const QString wav = f.harness.folder.file(QStringLiteral("chime.wav"));
     writeSilentWav(wav, 125'000);
     auto editor = f.open(-1);
+    QLabel* length = child<QLabel>(editor, "lengthLabel");
+    const int width = length->width();
+    int probed = 0;
+    QObject::connect(editor.get(), &ProgrammeEditor::lengthProbed, [&] { ++probed; });
     child<QLineEdit>(editor, "filePathEdit")->setText(wav + QStringLiteral("  "));
-    EXPECT_EQ(child<QLabel>(editor, "lengthLabel")->text(), QStringLiteral("02:05"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probed == 1; }, 10000));
+    EXPECT_EQ(length->text(), QStringLiteral("02:05"));
     child<QLineEdit>(editor, "filePathEdit")
         ->setText(f.harness.folder.file(QStringLiteral("none.wav")));
-    EXPECT_EQ(child<QLabel>(editor, "lengthLabel")->text(), QString())
-        << "nothing when the length is unknown";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probed == 2; }, 10000));
+    EXPECT_EQ(length->text(), QString()) << "nothing when the length is unknown";
+    EXPECT_EQ(length->width(), width) << "the row does not move";
+
+    // Typing over a path before its probe answers: only the last path's length is shown.
+    child<QLineEdit>(editor, "filePathEdit")->setText(wav);
+    child<QLineEdit>(editor, "filePathEdit")
+        ->setText(f.harness.folder.file(QStringLiteral("none.wav")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probed == 3; }, 10000));
+    pumpEvents(500);
+    EXPECT_EQ(probed, 3);
+    EXPECT_EQ(length->text(), QString());
 }
