@@ -1,8 +1,8 @@
 #include "app/music_dialogs.h"
 
-#include <QDir>
 #include <QFileDialog>
 
+#include "app/last_folder.h"
 #include "support/music_files.h"
 
 QString musicFileFilter() {
@@ -10,19 +10,25 @@ QString musicFileFilter() {
     return filter.replace(u';', u' ');
 }
 
-QStringList chooseMusicFiles(QWidget* parent) {
-    QFileDialog dialog(parent, QString(), QDir::homePath(), musicFileFilter());
+QStringList chooseMusicFiles(QWidget* parent, const QString& musicFolder, bool several) {
+    QFileDialog dialog(parent, QString(), dialogStartFolder(musicFolder), musicFileFilter());
     dialog.setObjectName(QStringLiteral("musicFilesDialog"));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("mp3"));
     dialog.setOption(QFileDialog::ReadOnly, false);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
+    rememberDialogChoice(dialog.selectedFiles().first(), false);
     return dialog.selectedFiles();
 }
 
-QString chooseMusicFolder(QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("选音乐文件夹："),
-                                             QDir::homePath(), QFileDialog::ShowDirsOnly);
+QString chooseMusicFolder(QWidget* parent, const QString& musicFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(
+        parent, QStringLiteral("选音乐文件夹："), dialogStartFolder(musicFolder),
+        QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty()) {
+        rememberDialogChoice(folder, true);
+    }
+    return folder;
 }

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/date_picker.h"
+#include "app/date_hour_fields.h"
 #include "app/dialog_buttons.h"
 #include "app/refusal.h"
 #include "support/field_checks.h"
@@ -17,14 +17,6 @@
 namespace {
 
 constexpr int kNameLength = 63;
-
-QLineEdit* makeHourField(QWidget* parent, const QString& name, int hour) {
-    auto* edit = new QLineEdit(QString::number(hour), parent);
-    edit->setObjectName(name);
-    edit->setMaxLength(255);
-    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
-    return edit;
-}
 
 }  // namespace
 
@@ -45,12 +37,6 @@ HolidayDialog::HolidayDialog(const HolidayCalendar& calendar, int index, QWidget
     name_ = new QLineEdit(holidayName(holiday_), this);
     name_->setObjectName(QStringLiteral("nameEdit"));
     name_->setMaxLength(kNameLength);
-    startDate_ = makeDatePicker(this, QStringLiteral("startDate"),
-                                QDate(r.startYear, r.startMonth, r.startDay));
-    endDate_ =
-        makeDatePicker(this, QStringLiteral("endDate"), QDate(r.endYear, r.endMonth, r.endDay));
-    startHour_ = makeHourField(this, QStringLiteral("startHour"), r.startHour);
-    endHour_ = makeHourField(this, QStringLiteral("endHour"), r.endHour);
     disabled_ = new QCheckBox(QStringLiteral("停用"), this);
     disabled_->setObjectName(QStringLiteral("disabledBox"));
     disabled_->setChecked(holiday_.disabled != 0);
@@ -58,15 +44,7 @@ HolidayDialog::HolidayDialog(const HolidayCalendar& calendar, int index, QWidget
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("节假日名称:"), this), 0, 0);
     layout->addWidget(name_, 0, 1, 1, 3);
-    layout->addWidget(new QLabel(QStringLiteral("从:"), this), 1, 0);
-    layout->addWidget(startDate_, 1, 1);
-    layout->addWidget(startHour_, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("点"), this), 1, 3);
-    layout->addWidget(new QLabel(QStringLiteral("到:"), this), 2, 0);
-    layout->addWidget(endDate_, 2, 1);
-    layout->addWidget(endHour_, 2, 2);
-    layout->addWidget(new QLabel(QStringLiteral("点"), this), 2, 3);
-    layout->addWidget(new QLabel(QStringLiteral("(0-24)"), this), 3, 2, 1, 2);
+    fields_ = DateHourFields::addTo(layout, 1, r, this);
     layout->addWidget(disabled_, 4, 1);
     QDialogButtonBox* buttons =
         okCancelButtons(this, editing ? QStringLiteral("修改") : QStringLiteral("添加"));
@@ -86,26 +64,28 @@ void HolidayDialog::accept() {
         return;
     }
     const IntegerCheck hours{false, 0, 24};
-    const std::optional<qint64> startHour = checkIntegerField(startHour_->text(), hours);
+    const std::optional<qint64> startHour = checkIntegerField(fields_.startHour->text(), hours);
     if (!startHour) {
-        refuseInput(this, MessageIcon::Warning, QStringLiteral("开始时间，输入无效"), startHour_);
+        refuseInput(this, MessageIcon::Warning, QStringLiteral("开始时间，输入无效"),
+                    fields_.startHour);
         return;
     }
-    const std::optional<qint64> endHour = checkIntegerField(endHour_->text(), hours);
+    const std::optional<qint64> endHour = checkIntegerField(fields_.endHour->text(), hours);
     if (!endHour) {
-        refuseInput(this, MessageIcon::Warning, QStringLiteral("结束时间，输入无效"), endHour_);
+        refuseInput(this, MessageIcon::Warning, QStringLiteral("结束时间，输入无效"),
+                    fields_.endHour);
         return;
     }
-    const QDate start = startDate_->date();
-    const QDate end = endDate_->date();
+    const QDate start = fields_.startDate->date();
+    const QDate end = fields_.endDate->date();
     if (start > end) {
         refuseInput(this, MessageIcon::Warning, QStringLiteral("要求：\n结束日期  ≥  开始日期"),
-                    endDate_);
+                    fields_.endDate);
         return;
     }
     if (start == end && *startHour >= *endHour) {
         refuseInput(this, MessageIcon::Warning, QStringLiteral("要求：\n结束时间  >  开始时间"),
-                    endHour_);
+                    fields_.endHour);
         return;
     }
     Holiday h = blankHoliday();

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "app/date_hour_fields.h"
 #include "holidays/holiday_calendar.h"
 
 class QCheckBox;
@@ -18,10 +19,10 @@ class HolidayDialog : public QDialog {
     Holiday holiday() const { return holiday_; }
 
     QLineEdit* nameEdit() const { return name_; }
-    QDateEdit* startDate() const { return startDate_; }
-    QLineEdit* startHour() const { return startHour_; }
-    QDateEdit* endDate() const { return endDate_; }
-    QLineEdit* endHour() const { return endHour_; }
+    QDateEdit* startDate() const { return fields_.startDate; }
+    QLineEdit* startHour() const { return fields_.startHour; }
+    QDateEdit* endDate() const { return fields_.endDate; }
+    QLineEdit* endHour() const { return fields_.endHour; }
     QCheckBox* disabledBox() const { return disabled_; }
     QPushButton* okButton() const { return ok_; }
 
@@ -32,10 +33,7 @@ class HolidayDialog : public QDialog {
     int index_;
     Holiday holiday_;
     QLineEdit* name_;
-    QDateEdit* startDate_;
-    QLineEdit* startHour_;
-    QDateEdit* endDate_;
-    QLineEdit* endHour_;
+    DateHourFields fields_;
     QCheckBox* disabled_;
     QPushButton* ok_ = nullptr;
 };

@@ -15,9 +15,10 @@
 #include <QTreeView>
 
 #include "app/artwork.h"
+#include "app/drag_hint.h"
 #include "app/help_page.h"
 #include "app/hint_link.h"
-#include "app/list_hints.h"
+#include "app/hint_texts.h"
 #include "timed/editor_hints.h"
 #include "timed/tick_timer.h"
 
@@ -102,7 +103,7 @@ void ImmediatePage::buildControls() {
     QPalette white = list_->palette();
     white.setColor(QPalette::Base, Qt::white);
     list_->setPalette(white);
-    new DragHintFilter(list_, this);
+    DragHint::install(list_);
     connect(list_, &QTreeView::doubleClicked, this, [this] { playRow(); });
 
     up_ = button(QStringLiteral("上移"), this);

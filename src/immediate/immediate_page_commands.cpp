@@ -119,7 +119,7 @@ void ImmediatePage::addFiles() {
     if (refuseWhenFull()) {
         return;
     }
-    const QStringList files = chooseMusicFiles(this);
+    const QStringList files = chooseMusicFiles(this, s_.paths.musicFolder, true);
     if (files.isEmpty()) {
         return;
     }
@@ -143,7 +143,7 @@ void ImmediatePage::addFolder() {
     if (refuseWhenFull()) {
         return;
     }
-    const QString folder = chooseMusicFolder(this);
+    const QString folder = chooseMusicFolder(this, s_.paths.musicFolder);
     if (folder.isEmpty()) {
         return;
     }

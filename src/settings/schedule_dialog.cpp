@@ -6,6 +6,7 @@
 #include <QTimeEdit>
 
 #include "app/dialog_buttons.h"
+#include "support/date_text.h"
 
 ScheduleDialog::ScheduleDialog(const QString& caption, const ClockTime& time, const qint32* days,
                                QWidget* parent)
@@ -14,10 +15,7 @@ ScheduleDialog::ScheduleDialog(const QString& caption, const ClockTime& time, co
     auto* layout = new QGridLayout(this);
     int row = 0;
     if (days != nullptr) {
-        const QStringList names = {QStringLiteral("周一"), QStringLiteral("周二"),
-                                   QStringLiteral("周三"), QStringLiteral("周四"),
-                                   QStringLiteral("周五"), QStringLiteral("周六"),
-                                   QStringLiteral("周日")};
+        const QStringList& names = weekdayNames();
         for (int i = 0; i < 7; ++i) {
             auto* box = new QCheckBox(names[i], this);
             box->setChecked(days[i] != 0);

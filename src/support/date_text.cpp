@@ -2,6 +2,14 @@
 
 #include <cstdlib>
 
+const QStringList& weekdayNames() {
+    static const QStringList names = {QStringLiteral("周一"), QStringLiteral("周二"),
+                                      QStringLiteral("周三"), QStringLiteral("周四"),
+                                      QStringLiteral("周五"), QStringLiteral("周六"),
+                                      QStringLiteral("周日")};
+    return names;
+}
+
 QString formatClockTime(const ClockTime& t) {
     return QString::asprintf("%.2d:%.2d:%.2d", t.hour, t.minute, t.second);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "support/date_time.h"
 
 // Display texts shared by the lists, the editor and the play log.
+// "周一" ... "周日", Monday first, as the day boxes of the dialogs read.
+const QStringList& weekdayNames();
 QString formatClockTime(const ClockTime& t);
 QString formatStartTimes(const ClockTime* times, int count);
 QString formatDays(bool byWeekday, const qint32 weekdays[7], const qint32 monthDays[31]);

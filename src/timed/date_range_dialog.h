@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "app/date_hour_fields.h"
 #include "support/date_time.h"
 
 class QDateEdit;
@@ -14,19 +15,16 @@ class DateRangeDialog : public QDialog {
     DateRangeDialog(const DateHourRange& range, QWidget* parent = nullptr);
     DateHourRange range() const { return range_; }
 
-    QDateEdit* startDate() const { return startDate_; }
-    QDateEdit* endDate() const { return endDate_; }
-    QLineEdit* startHour() const { return startHour_; }
-    QLineEdit* endHour() const { return endHour_; }
+    QDateEdit* startDate() const { return fields_.startDate; }
+    QDateEdit* endDate() const { return fields_.endDate; }
+    QLineEdit* startHour() const { return fields_.startHour; }
+    QLineEdit* endHour() const { return fields_.endHour; }
 
     void accept() override;
 
   private:
-    bool refuse(const QString& text, QLineEdit* field = nullptr);
+    void refuse(const QString& text, QLineEdit* field = nullptr);
 
     DateHourRange range_;
-    QDateEdit* startDate_;
-    QDateEdit* endDate_;
-    QLineEdit* startHour_;
-    QLineEdit* endHour_;
+    DateHourFields fields_;
 };

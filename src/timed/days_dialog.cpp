@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include "app/dialog_buttons.h"
 
+#include "support/date_text.h"
 #include "support/messages.h"
 
 DaysDialog::DaysDialog(const Days& days, QWidget* parent) : QDialog(parent), days_(days) {
@@ -16,10 +17,7 @@ DaysDialog::DaysDialog(const Days& days, QWidget* parent) : QDialog(parent), day
     weekdayRadio_ = new QRadioButton(QStringLiteral("周几"), this);
     monthDayRadio_ = new QRadioButton(QStringLiteral("几号"), this);
     layout->addWidget(weekdayRadio_, 0, 0, 1, 7);
-    const QStringList names = {QStringLiteral("周一"), QStringLiteral("周二"),
-                               QStringLiteral("周三"), QStringLiteral("周四"),
-                               QStringLiteral("周五"), QStringLiteral("周六"),
-                               QStringLiteral("周日")};
+    const QStringList& names = weekdayNames();
     for (int i = 0; i < 7; ++i) {
         auto* box = new QCheckBox(names[i], this);
         // Opened by day of month, all weekdays show checked.

@@ -3,8 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +14,7 @@
 
 #include "app/help_page.h"
 #include "app/hint_link.h"
-#include "app/last_folder.h"
+#include "app/music_dialogs.h"
 #include "audio/duration_probe.h"
 #include "settings/amplifier_dialog.h"
 #include "support/date_text.h"
@@ -48,12 +46,6 @@ QPushButton* makeButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setAutoDefault(false);
     return button;
-}
-
-// The filter of the music file dialogs; Qt separates the patterns with blanks.
-QString musicFileFilter() {
-    QString filter = kMusicFilterName;
-    return filter.replace(u';', u' ');
 }
 
 // Radio buttons in pairs: each pair is exclusive on its own.
@@ -333,21 +325,15 @@ void ProgrammeEditor::updateLength() {
 }
 
 void ProgrammeEditor::chooseFile() {
-    QFileDialog dialog(this, QString(), dialogStartFolder(paths_.musicFolder), musicFileFilter());
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("mp3"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        filePath_->setText(dialog.selectedFiles().first());
-        rememberDialogChoice(dialog.selectedFiles().first(), false);
+    const QStringList files = chooseMusicFiles(this, paths_.musicFolder, false);
+    if (!files.isEmpty()) {
+        filePath_->setText(files.first());
     }
 }
 
 void ProgrammeEditor::chooseFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选音乐文件夹："),
-                                                             dialogStartFolder(paths_.musicFolder),
-                                                             QFileDialog::ShowDirsOnly);
+    const QString folder = chooseMusicFolder(this, paths_.musicFolder);
     if (!folder.isEmpty()) {
-        rememberDialogChoice(folder, true);
         folderPath_->setText(folder);
     }
 }

@@ -10,7 +10,9 @@
 
 #include "app/artwork.h"
 #include "app/colour_delegate.h"
+#include "app/drag_hint.h"
 #include "app/hint_link.h"
+#include "app/hint_texts.h"
 #include "support/date_text.h"
 #include "support/messages.h"
 #include "timed/today_dialog.h"
@@ -29,14 +31,6 @@ const QString kTroubleshooting = QStringLiteral(
     "虽然很少见，但也遇到过，换一个音乐文件试试看\n6. "
     "立即播播出时，定时播会降低音量或静音（设置栏）\n\n\n\n"
     "技术支持 - 帮助栏里有联系方式");
-
-const QString kRemoteHint = QStringLiteral(
-    "详情参看：\n官网 > 帮助 > 远程登录时,音频设置\n\n技术支持 / 官网：\n帮助栏里有联系方式 / "
-    "网址");
-
-const QString kDragHint = QStringLiteral(
-    "选多行方法：\n1. 不连续行 - 按住 Ctrl  键, 用鼠标点选\n2. 连续的行 - 按住 Shift 键, "
-    "用鼠标点选");
 
 QTreeView* makeList(QWidget* parent, const QString& name, QAbstractItemModel* model,
                     const QList<int>& widths, double scale, bool header,
@@ -86,8 +80,8 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
     moreLink_ = makeHintLink(QStringLiteral("更多 …"),
                              QStringLiteral("打开日志文件 - 列表框中点鼠标右键"), this);
     remoteLink_ =
-        makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"), kRemoteHint,
-                     this, s_.paths.resourceFolder, QStringLiteral("remote"));
+        makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"),
+                     remoteSessionHint(), this, s_.paths.resourceFolder, QStringLiteral("remote"));
     remoteLink_->setObjectName(QStringLiteral("remoteLink"));
     remoteLink_->hide();
     todayLink_ = new HyperLink(QStringLiteral("今天 …"), this);
@@ -115,7 +109,7 @@ void TimedPage::buildLists() {
     // Disabled programmes are drawn greyed.
     programmes_->setItemDelegate(new ColourDelegate(programmes_));
     for (QTreeView* list : {programmes_, nowPlaying_}) {
-        list->viewport()->installEventFilter(this);
+        DragHint::install(list);
     }
     programmes_->installEventFilter(this);
     connect(programmes_, &QTreeView::doubleClicked, this, [this] { modifyProgramme(); });
@@ -219,23 +213,6 @@ bool TimedPage::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             default:
                 break;
-        }
-    }
-    // A drag in the lists is most likely an attempt to select several rows.
-    if ((watched == programmes_->viewport() || watched == nowPlaying_->viewport())) {
-        auto* list = static_cast<QTreeView*>(watched->parent());
-        if (event->type() == QEvent::MouseButtonPress) {
-            pressPosition_ = static_cast<QMouseEvent*>(event)->pos();
-            dragHintShown_ = !list->indexAt(pressPosition_).isValid();
-        } else if (event->type() == QEvent::MouseMove && !dragHintShown_) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if ((mouse->buttons() & Qt::LeftButton) &&
-                (mouse->pos() - pressPosition_).manhattanLength() >=
-                    QApplication::startDragDistance()) {
-                dragHintShown_ = true;
-                showMessage(MessageIcon::Information, kDragHint, this);
-                return true;
-            }
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -92,6 +92,4 @@ class TimedPage : public QWidget {
     QTreeView* programmes_;
     QTreeView* nowPlaying_;
     QTreeView* log_;
-    QPoint pressPosition_;
-    bool dragHintShown_ = false;
 };

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// Hint texts that more than one page shows.
+QString remoteSessionHint();
