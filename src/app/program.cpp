@@ -4,14 +4,15 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-#include "storage/folders.h"
 #include "app/help_page.h"
 #include "app/main_window.h"
-#include "support/messages.h"
 #include "app/tray_area.h"
 #include "audio/volume_scale.h"
 #include "holidays/holiday_file.h"
 #include "settings/settings_file.h"
+#include "storage/data_file.h"
+#include "storage/folders.h"
+#include "support/messages.h"
 #include "timed/programme_file.h"
 #include "timed/timed_page.h"
 
@@ -83,6 +84,7 @@ bool Program::initialise(const StartArguments& arguments) {
     }
     // The result is not checked here: every writer checks it again.
     ensureDataFolder(paths_.dataFolder);
+    removeInterruptedSaves(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
     if (timedPage_ != nullptr) {
