@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
+#include <random>
 
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
@@ -12,6 +15,7 @@
 #include "audio/tone_files.h"
 #include "settings/settings_file.h"
 #include "support/program_runner.h"
+#include "support/temp_folder.h"
 #include "timed/programme_file.h"
 
 namespace {
@@ -112,4 +116,114 @@ TEST(HeadlessTimedPlay, MissingDecodersAreNamed) {
     EXPECT_TRUE(errors.contains(QStringLiteral("wavparse")));
     EXPECT_TRUE(errors.contains(QStringLiteral("flacdec")));
     EXPECT_EQ(program.logLines().size(), 1);
+}
+
+TEST(HeadlessTimedPlay, PipesAndDevicesAmongTheMusicNeverStopTheClock) {
+    if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Speakers"))) {
+        GTEST_SKIP() << "needs the test sound server (scripts/with-test-services.sh)";
+    }
+    if (QTime::currentTime() > QTime(23, 59, 0)) {
+        GTEST_SKIP() << "too close to midnight for starts a few seconds ahead";
+    }
+    TempFolder music;
+    const QString pipe = music.file(QStringLiteral("pipe.mp3"));
+    ASSERT_TRUE(makeFifo(pipe));
+    const QString folder = music.file(QStringLiteral("课间"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(makeFifo(folder + QStringLiteral("/a-pipe.mp3")));
+    ASSERT_TRUE(makeLink(QStringLiteral("/dev/zero"), folder + QStringLiteral("/z.wav")));
+    ASSERT_TRUE(
+        QFile::copy(toneFile(QStringLiteral("wav"), 1.0), folder + QStringLiteral("/good.wav")));
+
+    ProgramRunner program;
+    ProgrammeTable table;
+    Programme file = newProgramme();
+    setProgrammeName(file, QStringLiteral("管道"));
+    setProgrammePath(file, pipe);
+    file.startTimes[0] = clockTimeIn(3);
+    table.append(file);
+    Programme inFolder = newProgramme();
+    setProgrammeName(inFolder, QStringLiteral("文件夹"));
+    setProgrammePath(inFolder, folder);
+    inFolder.singleFile = 0;
+    inFolder.sequential = 1;
+    inFolder.countByTracks = 1;
+    inFolder.trackCount = 1;
+    inFolder.startTimes[0] = clockTimeIn(5);
+    table.append(inFolder);
+    QString message;
+    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
+
+    ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("管道 ◆ 音乐文件不存在 ◆ ") + pipe, 15000))
+        << program.output().toStdString();
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("文件夹 ◆ 开始播放 ◆ good.wav"), 15000))
+        << program.output().toStdString();
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("文件夹 ◆ 播放结束"), 15000))
+        << program.output().toStdString();
+    EXPECT_EQ(program.stop(SIGINT), 0);
+    const QStringList lines = program.logLines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.last().endsWith(QStringLiteral("   软件关闭")));
+    EXPECT_FALSE(lines.join(u'\n').contains(QStringLiteral("z.wav")));
+
+    // The sound-checking commands return at once too.
+    QProcess probe;
+    probe.setProcessEnvironment(program.environment());
+    probe.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--probe"), pipe});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()),
+              QStringLiteral("-1\t%1\n").arg(pipe));
+    QProcess play;
+    play.setProcessEnvironment(program.environment());
+    play.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--play"), pipe});
+    ASSERT_TRUE(play.waitForFinished(20000));
+    EXPECT_EQ(play.exitCode(), 1);
+    EXPECT_TRUE(
+        QString::fromUtf8(play.readAllStandardError()).contains(QStringLiteral("\n0x80070002\t")));
+}
+
+TEST(HeadlessTimedPlay, AnInOrderRunOfALargeFolderStartsWithTheFirstName) {
+    if (!initAudioEngine() || !listOutputDevices().contains(QStringLiteral("KB-Speakers"))) {
+        GTEST_SKIP() << "needs the test sound server (scripts/with-test-services.sh)";
+    }
+    if (QTime::currentTime() > QTime(23, 59, 30)) {
+        GTEST_SKIP() << "too close to midnight for a start a few seconds ahead";
+    }
+    TempFolder music;
+    const QString tone = toneFile(QStringLiteral("wav"), 0.5);
+    std::mt19937 random(2000);
+    QStringList names;
+    while (names.size() < 2000) {
+        const QString name =
+            QStringLiteral("%1 铃声.wav").arg(random() % 1000000, 6, 10, QLatin1Char('0'));
+        if (!names.contains(name)) {
+            names.append(name);
+            // Links of one file: 2,000 names, one file's room.
+            ASSERT_EQ(::link(QFile::encodeName(tone).constData(),
+                             QFile::encodeName(music.file(name)).constData()),
+                      0);
+        }
+    }
+    const QString first = *std::min_element(names.begin(), names.end());
+
+    ProgramRunner program;
+    ProgrammeTable table;
+    Programme p = newProgramme();
+    setProgrammeName(p, QStringLiteral("大文件夹"));
+    setProgrammePath(p, music.path());
+    p.singleFile = 0;
+    p.sequential = 1;
+    p.countByTracks = 1;
+    p.trackCount = 1;
+    p.startTimes[0] = clockTimeIn(3);
+    table.append(p);
+    QString message;
+    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
+    ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("大文件夹 ◆ 开始播放 ◆ "), 15000));
+    EXPECT_TRUE(program.output().contains(QStringLiteral("大文件夹 ◆ 开始播放 ◆ ") + first))
+        << "expected " << first.toStdString() << "\n"
+        << program.output().toStdString();
+    EXPECT_EQ(program.stop(SIGINT), 0);
 }
