@@ -31,5 +31,5 @@ wait "$pid" || true
 echo "read messages shown: $messages of 3"
 echo "start-up until the last message: $(( (ready - start) / 1000000 )) ms"
 echo "peak memory (VmHWM): $(( peak / 1024 )) MB"
-echo "files left in the data folder (bytes, name):"
-find "$data" -mindepth 1 -printf '  %s\t%f\n' | sort -k2
+echo "left in the data folder (type f/l/p, bytes, name):"
+find "$data" -mindepth 1 -printf '  %y %s\t%f\n' | sort -k3

@@ -16,6 +16,7 @@ test_packages=(
   libgtest-dev libgmock-dev
   pulseaudio pulseaudio-utils ffmpeg sox
   dbus dbus-x11 python3-dbusmock xvfb xauth x11-apps x11-utils trayer
+  clang libclang-rt-14-dev llvm
 )
 
 packages=("${run_packages[@]}")
