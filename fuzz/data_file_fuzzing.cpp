@@ -32,23 +32,21 @@ void writeAll(const QString& path, const QByteArray& bytes) {
     }
 }
 
+QString makeFolder(const char* name) {
+    const QString path = scratch().path() + u'/' + QString::fromLatin1(name);
+    QDir().mkpath(path);
+    return path;
+}
+
 }  // namespace
 
 const QString& workFolder() {
-    static const QString folder = [] {
-        const QString path = scratch().path() + QStringLiteral("/data");
-        QDir().mkpath(path);
-        return path;
-    }();
+    static const QString folder = makeFolder("data");
     return folder;
 }
 
 const QString& compareFolder() {
-    static const QString folder = [] {
-        const QString path = scratch().path() + QStringLiteral("/compare");
-        QDir().mkpath(path);
-        return path;
-    }();
+    static const QString folder = makeFolder("compare");
     return folder;
 }
 

@@ -11,5 +11,8 @@ cmake --build build-ci
 bash scripts/with-test-services.sh ctest --test-dir build-ci --output-on-failure -j2 "$@"
 bash scripts/configure-sanitized.sh build-san
 cmake --build build-san
+# The tests that time recorded sound to tens of milliseconds run in the first pass only: the
+# sanitizers slow every allocation more than their margins allow.
 bash scripts/with-test-services.sh bash scripts/sanitizer-env.sh \
-  ctest --test-dir build-san --output-on-failure -j2 "$@"
+  ctest --test-dir build-san --output-on-failure -j2 \
+  -E 'TimedPlayRealTime\.|RecordedFadeInRisesWithoutAStepBack' "$@"

@@ -95,7 +95,9 @@ bool saveSystemSettings(const QString& dataFolder, const SystemSettings& s, QStr
 }
 
 bool loadSystemSettings(const QString& dataFolder, SystemSettings& s, QString& message) {
-    DataFileReader reader(dataFolder, kSettingsFileName, kFileBytes);
+    // Bytes after the digest have always been ignored; they are never read.
+    DataFileReader reader(dataFolder, kSettingsFileName, kFileBytes,
+                          DataFileReader::LongerFiles::ExtraBytesIgnored);
     if (const std::optional<bool> done = reader.openForLoad(message)) {
         return *done;
     }

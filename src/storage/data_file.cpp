@@ -281,8 +281,9 @@ void removeInterruptedSaves(const QString& dataFolder) {
     }
 }
 
-DataFileReader::DataFileReader(const QString& dataFolder, const QString& fileName, qint64 maxBytes)
-    : path_(joinPath(dataFolder, fileName)), maxBytes_(maxBytes) {}
+DataFileReader::DataFileReader(const QString& dataFolder, const QString& fileName, qint64 maxBytes,
+                               LongerFiles longer)
+    : path_(joinPath(dataFolder, fileName)), maxBytes_(maxBytes), longer_(longer) {}
 
 DataFileReader::~DataFileReader() {
     if (fd_ >= 0) {
@@ -294,8 +295,9 @@ DataFileReader::Opened DataFileReader::open(QString& message) {
     fd_ = openDataFileForRead(path_, kDataFileLabel, message);
     if (fd_ >= 0) {
         struct stat info {};
-        copyable_ = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= maxBytes_;
-        if (!copyable_) {
+        const bool regular = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+        copyable_ = regular && info.st_size <= maxBytes_;
+        if (!regular || (!copyable_ && longer_ == LongerFiles::Rejected)) {
             // Never read: a FIFO or a device would block or never end, and no valid file is
             // this large.
             qCWarning(lcStorage) << "not a regular data file of a valid size:" << path_ << "mode"

@@ -72,8 +72,14 @@ class DataFileReader {
   public:
     enum class Opened { Absent, Open, Failed };
 
+    // What a file longer than the largest valid one is: a content error, or (for a format
+    // whose readers have always ignored bytes after the digest) a file whose extra bytes are
+    // never read. Either way such a file is never copied.
+    enum class LongerFiles { Rejected, ExtraBytesIgnored };
+
     // `maxBytes` is the size of the largest valid file of the format, digest included.
-    DataFileReader(const QString& dataFolder, const QString& fileName, qint64 maxBytes);
+    DataFileReader(const QString& dataFolder, const QString& fileName, qint64 maxBytes,
+                   LongerFiles longer = LongerFiles::Rejected);
     ~DataFileReader();
     DataFileReader(const DataFileReader&) = delete;
     DataFileReader& operator=(const DataFileReader&) = delete;
@@ -99,6 +105,7 @@ class DataFileReader {
 
     QString path_;
     qint64 maxBytes_;
+    LongerFiles longer_;
     int fd_ = -1;
     bool copyable_ = false;  // a regular file within the size limit
     State state_ = State::Reading;

@@ -25,6 +25,21 @@ ClockTime clockTimeIn(int seconds) {
     return ClockTime{t.hour(), t.minute(), t.second()};
 }
 
+// A programme starting a few seconds from now; a folder is played in order, one track.
+Programme programmeIn(const QString& name, const QString& path, int seconds, bool folder) {
+    Programme p = newProgramme();
+    setProgrammeName(p, name);
+    setProgrammePath(p, path);
+    if (folder) {
+        p.singleFile = 0;
+        p.sequential = 1;
+        p.countByTracks = 1;
+        p.trackCount = 1;
+    }
+    p.startTimes[0] = clockTimeIn(seconds);
+    return p;
+}
+
 }  // namespace
 
 TEST(HeadlessTimedPlay, PlaysADueProgrammeOnTheConfiguredDeviceAndFadesOnCtrlC) {
@@ -137,20 +152,8 @@ TEST(HeadlessTimedPlay, PipesAndDevicesAmongTheMusicNeverStopTheClock) {
 
     ProgramRunner program;
     ProgrammeTable table;
-    Programme file = newProgramme();
-    setProgrammeName(file, QStringLiteral("管道"));
-    setProgrammePath(file, pipe);
-    file.startTimes[0] = clockTimeIn(3);
-    table.append(file);
-    Programme inFolder = newProgramme();
-    setProgrammeName(inFolder, QStringLiteral("文件夹"));
-    setProgrammePath(inFolder, folder);
-    inFolder.singleFile = 0;
-    inFolder.sequential = 1;
-    inFolder.countByTracks = 1;
-    inFolder.trackCount = 1;
-    inFolder.startTimes[0] = clockTimeIn(5);
-    table.append(inFolder);
+    table.append(programmeIn(QStringLiteral("管道"), pipe, 3, false));
+    table.append(programmeIn(QStringLiteral("文件夹"), folder, 5, true));
     QString message;
     ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
 
@@ -209,15 +212,7 @@ TEST(HeadlessTimedPlay, AnInOrderRunOfALargeFolderStartsWithTheFirstName) {
 
     ProgramRunner program;
     ProgrammeTable table;
-    Programme p = newProgramme();
-    setProgrammeName(p, QStringLiteral("大文件夹"));
-    setProgrammePath(p, music.path());
-    p.singleFile = 0;
-    p.sequential = 1;
-    p.countByTracks = 1;
-    p.trackCount = 1;
-    p.startTimes[0] = clockTimeIn(3);
-    table.append(p);
+    table.append(programmeIn(QStringLiteral("大文件夹"), music.path(), 3, true));
     QString message;
     ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
     ASSERT_TRUE(program.start({QStringLiteral("--headless")}));

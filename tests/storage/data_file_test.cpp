@@ -29,9 +29,10 @@ bool saveSample(const QString& folder, const QList<qint32>& values, QString& mes
     return writer.finish(message);
 }
 
-bool loadSample(const QString& folder, QList<qint32>& values, QString& message) {
+bool loadSample(const QString& folder, QList<qint32>& values, QString& message,
+                DataFileReader::LongerFiles longer = DataFileReader::LongerFiles::Rejected) {
     values.clear();
-    DataFileReader reader(folder, kName, kMaxSampleBytes);
+    DataFileReader reader(folder, kName, kMaxSampleBytes, longer);
     switch (reader.open(message)) {
         case DataFileReader::Opened::Absent:
             return true;
@@ -310,4 +311,26 @@ TEST(DataFile, TemporariesOfInterruptedSavesAreRemoved) {
     EXPECT_EQ(left, (QStringList{QStringLiteral(".hidden"), QStringLiteral(".saving"),
                                  QStringLiteral("notes.saving"), QStringLiteral("定时播设置t")}));
     removeInterruptedSaves(dir.file(QStringLiteral("missing")));  // nothing to do, no failure
+}
+
+TEST(DataFile, AFormatThatIgnoresExtraBytesReadsOnlyItsOwnAndCopiesNoLargeFile) {
+    TempFolder dir;
+    const QString path = dir.file(kName);
+    QString message;
+    ASSERT_TRUE(saveSample(dir.path(), {6}, message));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(qint64{2} << 30));
+    file.close();
+    const auto ignored = DataFileReader::LongerFiles::ExtraBytesIgnored;
+    QList<qint32> values;
+    EXPECT_TRUE(loadSample(dir.path(), values, message, ignored)) << message.toStdString();
+    EXPECT_EQ(values, QList<qint32>{6});
+    // Damaged as well: rejected, and too large to be copied.
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.write("\x07", 1);
+    file.close();
+    EXPECT_FALSE(loadSample(dir.path(), values, message, ignored));
+    EXPECT_EQ(message, contentError(path));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".damaged")));
 }
