@@ -56,6 +56,10 @@ QString unescapeMount(const QByteArray& field) {
     return QFile::decodeName(out);
 }
 
+// A folder is read whole to sort its names, but not without bound: a school's music folder
+// holds hundreds, a mistaken one tens of thousands.
+constexpr size_t kMaxNamesRead = 100'000;
+
 bool isUnder(const QString& path, const QString& mount) {
     return mount == QLatin1String("/") || path == mount || path.startsWith(mount + u'/');
 }
@@ -97,6 +101,11 @@ QStringList listPlayableFiles(const QString& folder, int cap) {
             continue;
         }
         entries.push_back({raw, name});
+        if (entries.size() >= kMaxNamesRead) {
+            qCWarning(lcStorage) << "folder holds more than" << kMaxNamesRead
+                                 << "music names; the rest are not read:" << folder;
+            break;
+        }
     }
     ::closedir(dir);
     // The original platform listed a folder in name order, and the cap keeps the first names.
