@@ -17,6 +17,7 @@
 #include "platform/autostart_entry.h"
 #include "settings/settings_file.h"
 #include "settings/settings_page.h"
+#include "storage/data_file.h"
 #include "storage/folders.h"
 #include "support/messages.h"
 #include "timed/programme_file.h"
@@ -114,6 +115,7 @@ bool Program::initialise(const StartArguments& arguments) {
     }
     // The result is not checked here: every writer checks it again.
     ensureDataFolder(paths_.dataFolder);
+    removeInterruptedSaves(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
     bellWatch_->start();

@@ -7,6 +7,7 @@
 
 #include "audio/gst_support.h"
 #include "audio/media_player.h"
+#include "audio/music_file.h"
 
 namespace {
 
@@ -108,6 +109,27 @@ void freeTarget(gpointer data, GClosure*) {
     delete static_cast<LinkTarget*>(data);
 }
 
+// The source reads the file through its descriptor's name; asked for its address, it gives
+// the file's own, whose extension helps the type finders tell ambiguous formats apart.
+GstPadProbeReturn answerUriQuery(GstPad*, GstPadProbeInfo* info, gpointer uri) {
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) != GST_QUERY_URI) {
+        return GST_PAD_PROBE_OK;
+    }
+    gst_query_set_uri(query, static_cast<const gchar*>(uri));
+    return GST_PAD_PROBE_HANDLED;
+}
+
+void answerWithFileUri(GstElement* source, const QString& path) {
+    gchar* uri = gst_filename_to_uri(QFile::encodeName(path).constData(), nullptr);
+    if (uri == nullptr) {
+        return;
+    }
+    GstPad* pad = gst_element_get_static_pad(source, "src");
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, answerUriQuery, uri, g_free);
+    gst_object_unref(pad);
+}
+
 // Counted down when the pipeline is really finalised, not when its owner lets go of it: a
 // reference left anywhere (a message, a handler) keeps it alive, and the count shows it.
 void onPipelineFinalised(gpointer, GObject*) {
@@ -120,7 +142,7 @@ double attenuationToGain(int attenuation) {
     return attenuation <= kSilentAttenuation ? kSilentGain : std::pow(10.0, attenuation / 2000.0);
 }
 
-bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, AudioGraph& graph) {
+bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstElement* sink, AudioGraph& graph) {
     graph = AudioGraph{};
     if (sink == nullptr) {
         return false;
@@ -146,7 +168,8 @@ bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, Au
     }
     ++liveGraphs;
     g_object_weak_ref(G_OBJECT(pipeline), onPipelineFinalised, nullptr);
-    g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
+    g_object_set(source, "location", file.location().constData(), nullptr);
+    answerWithFileUri(source, file.path());
     // Silent until the owner sets a level: the buffers that preroll pass the volume before
     // run(), and would otherwise start the sound with a click at full level.
     g_object_set(volume, "volume", kSilentGain, nullptr);

@@ -3,6 +3,8 @@
 #include <gst/gst.h>
 #include <QString>
 
+class MusicFile;
+
 // The two hand-built graph shapes: the general decoder graph, and the Windows Media one
 // (ASF demuxer with an explicit WMA decoder) tried when the first fails.
 // -100 dB: silent at 16 bits. Not exactly 0, which makes the volume element mark its
@@ -21,9 +23,10 @@ struct AudioGraph {
 };
 
 // filesrc ! (decodebin | asfdemux ! wma decoder) ! audioconvert ! audioresample
-//   ! audiobuffersplit ! volume ! sink. Takes ownership of the sink. Returns false (and
-// frees everything) when an element is missing.
-bool buildAudioGraph(GraphShape shape, const QString& path, GstElement* sink, AudioGraph& graph);
+//   ! audiobuffersplit ! volume ! sink, reading the open file, which must stay open as long as
+// the graph. Takes ownership of the sink. Returns false (and frees everything) when an
+// element is missing.
+bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstElement* sink, AudioGraph& graph);
 
 struct PrerollResult {
     qint32 code = 0;

@@ -1,14 +1,13 @@
 #include "audio/audio_player.h"
 
-#include <QFileInfo>
 #include <QMetaObject>
 #include <cmath>
+#include <utility>
 
 #include "audio/duration_probe.h"
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
 #include "settings/system_settings.h"
-#include "support/access_rights.h"
 
 namespace {
 
@@ -50,7 +49,8 @@ qint32 AudioPlayer::open(const QString& path, const QString& deviceName) {
     }
     // The Windows Media graph shares the output and file checks, so it is only worth trying
     // when the first graph failed on the content.
-    if (first.code != kErrorNoAudioDevice && first.code != kErrorFileNotFound) {
+    if (first.code != kErrorNoAudioDevice && first.code != kErrorFileNotFound &&
+        first.code != kErrorAccessDenied) {
         const Attempt second = tryOpen(GraphShape::WindowsMedia, deviceName);
         if (second.code == 0) {
             return 0;
@@ -66,15 +66,15 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
     if (sink == nullptr) {
         return {kErrorNoAudioDevice, QString()};
     }
-    const QFileInfo file(path_);
-    if (!file.exists() || file.isDir()) {
+    MusicFile file;
+    QString text;
+    if (const qint32 code = file.open(path_, text); code != 0) {
         gst_object_unref(gst_object_ref_sink(sink));
-        return {kErrorFileNotFound, QString()};
+        return {code, text};
     }
-    grantFullAccess(path_);
     configureSink(sink);
     AudioGraph graph;
-    if (!buildAudioGraph(shape, path_, sink, graph)) {
+    if (!buildAudioGraph(shape, file, sink, graph)) {
         return {kErrorFail, QString()};
     }
     const PrerollResult preroll = prerollAudioGraph(graph, kPrerollTimeoutMs);
@@ -83,6 +83,7 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
         return {preroll.code, preroll.text};
     }
     graph_ = graph;
+    file_ = std::move(file);
     deviceId_ = deviceId;
     // Some streams learn their length only while playing; until then the probe's answer.
     gint64 known = -1;
@@ -215,6 +216,7 @@ void AudioPlayer::close() {
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
     destroyAudioGraph(graph_);
+    file_.close();
     opened_ = false;
 }
 

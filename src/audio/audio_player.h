@@ -5,6 +5,7 @@
 
 #include "audio/audio_graph.h"
 #include "audio/media_player.h"
+#include "audio/music_file.h"
 #include "audio/output_devices.h"
 
 // A MediaPlayer on a hand-built GStreamer pipeline. The pipeline prerolls in open(), so
@@ -50,6 +51,7 @@ class AudioPlayer : public MediaPlayer {
 
     OutputDevices& devices_;
     QString path_;
+    MusicFile file_;  // the file the graph reads, open as long as the graph
     AudioGraph graph_;
     bool opened_ = false;
     QString lastError_;
@@ -57,7 +59,7 @@ class AudioPlayer : public MediaPlayer {
     int watchId_ = 0;
     qint64 probedDurationMs_ = -1;
 
-    std::mutex mutex_;  // guards accepting_
+    std::mutex mutex_;        // guards accepting_
     bool accepting_ = false;  // events are handed on only between open and close
     std::atomic<bool> atEnd_{false};
     std::atomic<bool> lost_{false};

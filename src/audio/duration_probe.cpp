@@ -1,9 +1,8 @@
 #include "audio/duration_probe.h"
 
-#include <QFileInfo>
-
 #include "audio/audio_graph.h"
 #include "audio/gst_support.h"
+#include "audio/music_file.h"
 
 namespace {
 
@@ -52,14 +51,14 @@ qint64 durationWhileDecoding(const AudioGraph& graph, GstClockTime deadline) {
     return result;
 }
 
-qint64 probeWith(GraphShape shape, const QString& path) {
+qint64 probeWith(GraphShape shape, const MusicFile& file) {
     GstElement* sink = makeElement("fakesink");
     if (sink == nullptr) {
         return -1;
     }
     g_object_set(sink, "sync", FALSE, nullptr);
     AudioGraph graph;
-    if (!buildAudioGraph(shape, path, sink, graph)) {
+    if (!buildAudioGraph(shape, file, sink, graph)) {
         return -1;
     }
     const GstClockTime deadline = gst_util_get_timestamp() + kProbeTimeoutMs * GST_MSECOND;
@@ -77,10 +76,11 @@ qint64 probeWith(GraphShape shape, const QString& path) {
 }  // namespace
 
 qint64 probeDurationMs(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.exists() || file.isDir() || !initAudioEngine()) {
+    MusicFile file;
+    QString text;
+    if (file.open(path, text) != 0 || !initAudioEngine()) {
         return -1;
     }
-    const qint64 first = probeWith(GraphShape::Decoder, path);
-    return first >= 0 ? first : probeWith(GraphShape::WindowsMedia, path);
+    const qint64 first = probeWith(GraphShape::Decoder, file);
+    return first >= 0 ? first : probeWith(GraphShape::WindowsMedia, file);
 }

@@ -9,6 +9,9 @@ namespace {
 
 constexpr int kHolidayBytes = 164;
 constexpr int kAdjustedDayBytes = 156;
+// The largest valid file: both lists full.
+constexpr qint64 kMaxFileBytes =
+    4 + kMaxHolidays * kHolidayBytes + 4 + kMaxAdjustedDays * kAdjustedDayBytes + kDigestBytes;
 
 Holiday decodeHoliday(const QByteArray& bytes) {
     Holiday h = blankHoliday();
@@ -86,7 +89,7 @@ bool saveHolidayCalendar(const QString& dataFolder, const HolidayCalendar& calen
 }
 
 bool loadHolidayCalendar(const QString& dataFolder, HolidayCalendar& calendar, QString& message) {
-    DataFileReader reader(dataFolder, kHolidayFileName);
+    DataFileReader reader(dataFolder, kHolidayFileName, kMaxFileBytes);
     if (const std::optional<bool> done = reader.openForLoad(message)) {
         return *done;
     }

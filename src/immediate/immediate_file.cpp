@@ -6,6 +6,9 @@
 
 namespace {
 
+// Volume, mode, count, the entries, the limit kind, then the digest.
+constexpr qint64 kMaxFileBytes = 4 * 4 + qint64{kPlaylistEntryBytes} * kPlaylistCapacity + 16;
+
 QByteArray i32Block(qint32 v) {
     QByteArray out;
     ByteWriter(out).i32(v);
@@ -67,7 +70,7 @@ bool saveImmediateSettings(const QString& dataFolder, const ImmediateSettings& s
 bool loadImmediateSettings(const QString& dataFolder, const QString& musicFolder,
                            ImmediateSettings& settings, QString& message) {
     settings = ImmediateSettings();
-    DataFileReader reader(dataFolder, kImmediateFileName);
+    DataFileReader reader(dataFolder, kImmediateFileName, kMaxFileBytes);
     if (const std::optional<bool> done = reader.openForLoad(message)) {
         if (*done) {
             settings.playlist.push_back(makePlaylistEntry(

@@ -5,6 +5,9 @@
 
 namespace {
 
+// Every field once: the file has one size.
+constexpr qint64 kFileBytes = 4 + 12 + 4 + 28 + 12 + 4 + 28 + 12 + 4 + 4 + 4 + 512 + kDigestBytes;
+
 QByteArray i32Block(qint32 v) {
     QByteArray out;
     ByteWriter(out).i32(v);
@@ -92,7 +95,9 @@ bool saveSystemSettings(const QString& dataFolder, const SystemSettings& s, QStr
 }
 
 bool loadSystemSettings(const QString& dataFolder, SystemSettings& s, QString& message) {
-    DataFileReader reader(dataFolder, kSettingsFileName);
+    // Bytes after the digest have always been ignored; they are never read.
+    DataFileReader reader(dataFolder, kSettingsFileName, kFileBytes,
+                          DataFileReader::LongerFiles::ExtraBytesIgnored);
     if (const std::optional<bool> done = reader.openForLoad(message)) {
         return *done;
     }

@@ -1,5 +1,6 @@
 #include "storage/data_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include "storage/folders.h"
 #include "storage/whole_file.h"
 #include "support/access_rights.h"
+#include "support/log_categories.h"
 #include "support/system_text.h"
 
 const QString kRescueText = QStringLiteral(
@@ -32,6 +34,29 @@ bool isFolderNoFollow(const QString& path) {
 // The read-only attribute of the original becomes the owner's write bit here.
 void setNormalAttributes(const QString& path) {
     grantFullAccess(path);
+}
+
+// Reads the whole file from its start, at most `limit` bytes; nothing when it holds more.
+std::optional<QByteArray> readWhole(int fd, qint64 limit) {
+    QByteArray content(limit + 1, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done <= limit) {
+        const ssize_t got =
+            ::pread(fd, content.data() + done, static_cast<size_t>(limit + 1 - done),
+                    static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return std::nullopt;
+        }
+        if (got == 0) {
+            content.truncate(done);
+            return content;
+        }
+        done += got;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -69,8 +94,7 @@ int openDataFileForWrite(const QString& path, const QString& tempPath, const QSt
     }
     for (;;) {
         setNormalAttributes(path);
-        const int fd = ::open(native(tempPath).constData(),
-                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+        const int fd = createSavingFile(tempPath);
         if (fd >= 0) {
             return fd;
         }
@@ -100,7 +124,7 @@ int openDataFileForRead(const QString& path, const QString& label, QString& mess
         return -1;
     }
     for (;;) {
-        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             return fd;
         }
@@ -117,7 +141,7 @@ int openDataFileForRead(const QString& path, const QString& label, QString& mess
 DataFileWriter::DataFileWriter(const QString& dataFolder, const QString& fileName,
                                MidWriteWording wording, bool rescueHint)
     : path_(joinPath(dataFolder, fileName)),
-      tempPath_(tempPathBeside(path_)),
+      tempPath_(savingPathFor(path_)),
       wording_(wording),
       rescueHint_(rescueHint) {}
 
@@ -194,8 +218,28 @@ QString DataFileWriter::midWriteMessage(int errorNumber) const {
     return text;
 }
 
-DataFileReader::DataFileReader(const QString& dataFolder, const QString& fileName)
-    : path_(joinPath(dataFolder, fileName)) {}
+void removeInterruptedSaves(const QString& dataFolder) {
+    DIR* dir = ::opendir(native(dataFolder).constData());
+    if (dir == nullptr) {
+        return;
+    }
+    QStringList leftOver;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name.size() > 8 && name.startsWith(u'.') && name.endsWith(QStringLiteral(".saving"))) {
+            leftOver.append(joinPath(dataFolder, name));
+        }
+    }
+    ::closedir(dir);
+    for (const QString& path : leftOver) {
+        qCInfo(lcStorage) << "removing the temporary of an interrupted save:" << path;
+        deleteTreeQuiet(path);
+    }
+}
+
+DataFileReader::DataFileReader(const QString& dataFolder, const QString& fileName, qint64 maxBytes,
+                               LongerFiles longer)
+    : path_(joinPath(dataFolder, fileName)), maxBytes_(maxBytes), longer_(longer) {}
 
 DataFileReader::~DataFileReader() {
     if (fd_ >= 0) {
@@ -206,6 +250,16 @@ DataFileReader::~DataFileReader() {
 DataFileReader::Opened DataFileReader::open(QString& message) {
     fd_ = openDataFileForRead(path_, kDataFileLabel, message);
     if (fd_ >= 0) {
+        struct stat info {};
+        const bool regular = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+        copyable_ = regular && info.st_size <= maxBytes_;
+        if (!regular || (!copyable_ && longer_ == LongerFiles::Rejected)) {
+            // Never read: a FIFO or a device would block or never end, and no valid file is
+            // this large.
+            qCWarning(lcStorage) << "not a regular data file of a valid size:" << path_ << "mode"
+                                 << Qt::oct << info.st_mode << Qt::dec << "size" << info.st_size;
+            state_ = State::ContentError;
+        }
         return Opened::Open;
     }
     return message.isEmpty() ? Opened::Absent : Opened::Failed;
@@ -266,11 +320,17 @@ bool DataFileReader::finish(QString& message) {
             state_ = State::ContentError;
         }
     }
+    if (state_ == State::Reading) {
+        ::close(fd_);
+        fd_ = -1;
+        return true;
+    }
+    keepDamagedCopy();
     ::close(fd_);
     fd_ = -1;
     switch (state_) {
         case State::Reading:
-            return true;
+            break;
         case State::ReadError:
             message =
                 QStringLiteral("读文件失败：\n%1\n\n%2").arg(path_, runtimeErrorText(error_)) +
@@ -281,13 +341,16 @@ bool DataFileReader::finish(QString& message) {
             message = QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(path_);
             break;
     }
-    keepDamagedCopy();
     return false;
 }
 
 void DataFileReader::keepDamagedCopy() const {
-    QFile file(path_);
-    if (file.open(QIODevice::ReadOnly)) {
-        replaceWholeFile(path_ + QStringLiteral(".damaged"), file.readAll());
+    // Copied from the descriptor that was read, so it is the same file, and only when it is
+    // a regular file of a size the format can have.
+    if (!copyable_) {
+        return;
+    }
+    if (const std::optional<QByteArray> content = readWhole(fd_, maxBytes_)) {
+        replaceWholeFile(path_ + QStringLiteral(".damaged"), *content);
     }
 }

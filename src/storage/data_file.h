@@ -12,12 +12,18 @@
 // Writing never leaves a half-written file: the blocks go to a temporary file beside the
 // target, which is flushed to disk and then renamed over it. A failed write keeps the
 // previous file. A file that its reader rejects is kept as "<name>.damaged".
+//
+// Reading takes only a regular file no larger than the largest valid file of its format: a
+// FIFO, a device or an oversized file can neither block start-up nor exhaust memory, and is
+// rejected like any other bad content.
 
 // How the mid-write failure is worded: the timetable files offer the rescue text, the others
 // name technical support.
 enum class MidWriteWording { Timetable, Support };
 
 inline const QString kDataFileLabel = QStringLiteral("文件");
+// The MD5 trailer of every data file.
+constexpr qint64 kDigestBytes = 16;
 
 // Opens a new file for writing beside `path` (its final name comes with the rename), after
 // repairing access and removing a folder in the way. Returns a descriptor or -1 with the
@@ -25,8 +31,13 @@ inline const QString kDataFileLabel = QStringLiteral("文件");
 int openDataFileForWrite(const QString& path, const QString& tempPath, const QString& label,
                          QString& message);
 // Returns a descriptor; or -1 with an empty message when nothing (or a folder) stands at the
-// path; or -1 with the message filled in.
+// path; or -1 with the message filled in. The open never waits: a FIFO or a device opens at
+// once (without blocking), and the caller decides what to do with what it got.
 int openDataFileForRead(const QString& path, const QString& label, QString& message);
+
+// Removes the temporaries of saves a crash or power cut interrupted (".<name>.saving").
+// Called at start-up, before anything is read or written.
+void removeInterruptedSaves(const QString& dataFolder);
 
 class DataFileWriter {
   public:
@@ -61,7 +72,14 @@ class DataFileReader {
   public:
     enum class Opened { Absent, Open, Failed };
 
-    DataFileReader(const QString& dataFolder, const QString& fileName);
+    // What a file longer than the largest valid one is: a content error, or (for a format
+    // whose readers have always ignored bytes after the digest) a file whose extra bytes are
+    // never read. Either way such a file is never copied.
+    enum class LongerFiles { Rejected, ExtraBytesIgnored };
+
+    // `maxBytes` is the size of the largest valid file of the format, digest included.
+    DataFileReader(const QString& dataFolder, const QString& fileName, qint64 maxBytes,
+                   LongerFiles longer = LongerFiles::Rejected);
     ~DataFileReader();
     DataFileReader(const DataFileReader&) = delete;
     DataFileReader& operator=(const DataFileReader&) = delete;
@@ -86,7 +104,10 @@ class DataFileReader {
     void keepDamagedCopy() const;
 
     QString path_;
+    qint64 maxBytes_;
+    LongerFiles longer_;
     int fd_ = -1;
+    bool copyable_ = false;  // a regular file within the size limit
     State state_ = State::Reading;
     int error_ = 0;
     QCryptographicHash digest_{QCryptographicHash::Md5};

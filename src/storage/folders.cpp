@@ -1,6 +1,7 @@
 #include "storage/folders.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
@@ -63,6 +64,17 @@ int removeEntry(const QString& path, bool quiet) {
 }
 
 }  // namespace
+
+QString savingPathFor(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return path.left(slash + 1) + u'.' + path.mid(slash + 1) + QStringLiteral(".saving");
+}
+
+int createSavingFile(const QString& savingPath) {
+    const QByteArray name = native(savingPath);
+    ::unlink(name.constData());
+    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+}
 
 QString parentFolder(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');

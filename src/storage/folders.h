@@ -19,5 +19,13 @@ int ensureDataFolder(const QString& dataFolder);
 int deleteTree(const QString& folder);
 void deleteTreeQuiet(const QString& folder);
 
+// Where a file is written before it is renamed over `path`: ".<name>.saving" beside it.
+// Start-up removes the ones a crash left behind.
+QString savingPathFor(const QString& path);
+// Creates that temporary for writing. Whatever stood there first is removed (a FIFO would
+// block an open for writing), and the exclusive create never opens anything else.
+// A descriptor, or -1 with errno set.
+int createSavingFile(const QString& savingPath);
+
 QString parentFolder(const QString& path);
 QString joinPath(const QString& folder, const QString& name);

@@ -44,15 +44,9 @@ void syncFolder(const QString& folder) {
     }
 }
 
-QString tempPathBeside(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return path.left(slash + 1) + u'.' + path.mid(slash + 1) + QStringLiteral(".saving");
-}
-
 int replaceWholeFile(const QString& path, const QByteArray& content) {
-    const QString temp = tempPathBeside(path);
-    const int fd = ::open(native(temp).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const QString temp = savingPathFor(path);
+    const int fd = createSavingFile(temp);
     if (fd < 0) {
         return errno;
     }

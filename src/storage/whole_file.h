@@ -10,9 +10,8 @@
 bool writeAllBytes(int fd, const char* data, qsizetype size, int& error);
 // Commits a rename in the folder to disk.
 void syncFolder(const QString& folder);
-// The temporary a file is written to before it is renamed over the file: ".name.saving".
-QString tempPathBeside(const QString& path);
-// Replaces the file in one step: a temporary beside it, flushed to disk and renamed over it.
+// Replaces the file in one step: a temporary beside it (savingPathFor), flushed to disk and
+// renamed over it.
 // 0 or the errno of the failed step; the old file then stays.
 int replaceWholeFile(const QString& path, const QByteArray& content);
 // Reads a regular file of at most `limit` bytes without ever waiting on a FIFO or a device.

@@ -2,8 +2,14 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <vector>
+
+#include "support/collation.h"
+#include "support/log_categories.h"
 
 const QStringList PlayableExtensions = {
     QStringLiteral(".mp3"),  QStringLiteral(".wav"), QStringLiteral(".wma"), QStringLiteral(".m4a"),
@@ -50,6 +56,10 @@ QString unescapeMount(const QByteArray& field) {
     return QFile::decodeName(out);
 }
 
+// A folder is read whole to sort its names, but not without bound: a school's music folder
+// holds hundreds, a mistaken one tens of thousands.
+constexpr size_t kMaxNamesRead = 100'000;
+
 bool isUnder(const QString& path, const QString& mount) {
     return mount == QLatin1String("/") || path == mount || path.startsWith(mount + u'/');
 }
@@ -67,30 +77,66 @@ bool isPlayableExtension(const QString& name) {
     return !extension.isEmpty() && PlayableExtensions.contains(extension, Qt::CaseInsensitive);
 }
 
+bool hasUndecodableName(const QString& path) {
+    // Names are decoded as UTF-8; what is not valid UTF-8 becomes U+FFFD and can no longer be
+    // found under the decoded name.
+    return path.contains(QChar::ReplacementCharacter) &&
+           ::access(QFile::encodeName(path).constData(), F_OK) != 0;
+}
+
 QStringList listPlayableFiles(const QString& folder, int cap) {
-    QStringList files;
+    struct Entry {
+        QByteArray raw;
+        QString name;
+    };
+    std::vector<Entry> entries;
     DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (dir == nullptr) {
-        return files;
+        return {};
     }
-    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
     while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String("..") ||
-            !isPlayableExtension(name)) {
+        const QByteArray raw(entry->d_name);
+        const QString name = QFile::decodeName(raw);
+        if (raw == "." || raw == ".." || !isPlayableExtension(name)) {
             continue;
         }
-        const QString full = prefix + name;
-        struct stat info {};
-        if (::stat(QFile::encodeName(full).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            continue;
-        }
-        files.append(full);
-        if (cap > 0 && files.size() >= cap) {
+        entries.push_back({raw, name});
+        if (entries.size() >= kMaxNamesRead) {
+            qCWarning(lcStorage) << "folder holds more than" << kMaxNamesRead
+                                 << "music names; the rest are not read:" << folder;
             break;
         }
     }
     ::closedir(dir);
+    // The original platform listed a folder in name order, and the cap keeps the first names.
+    const QCollator collator = nameCollator();
+    std::sort(entries.begin(), entries.end(), [&collator](const Entry& a, const Entry& b) {
+        const int order = collator.compare(a.name, b.name);
+        return order != 0 ? order < 0 : a.raw < b.raw;
+    });
+
+    const QByteArray prefix = QFile::encodeName(folder.endsWith(u'/') ? folder : folder + u'/');
+    QStringList files;
+    for (const Entry& entry : entries) {
+        if (cap > 0 && files.size() >= cap) {
+            break;
+        }
+        struct stat info {};
+        const QByteArray full = prefix + entry.raw;
+        if (::stat(full.constData(), &info) != 0 || S_ISDIR(info.st_mode)) {
+            continue;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            // A FIFO, a device or a socket named like music: opening it could block forever.
+            qCInfo(lcStorage) << "skipped, not a regular file:" << QFile::decodeName(full);
+            continue;
+        }
+        if (QFile::encodeName(entry.name) != entry.raw) {
+            // Kept, so that its failure names the cause where the school sees it.
+            qCWarning(lcStorage) << "file name is not valid UTF-8:" << QFile::decodeName(full);
+        }
+        files.append(QFile::decodeName(full));
+    }
     return files;
 }
 
@@ -139,10 +185,16 @@ bool validateMusicPath(const QString& path, const QString& label, bool folderWan
             message = QStringLiteral("%1路径无效, 不支持网络映射盘[%2]").arg(label, mount);
             return false;
         }
+        // Only a regular file (after following links) is music: a FIFO or a device would
+        // block the player or never end.
         struct stat info {};
         if (::stat(QFile::encodeName(path).constData(), &info) == 0 &&
-            S_ISDIR(info.st_mode) == folderWanted) {
+            (folderWanted ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode))) {
             return true;
+        }
+        if (hasUndecodableName(path)) {
+            message = QStringLiteral("%1名称不是有效的UTF-8编码, 请改名").arg(label);
+            return false;
         }
     }
     message = QStringLiteral("%1不存在").arg(label);

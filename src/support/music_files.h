@@ -18,12 +18,18 @@ inline const QString kMusicFilterName = QStringLiteral(
 QString fileExtension(const QString& name);
 bool isPlayableExtension(const QString& name);
 
-// Full paths of the playable files directly in the folder, in the file system's listing
-// order, at most `cap` of them (no cap when cap <= 0). Folders named like music are skipped.
+// Full paths of the playable files directly in the folder, in name order (the one collator of
+// names), the first `cap` of them (no cap when cap <= 0). Only regular files are taken (after
+// following links): folders, FIFOs, devices and sockets named like music are skipped.
 QStringList listPlayableFiles(const QString& folder, int cap = 0);
 
+// A path that does not exist because a name in it is not valid UTF-8 (it was decoded with
+// replacement characters, so it can no longer be found by that name).
+bool hasUndecodableName(const QString& path);
+
 // Checks a music path before it is used: network paths and network mounts are refused, and
-// the path must exist as the wanted kind. The message uses the caller's label.
+// the path must exist as the wanted kind (a file means a regular file). The message uses the
+// caller's label.
 bool validateMusicPath(const QString& path, const QString& label, bool folderWanted,
                        QString& message);
 

@@ -37,6 +37,33 @@ bool writeOnce(int fd, const QByteArray& bytes, int& error) {
     return true;
 }
 
+// What an existing log tells the next write.
+struct LogFile {
+    bool append = false;    // it has the mark and room below the size limit
+    bool lineOpen = false;  // its last line has no line end
+    bool oddSize = false;   // it ends inside a character
+};
+
+// False when the descriptor is not a regular file.
+bool inspect(int fd, LogFile& log) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    unsigned char mark[2] = {0, 0};
+    const bool hasMark = ::pread(fd, mark, 2, 0) == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    log.append = hasMark && info.st_size < kPlayLogLimitBytes;
+    if (log.append) {
+        log.oddSize = info.st_size % 2 != 0;
+        unsigned char last[2] = {0, 0};
+        const off_t at = info.st_size - 2;
+        log.lineOpen =
+            log.oddSize ||
+            (at >= 2 && (::pread(fd, last, 2, at) != 2 || last[0] != '\n' || last[1] != 0));
+    }
+    return true;
+}
+
 QString failure(const QString& what, const QString& path) {
     return QStringLiteral("写日志失败 ◆ %1 ◆ %2 ◆ 技术支持:帮助栏里有联系方式").arg(what, path);
 }
@@ -74,22 +101,26 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
         }
     }
 
-    bool append = false;
-    if (::lstat(native(path).constData(), &info) == 0) {
+    LogFile existing;
+    const bool exists = ::lstat(native(path).constData(), &info) == 0;
+    const bool linked = exists && S_ISLNK(info.st_mode);
+    if (exists) {
         for (;;) {
             grantFullAccess(path);
-            const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+            const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0) {
-                unsigned char mark[2] = {0, 0};
-                const bool hasMark = ::read(fd, mark, 2) == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
-                const off_t size = ::lseek(fd, 0, SEEK_END);
+                const bool regular = inspect(fd, existing);
                 ::close(fd);
-                append = hasMark && size < kPlayLogLimitBytes;
+                if (!regular) {
+                    // A FIFO or a device would block or swallow the log.
+                    error = failure(QStringLiteral("不是普通文件"), path);
+                    return false;
+                }
                 break;
             }
             const int code = errno;
             if (!isAccessError(code)) {
-                append = true;
+                existing.append = true;
                 break;
             }
             if (!repairs.next()) {
@@ -99,11 +130,31 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
         }
     }
 
+    QByteArray bytes;
+    if (!existing.append) {
+        bytes = QByteArray("\xFF\xFE", 2);
+    } else if (existing.lineOpen) {
+        // A line cut short by a crash or a full disk gets its end, so the next one stands
+        // on its own; an odd byte first completes the cut character.
+        bytes = existing.oddSize ? QByteArray(1, '\0') : QByteArray();
+        bytes += utf16le(QStringLiteral("\r\n"));
+    }
+    bytes += utf16le(formatTimestamp(time) + QStringLiteral("   ") + text + QStringLiteral("\r\n"));
+
+    // A fresh file is written beside the old one and renamed over it, so the log is never
+    // seen empty or without its mark; a log the user linked elsewhere is rewritten in place.
+    const bool replace = !existing.append && !linked;
+    const QString target = replace ? savingPathFor(path) : path;
     int fd = -1;
     for (;;) {
         grantFullAccess(path);
-        const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-        fd = ::open(native(path).constData(), flags, 0666);
+        if (replace) {
+            fd = createSavingFile(target);
+        } else {
+            const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK |
+                              (existing.append ? O_APPEND : O_TRUNC);
+            fd = ::open(native(target).constData(), flags, 0666);
+        }
         if (fd >= 0) {
             break;
         }
@@ -115,15 +166,16 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
     }
 
     int code = 0;
-    bool ok = true;
-    if (!append) {
-        ok = writeOnce(fd, QByteArray("\xFF\xFE", 2), code);
-    }
-    ok = ok && writeOnce(fd, utf16le(formatTimestamp(time)), code) &&
-         writeOnce(fd, utf16le(QStringLiteral("   ")), code) &&
-         writeOnce(fd, utf16le(text), code) && writeOnce(fd, utf16le(QStringLiteral("\r\n")), code);
+    bool ok = writeOnce(fd, bytes, code);
     ::close(fd);
+    if (ok && replace && ::rename(native(target).constData(), native(path).constData()) != 0) {
+        code = errno;
+        ok = false;
+    }
     if (!ok) {
+        if (replace) {
+            ::unlink(native(target).constData());
+        }
         error = QStringLiteral("写日志失败 ◆ %1 ◆ %2").arg(runtimeErrorText(code), path);
         return false;
     }

@@ -6,6 +6,9 @@
 
 namespace {
 
+// The largest valid file: a full table.
+constexpr qint64 kMaxFileBytes = 4 + qint64{kMaxProgrammes} * kProgrammeRecordBytes + kDigestBytes;
+
 bool anySet(const qint32* flags, int count) {
     for (int i = 0; i < count; ++i) {
         if (flags[i] != 0) {
@@ -56,7 +59,7 @@ bool acceptStoredProgramme(Programme& p) {
 }
 
 bool loadProgrammes(const QString& dataFolder, ProgrammeTable& table, QString& message) {
-    DataFileReader reader(dataFolder, kProgrammeFileName);
+    DataFileReader reader(dataFolder, kProgrammeFileName, kMaxFileBytes);
     if (const std::optional<bool> done = reader.openForLoad(message)) {
         return *done;
     }

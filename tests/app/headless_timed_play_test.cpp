@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
+#include <random>
 
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
@@ -12,8 +15,33 @@
 #include "audio/temporary_sink.h"
 #include "audio/tone_files.h"
 #include "support/program_runner.h"
+#include "support/temp_folder.h"
 #include "support/test_environment.h"
 #include "timed/programme_file.h"
+
+namespace {
+
+ClockTime clockTimeIn(int seconds) {
+    const QTime t = QTime::currentTime().addSecs(seconds);
+    return ClockTime{t.hour(), t.minute(), t.second()};
+}
+
+// A programme starting a few seconds from now; a folder is played in order, one track.
+Programme programmeIn(const QString& name, const QString& path, int seconds, bool folder) {
+    Programme p = newProgramme();
+    setProgrammeName(p, name);
+    setProgrammePath(p, path);
+    if (folder) {
+        p.singleFile = 0;
+        p.sequential = 1;
+        p.countByTracks = 1;
+        p.trackCount = 1;
+    }
+    p.startTimes[0] = clockTimeIn(seconds);
+    return p;
+}
+
+}  // namespace
 
 TEST(HeadlessTimedPlay, PlaysADueProgrammeOnTheConfiguredDeviceAndFadesOnCtrlC) {
     ASSERT_TRUE(soundServerReady());
@@ -131,4 +159,88 @@ TEST(HeadlessTimedPlay, AnOutputPulledAwayDuringARunIsLoggedAsADeviceFailure) {
     const QStringList lines = program.logLines();
     ASSERT_EQ(lines.size(), 4) << lines.join(u'\n').toStdString();
     EXPECT_TRUE(lines[2].contains(QStringLiteral("升旗 ◆ 播放异常 ◆ 音频设备失效")));
+}
+
+TEST(HeadlessTimedPlay, PipesAndDevicesAmongTheMusicNeverStopTheClock) {
+    ASSERT_TRUE(soundServerReady());
+    ASSERT_TRUE(initAudioEngine());
+    waitUntilTheDateHoldsFor(60);
+    TempFolder music;
+    const QString pipe = music.file(QStringLiteral("pipe.mp3"));
+    ASSERT_TRUE(makeFifo(pipe));
+    const QString folder = music.file(QStringLiteral("课间"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(makeFifo(folder + QStringLiteral("/a-pipe.mp3")));
+    ASSERT_TRUE(makeLink(QStringLiteral("/dev/zero"), folder + QStringLiteral("/z.wav")));
+    ASSERT_TRUE(
+        QFile::copy(toneFile(QStringLiteral("wav"), 1.0), folder + QStringLiteral("/good.wav")));
+
+    ProgramRunner program;
+    ProgrammeTable table;
+    table.append(programmeIn(QStringLiteral("管道"), pipe, 3, false));
+    table.append(programmeIn(QStringLiteral("文件夹"), folder, 5, true));
+    QString message;
+    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
+
+    ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("管道 ◆ 音乐文件不存在 ◆ ") + pipe, 15000))
+        << program.output().toStdString();
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("文件夹 ◆ 开始播放 ◆ good.wav"), 15000))
+        << program.output().toStdString();
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("文件夹 ◆ 播放结束"), 15000))
+        << program.output().toStdString();
+    EXPECT_EQ(program.stop(SIGINT), 0);
+    const QStringList lines = program.logLines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.last().endsWith(QStringLiteral("   软件关闭")));
+    EXPECT_FALSE(lines.join(u'\n').contains(QStringLiteral("z.wav")));
+
+    // The sound-checking commands return at once too.
+    QProcess probe;
+    probe.setProcessEnvironment(program.environment());
+    probe.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--probe"), pipe});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()),
+              QStringLiteral("-1\t%1\n").arg(pipe));
+    QProcess play;
+    play.setProcessEnvironment(program.environment());
+    play.start(QStringLiteral(KB_PROGRAM_PATH), {QStringLiteral("--play"), pipe});
+    ASSERT_TRUE(play.waitForFinished(20000));
+    EXPECT_EQ(play.exitCode(), 1);
+    EXPECT_TRUE(
+        QString::fromUtf8(play.readAllStandardError()).contains(QStringLiteral("\n0x80070002\t")));
+}
+
+TEST(HeadlessTimedPlay, AnInOrderRunOfALargeFolderStartsWithTheFirstName) {
+    ASSERT_TRUE(soundServerReady());
+    ASSERT_TRUE(initAudioEngine());
+    waitUntilTheDateHoldsFor(30);
+    TempFolder music;
+    const QString tone = toneFile(QStringLiteral("wav"), 0.5);
+    std::mt19937 random(2000);
+    QStringList names;
+    while (names.size() < 2000) {
+        const QString name =
+            QStringLiteral("%1 铃声.wav").arg(random() % 1000000, 6, 10, QLatin1Char('0'));
+        if (!names.contains(name)) {
+            names.append(name);
+            // Links of one file: 2,000 names, one file's room.
+            ASSERT_EQ(::link(QFile::encodeName(tone).constData(),
+                             QFile::encodeName(music.file(name)).constData()),
+                      0);
+        }
+    }
+    const QString first = *std::min_element(names.begin(), names.end());
+
+    ProgramRunner program;
+    ProgrammeTable table;
+    table.append(programmeIn(QStringLiteral("大文件夹"), music.path(), 3, true));
+    QString message;
+    ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
+    ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
+    EXPECT_TRUE(program.waitForOutput(QStringLiteral("大文件夹 ◆ 开始播放 ◆ "), 15000));
+    EXPECT_TRUE(program.output().contains(QStringLiteral("大文件夹 ◆ 开始播放 ◆ ") + first))
+        << "expected " << first.toStdString() << "\n"
+        << program.output().toStdString();
+    EXPECT_EQ(program.stop(SIGINT), 0);
 }

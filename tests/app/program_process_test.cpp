@@ -63,3 +63,38 @@ TEST(ProgramProcess, SecondCopyAsksTheFirstAndEndsWithoutTouchingTheData) {
     EXPECT_EQ(readBytes(first.logPath()), logBefore);
     EXPECT_EQ(first.stop(SIGINT), 0);
 }
+
+TEST(ProgramProcess, DataFilesThatAreNoFilesAreRejectedAndStartUpGoesOn) {
+    ProgramRunner program;
+    const QString data = program.dataFolder();
+    ASSERT_TRUE(QDir().mkpath(data));
+    const QString programmes = data + QStringLiteral("/定时播设置t");
+    const QString holidays = data + QStringLiteral("/节假日和调休t");
+    const QString settings = data + QStringLiteral("/系统设置t");
+    ASSERT_TRUE(makeFifo(programmes));
+    ASSERT_TRUE(makeLink(QStringLiteral("/dev/zero"), holidays));
+    QFile sparse(settings);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(sparse.resize(qint64{2} << 30));
+    sparse.close();
+    writeBytes(data + QStringLiteral("/.定时播设置t.saving"), "interrupted");
+
+    ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
+    ASSERT_TRUE(program.waitForOutput(QStringLiteral("软件启动"), 20000))
+        << program.errors().toStdString();
+    for (const QString& path : {programmes, holidays, settings}) {
+        EXPECT_TRUE(program.waitForError(
+            QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(path), 10000))
+            << program.errors().toStdString();
+    }
+    EXPECT_EQ(program.stop(SIGINT), 0);
+    EXPECT_TRUE(program.logLines().last().endsWith(QStringLiteral("   软件关闭")));
+    // Nothing was copied, and the interrupted save is gone.
+    QStringList left =
+        QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    left.sort();
+    QStringList expected{QStringLiteral("定时播日志t.txt"), QStringLiteral("定时播设置t"),
+                         QStringLiteral("节假日和调休t"), QStringLiteral("系统设置t")};
+    expected.sort();
+    EXPECT_EQ(left, expected);
+}

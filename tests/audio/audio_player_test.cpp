@@ -17,6 +17,7 @@
 #include "audio/tone_files.h"
 #include "audio/volume_scale.h"
 #include "settings/system_settings.h"
+#include "support/temp_folder.h"
 #include "support/test_environment.h"
 
 namespace {
@@ -97,6 +98,50 @@ TEST_F(AudioPlayerTest, EveryFormatOpensKnowsItsLengthAndPlaysToTheEnd) {
     EXPECT_EQ(liveAudioGraphs(), 0);
 }
 
+TEST_F(AudioPlayerTest, EveryFormatSeeksInTheFileItOpened) {
+    for (const QString& ext : encodableExtensions()) {
+        SCOPED_TRACE(ext.toStdString());
+        AudioPlayer player;
+        ASSERT_EQ(player.open(toneFile(ext, 1.5), QStringLiteral("KB-Speakers")), 0)
+            << player.lastErrorText().toStdString();
+        player.setVolume(kSilentAttenuation);
+        ASSERT_EQ(player.run(), 0);
+        player.seekMs(1000);
+        EXPECT_NEAR(player.getPositionMs(), 1000, 150);
+        EXPECT_FALSE(player.isAtEnd());
+        player.seekMs(200);
+        EXPECT_NEAR(player.getPositionMs(), 200, 150);
+        player.seekMs(5000);
+        EXPECT_TRUE(player.isAtEnd());
+        EXPECT_NEAR(player.getDurationMs(), 1500, 50);
+        player.stop();
+        player.close();
+    }
+    EXPECT_EQ(liveAudioGraphs(), 0);
+}
+
+TEST_F(AudioPlayerTest, PipesDevicesAndBadNamesAreRefusedAtOnce) {
+    HangGuard guard(60);
+    TempFolder dir;
+    const QString pipe = dir.file(QStringLiteral("pipe.mp3"));
+    ASSERT_TRUE(makeFifo(pipe));
+    const QString zero = dir.file(QStringLiteral("z.wav"));
+    ASSERT_TRUE(makeLink(QStringLiteral("/dev/zero"), zero));
+    for (const QString& path : {pipe, zero}) {
+        AudioPlayer player;
+        EXPECT_EQ(player.open(path, kDefaultDeviceName), kErrorFileNotFound);
+        EXPECT_FALSE(player.isOpened());
+        EXPECT_EQ(probeDurationMs(path), -1);
+    }
+    const QString gbk = writeRawNamed(dir.path(), "\xc1\xe5\xc9\xf9.wav",
+                                      readBytes(toneFile(QStringLiteral("wav"))));
+    AudioPlayer player;
+    EXPECT_EQ(player.open(gbk, kDefaultDeviceName), kErrorFileNotFound);
+    EXPECT_EQ(player.lastErrorText(), QStringLiteral("文件名不是有效的UTF-8编码, 请改名"));
+    EXPECT_EQ(probeDurationMs(gbk), -1);
+    EXPECT_EQ(liveAudioGraphs(), 0);
+}
+
 TEST_F(AudioPlayerTest, VolumeFiftyIsFifteenDecibelsBelowVolumeHundred) {
     SinkRecorder recorder(QStringLiteral("kb_speakers"));
     ASSERT_TRUE(recorder.start());
@@ -121,8 +166,7 @@ TEST_F(AudioPlayerTest, RecordedFadeInRisesWithoutAStepBack) {
     ASSERT_TRUE(recorder.start());
     AudioPlayer player;
     // 2205 Hz repeats every 20 samples, so 100-sample windows measure the level exactly.
-    ASSERT_EQ(
-        player.open(toneFile(QStringLiteral("wav"), 2.0, 2205), kDefaultDeviceName), 0);
+    ASSERT_EQ(player.open(toneFile(QStringLiteral("wav"), 2.0, 2205), kDefaultDeviceName), 0);
     player.setVolume(kSilentAttenuation);
     ASSERT_EQ(player.run(), 0);
     QThread::msleep(400);
@@ -157,8 +201,7 @@ TEST_F(AudioPlayerTest, RecordedFadeInRisesWithoutAStepBack) {
 
 TEST_F(AudioPlayerTest, SeeksAreClampedToTheFile) {
     AudioPlayer player;
-    ASSERT_EQ(player.open(toneFile(QStringLiteral("flac"), 2.0), kDefaultDeviceName),
-              0);
+    ASSERT_EQ(player.open(toneFile(QStringLiteral("flac"), 2.0), kDefaultDeviceName), 0);
     player.setVolume(kSilentAttenuation);
     ASSERT_EQ(player.run(), 0);
     QThread::msleep(300);
@@ -179,9 +222,8 @@ TEST_F(AudioPlayerTest, FoldersAndMissingFilesAreFileNotFound) {
     AudioPlayer player;
     EXPECT_EQ(player.open(folder.path(), kDefaultDeviceName), kErrorFileNotFound);
     AudioPlayer other;
-    EXPECT_EQ(
-        other.open(folder.path() + QStringLiteral("/none.mp3"), kDefaultDeviceName),
-        kErrorFileNotFound);
+    EXPECT_EQ(other.open(folder.path() + QStringLiteral("/none.mp3"), kDefaultDeviceName),
+              kErrorFileNotFound);
     EXPECT_EQ(liveAudioGraphs(), 0);
     other.close();  // nothing to do after a failed open
 }
@@ -326,8 +368,8 @@ class ProbedPlayer : public AudioPlayer {
   public:
     void postError() {
         GError* error = g_error_new_literal(GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE, "broken");
-        gst_element_post_message(pipeline(), gst_message_new_error(GST_OBJECT(pipeline()), error,
-                                                                   nullptr));
+        gst_element_post_message(pipeline(),
+                                 gst_message_new_error(GST_OBJECT(pipeline()), error, nullptr));
         g_error_free(error);
     }
 };
@@ -338,7 +380,8 @@ TEST_F(AudioPlayerTest, AFreedPlayersLateErrorReachesNobodyAndSparesTheNextPlaye
     const QString file = toneFile(QStringLiteral("wav"), 1.0);
     int reached = 0;
     auto first = std::make_unique<ProbedPlayer>();
-    QObject::connect(first.get(), &MediaPlayer::eventOccurred, [&](const PlayerEvent&) { ++reached; });
+    QObject::connect(first.get(), &MediaPlayer::eventOccurred,
+                     [&](const PlayerEvent&) { ++reached; });
     ASSERT_EQ(first->open(file, QStringLiteral("KB-Speakers")), 0);
     ASSERT_EQ(first->run(), 0);
     // The error is on its way to the player's thread when the owner tears the player down.

@@ -147,7 +147,7 @@ TEST(ImmediateFile, OutOfRangeFieldsFailTheLoadKeepTheFileAndResetTheSettings) {
     const QByteArray tooLong = entryBytes(QStringLiteral("c.mp3"), QStringLiteral("/m/c.mp3"),
                                           QStringLiteral(".mp3"), 360000001);
     QList<QByteArray> full;
-    for (int i = 0; i < 301; ++i) {
+    for (int i = 0; i < 300; ++i) {
         full.append(good);
     }
     const struct {
@@ -158,7 +158,9 @@ TEST(ImmediateFile, OutOfRangeFieldsFailTheLoadKeepTheFileAndResetTheSettings) {
         {"volume 101", fileBytes(101, 1, {good})},
         {"mode 3", fileBytes(50, 3, {good})},
         {"mode -1", fileBytes(50, -1, {good})},
-        {"301 entries", fileBytes(50, 1, full)},
+        // The count is refused before any entry is read; the file stays within the largest
+        // size of the format, so it is kept. (A file past that size is never copied.)
+        {"301 entries", fileBytes(50, 1, full, 1, 301)},
         {"duration -2", fileBytes(50, 1, {good, twoMinus})},
         {"duration over 100 hours", fileBytes(50, 1, {good, tooLong})},
         {"cut short", fileBytes(50, 1, {good}).left(600)},
@@ -233,4 +235,19 @@ TEST(ImmediateFile, WriteFailingMidwayKeepsThePreviousFile) {
     EXPECT_TRUE(message.endsWith(QStringLiteral("\n\n技术支持 - 帮助栏里有联系方式")));
     EXPECT_EQ(readBytes(folder.file(kImmediateFileName)), before);
     EXPECT_EQ(store.settings().playlist.size(), 301u) << "the change stays in memory";
+}
+
+TEST(ImmediateFile, AFileLargerThanAnyPlaylistIsRefusedAndNotCopied) {
+    TempFolder folder;
+    const QString path = folder.file(kImmediateFileName);
+    QList<QByteArray> entries;
+    for (int i = 0; i < 301; ++i) {
+        entries.append(entryBytes(QStringLiteral("a.mp3"), QStringLiteral("/m/a.mp3"),
+                                  QStringLiteral(".mp3"), 1000));
+    }
+    writeBytes(path, fileBytes(50, 1, entries));
+    const Loaded loaded = load(folder);
+    EXPECT_FALSE(loaded.ok);
+    EXPECT_TRUE(loaded.settings.playlist.empty());
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".damaged")));
 }

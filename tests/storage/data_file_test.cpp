@@ -11,6 +11,8 @@
 namespace {
 
 const QString kName = QStringLiteral("样本t");
+// A count and at most 16 values.
+constexpr qint64 kMaxSampleBytes = 4 + 16 * 4 + kDigestBytes;
 
 // A small format for the tests: a count, then that many 4-byte values of at most 100.
 bool saveSample(const QString& folder, const QList<qint32>& values, QString& message,
@@ -27,9 +29,10 @@ bool saveSample(const QString& folder, const QList<qint32>& values, QString& mes
     return writer.finish(message);
 }
 
-bool loadSample(const QString& folder, QList<qint32>& values, QString& message) {
+bool loadSample(const QString& folder, QList<qint32>& values, QString& message,
+                DataFileReader::LongerFiles longer = DataFileReader::LongerFiles::Rejected) {
     values.clear();
-    DataFileReader reader(folder, kName);
+    DataFileReader reader(folder, kName, kMaxSampleBytes, longer);
     switch (reader.open(message)) {
         case DataFileReader::Opened::Absent:
             return true;
@@ -215,4 +218,119 @@ TEST(DataFile, FullDiskKeepsThePreviousFileAndShowsTheMidWriteMessage) {
     EXPECT_TRUE(supportMessage.endsWith(QStringLiteral("\n\n技术支持 - 帮助栏里有联系方式")))
         << supportMessage.toStdString();
     EXPECT_FALSE(supportMessage.contains(QStringLiteral("拯救数据")));
+}
+
+TEST(DataFile, OnlyARegularFileWithinTheFormatsSizeIsRead) {
+    HangGuard guard(30);
+    TempFolder dir;
+    const QString path = dir.file(kName);
+    QString message;
+    ASSERT_TRUE(saveSample(dir.path(), {1, 2}, message));
+    const QByteArray good = readBytes(path);
+    const auto rejected = [&](const char* what) {
+        QList<qint32> values{9};
+        const bool loaded = loadSample(dir.path(), values, message);
+        EXPECT_FALSE(loaded) << what;
+        EXPECT_EQ(message, contentError(path)) << what;
+        EXPECT_TRUE(values.isEmpty()) << what;
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".damaged"))) << what;
+        QFile::remove(path);
+    };
+    QFile::remove(path);
+    ASSERT_TRUE(makeFifo(path));
+    rejected("a FIFO");
+    ASSERT_TRUE(makeLink(QStringLiteral("/dev/zero"), path));
+    rejected("a link to an endless device");
+    // 2 GB that take no room: the reader must neither read them nor copy them.
+    QFile sparse(path);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(sparse.resize(qint64{2} << 30));
+    sparse.close();
+    rejected("a 2 GB file");
+    // One byte over the largest valid file, its start still a valid file.
+    writeBytes(path, good + QByteArray(kMaxSampleBytes + 1 - good.size(), '\0'));
+    rejected("one byte too many");
+    // Exactly the largest size is read (and its trailing bytes ignored, as always).
+    writeBytes(path, good + QByteArray(kMaxSampleBytes - good.size(), '\0'));
+    QList<qint32> values;
+    EXPECT_TRUE(loadSample(dir.path(), values, message)) << message.toStdString();
+    EXPECT_EQ(values, (QList<qint32>{1, 2}));
+}
+
+TEST(DataFile, DamagedCopyIsOfTheFileThatWasRead) {
+    TempFolder dir;
+    const QString path = dir.file(kName);
+    QString message;
+    ASSERT_TRUE(saveSample(dir.path(), {3}, message));
+    QByteArray bad = readBytes(path);
+    bad[bad.size() - 1] = static_cast<char>(bad[bad.size() - 1] ^ 0x40);
+    // Reached through a link: the copy is of the content, beside the name that was read.
+    const QString elsewhere = dir.file(QStringLiteral("elsewhere"));
+    writeBytes(elsewhere, bad);
+    QFile::remove(path);
+    ASSERT_TRUE(makeLink(elsewhere, path));
+    QList<qint32> values;
+    EXPECT_FALSE(loadSample(dir.path(), values, message));
+    EXPECT_EQ(readBytes(path + QStringLiteral(".damaged")), bad);
+    EXPECT_FALSE(QFileInfo(path + QStringLiteral(".damaged")).isSymLink());
+}
+
+TEST(DataFile, WhatStandsAtTheTemporaryNeverBlocksASave) {
+    HangGuard guard(30);
+    TempFolder dir;
+    const QString temporary = dir.file(QStringLiteral(".") + kName + QStringLiteral(".saving"));
+    ASSERT_TRUE(makeFifo(temporary));
+    QString message;
+    ASSERT_TRUE(saveSample(dir.path(), {4}, message)) << message.toStdString();
+    QList<qint32> values;
+    ASSERT_TRUE(loadSample(dir.path(), values, message));
+    EXPECT_EQ(values, QList<qint32>{4});
+    // A link there is replaced, never followed.
+    const QString victim = dir.file(QStringLiteral("victim"));
+    writeBytes(victim, "keep");
+    ASSERT_TRUE(makeLink(victim, temporary));
+    ASSERT_TRUE(saveSample(dir.path(), {5}, message)) << message.toStdString();
+    EXPECT_EQ(readBytes(victim), QByteArray("keep"));
+    EXPECT_FALSE(QFileInfo::exists(temporary));
+}
+
+TEST(DataFile, TemporariesOfInterruptedSavesAreRemoved) {
+    TempFolder dir;
+    const QString saving = dir.file(QStringLiteral(".定时播设置t.saving"));
+    writeBytes(saving, "half a timetable");
+    ASSERT_TRUE(makeFifo(dir.file(QStringLiteral(".节假日和调休t.saving"))));
+    QDir().mkpath(dir.file(QStringLiteral(".系统设置t.saving/inner")));
+    for (const char* kept : {"定时播设置t", "notes.saving", ".saving", ".hidden"}) {
+        writeBytes(dir.file(QString::fromUtf8(kept)), "x");
+    }
+    removeInterruptedSaves(dir.path());
+    QStringList left =
+        QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{QStringLiteral(".hidden"), QStringLiteral(".saving"),
+                                 QStringLiteral("notes.saving"), QStringLiteral("定时播设置t")}));
+    removeInterruptedSaves(dir.file(QStringLiteral("missing")));  // nothing to do, no failure
+}
+
+TEST(DataFile, AFormatThatIgnoresExtraBytesReadsOnlyItsOwnAndCopiesNoLargeFile) {
+    TempFolder dir;
+    const QString path = dir.file(kName);
+    QString message;
+    ASSERT_TRUE(saveSample(dir.path(), {6}, message));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(qint64{2} << 30));
+    file.close();
+    const auto ignored = DataFileReader::LongerFiles::ExtraBytesIgnored;
+    QList<qint32> values;
+    EXPECT_TRUE(loadSample(dir.path(), values, message, ignored)) << message.toStdString();
+    EXPECT_EQ(values, QList<qint32>{6});
+    // Damaged as well: rejected, and too large to be copied.
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.write("\x07", 1);
+    file.close();
+    EXPECT_FALSE(loadSample(dir.path(), values, message, ignored));
+    EXPECT_EQ(message, contentError(path));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".damaged")));
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <QDir>
+#include <algorithm>
+#include <random>
 
+#include "support/collation.h"
 #include "support/music_files.h"
 #include "support/temp_folder.h"
 
@@ -85,4 +88,81 @@ TEST(MusicFiles, NetworkMountsAreFoundByTheLongestMountPoint) {
               QStringLiteral("/media/sound room"));
     EXPECT_EQ(networkMountIn(QStringLiteral("/mnt/usb/x.wav"), mountInfo), QString());
     EXPECT_EQ(networkMountIn(QStringLiteral("/home/x.wav"), mountInfo), QString());
+}
+
+TEST(MusicFiles, OnlyRegularFilesAreListedOrPassTheCheck) {
+    HangGuard guard(30);
+    TempFolder dir;
+    writeBytes(dir.file(QStringLiteral("good.wav")), "x");
+    writeBytes(dir.file(QStringLiteral("target.bin")), "x");
+    ASSERT_TRUE(makeFifo(dir.file(QStringLiteral("pipe.mp3"))));
+    ASSERT_TRUE(makeLink(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("z.wav"))));
+    ASSERT_TRUE(
+        makeLink(dir.file(QStringLiteral("target.bin")), dir.file(QStringLiteral("linked.mp3"))));
+    ASSERT_TRUE(
+        makeLink(dir.file(QStringLiteral("nowhere")), dir.file(QStringLiteral("dangling.mp3"))));
+    ASSERT_TRUE(
+        makeLink(dir.file(QStringLiteral("loop.mp3")), dir.file(QStringLiteral("loop.mp3"))));
+    EXPECT_EQ(names(listPlayableFiles(dir.path())),
+              (QStringList{QStringLiteral("good.wav"), QStringLiteral("linked.mp3")}));
+    QString message;
+    for (const char* name : {"pipe.mp3", "z.wav", "dangling.mp3", "loop.mp3"}) {
+        EXPECT_FALSE(validateMusicPath(dir.file(QString::fromUtf8(name)),
+                                       QStringLiteral("音乐文件"), false, message))
+            << name;
+        EXPECT_EQ(message, QStringLiteral("音乐文件不存在")) << name;
+    }
+    EXPECT_TRUE(validateMusicPath(dir.file(QStringLiteral("linked.mp3")),
+                                  QStringLiteral("音乐文件"), false, message));
+    EXPECT_FALSE(validateMusicPath(QStringLiteral("/dev/zero"), QStringLiteral("音乐文件夹"), true,
+                                   message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件夹不存在"));
+}
+
+TEST(MusicFiles, ALargeFolderGivesItsFirstNamesInNameOrder) {
+    TempFolder dir;
+    std::mt19937 random(7);
+    QStringList all;
+    // 2,000 names made in a shuffled order, in mixed case and scripts.
+    for (int i = 0; i < 2000; ++i) {
+        const int n = static_cast<int>(random() % 100000);
+        QString name = (i % 3 == 0   ? QStringLiteral("Track %1.mp3")
+                        : i % 3 == 1 ? QStringLiteral("track %1.WAV")
+                                     : QStringLiteral("铃声 %1.ogg"))
+                           .arg(n, 5, 10, QLatin1Char('0'));
+        if (all.contains(name)) {
+            continue;
+        }
+        all.append(name);
+        writeBytes(dir.file(name), "x");
+    }
+    const QCollator collator = nameCollator();
+    std::sort(all.begin(), all.end(),
+              [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    const QStringList listed = listPlayableFiles(dir.path(), 300);
+    ASSERT_EQ(listed.size(), 300);
+    QStringList listedNames;
+    for (const QString& path : listed) {
+        listedNames.append(path.mid(path.lastIndexOf(u'/') + 1));
+    }
+    EXPECT_EQ(listedNames, all.mid(0, 300));
+    EXPECT_EQ(listedNames.first(), all.first());
+    EXPECT_EQ(listPlayableFiles(dir.path()).size(), all.size());
+}
+
+TEST(MusicFiles, ANameThatIsNotUtf8IsListedAndReportedAsSuch) {
+    TempFolder dir;
+    // "铃声.mp3" in GBK, as an old Windows USB stick holds it.
+    const QString path = writeRawNamed(dir.path(), "\xc1\xe5\xc9\xf9.mp3", "x");
+    EXPECT_TRUE(path.contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(listPlayableFiles(dir.path()), QStringList{path});
+    EXPECT_TRUE(hasUndecodableName(path));
+    QString message;
+    EXPECT_FALSE(validateMusicPath(path, QStringLiteral("音乐文件"), false, message));
+    EXPECT_EQ(message, QStringLiteral("音乐文件名称不是有效的UTF-8编码, 请改名"));
+    // A real replacement character in a name is a valid name.
+    const QString odd = dir.file(QStringLiteral("odd\uFFFD.mp3"));
+    writeBytes(odd, "x");
+    EXPECT_FALSE(hasUndecodableName(odd));
+    EXPECT_TRUE(validateMusicPath(odd, QStringLiteral("音乐文件"), false, message));
 }

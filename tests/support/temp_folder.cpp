@@ -1,7 +1,10 @@
 #include "support/temp_folder.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 TempFolder::TempFolder() : dir_(QStringLiteral("/tmp/kb-test-XXXXXX")) {}
@@ -48,4 +51,42 @@ void writeSilentWav(const QString& path, int milliseconds) {
     u32(dataBytes);
     wav.append(QByteArray(static_cast<int>(dataBytes), '\0'));
     writeBytes(path, wav);
+}
+
+bool makeFifo(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+}
+
+bool makeLink(const QString& target, const QString& link) {
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) ==
+           0;
+}
+
+QString writeRawNamed(const QString& folder, const QByteArray& rawName, const QByteArray& bytes) {
+    const QByteArray path = QFile::encodeName(folder) + '/' + rawName;
+    FILE* file = std::fopen(path.constData(), "wb");
+    if (file != nullptr) {
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), file);
+        std::fclose(file);
+    }
+    return QFile::decodeName(path);
+}
+
+namespace {
+
+void reportHang(int) {
+    static const char text[] = "\nHangGuard: the test blocked; ending it\n";
+    [[maybe_unused]] const ssize_t written = ::write(2, text, sizeof text - 1);
+    ::_exit(70);
+}
+
+}  // namespace
+
+HangGuard::HangGuard(unsigned seconds) {
+    std::signal(SIGALRM, reportHang);
+    ::alarm(seconds);
+}
+
+HangGuard::~HangGuard() {
+    ::alarm(0);
 }

@@ -116,17 +116,14 @@ TEST(RunEngine, OnlyTheFirst300FilesOfAFolderAreEverPlayed) {
     p.sequential = 0;
     h.start(at(8, 0, 0));
     h.runForSeconds(320);
-    QStringList first300;
-    for (const QString& path : listPlayableFiles(folder, 300)) {
-        first300.append(path.mid(path.lastIndexOf(u'/') + 1));
-    }
+    // The first 300 by name, whatever order the folder lists them in.
+    const QStringList first300 = names.mid(0, 300);
     QStringList played;
     for (const auto& player : h.backend.players) {
         played.append(player->path.mid(player->path.lastIndexOf(u'/') + 1));
     }
     ASSERT_EQ(played.size(), 300);
     played.sort();
-    first300.sort();
     EXPECT_EQ(played, first300) << "each of the first 300 once, in one cycle";
 }
 
