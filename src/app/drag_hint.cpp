@@ -6,7 +6,7 @@
 
 #include "support/messages.h"
 
-DragHint::DragHint(QAbstractItemView* view) : QObject(view), view_(view) {}
+DragHint::DragHint(QAbstractItemView* view) : QObject(view), view_(view), viewport_(view->viewport()) {}
 
 DragHint* DragHint::install(QAbstractItemView* view) {
     auto* hint = new DragHint(view);
@@ -22,7 +22,9 @@ const QString& DragHint::text() {
 }
 
 bool DragHint::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != view_->viewport()) {
+    // The viewport is destroyed before this filter and still sends events while the view is
+    // half destroyed, so the view is only touched for mouse events on the viewport.
+    if (watched != viewport_) {
         return false;
     }
     if (event->type() == QEvent::MouseButtonPress) {

@@ -20,6 +20,7 @@ class DragHint : public QObject {
     explicit DragHint(QAbstractItemView* view);
 
     QAbstractItemView* view_;
+    QObject* viewport_;
     QPoint pressPosition_;
     bool armed_ = false;
 };
