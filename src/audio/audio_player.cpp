@@ -1,10 +1,11 @@
 #include "audio/audio_player.h"
 
-#include <QMetaObject>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <cmath>
 
 #include "audio/duration_probe.h"
+#include "audio/graph_hold.h"
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
 #include "settings/system_settings.h"
@@ -81,9 +82,10 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
     if (!buildAudioGraph(shape, path_, sink, graph)) {
         return {kErrorFail, QString()};
     }
-    const PrerollResult preroll = prerollAudioGraph(graph, kPrerollTimeoutMs);
+    const PrerollResult preroll = holdAudioGraph(graph, kPrerollTimeoutMs, hold_);
     if (preroll.code != 0) {
         destroyAudioGraph(graph);
+        hold_ = 0;
         return {preroll.code, preroll.text};
     }
     graph_ = graph;
@@ -150,7 +152,8 @@ void AudioPlayer::queueEvent(const PlayerEvent& event) {
         return;
     }
     // Posted to the player itself: when it is freed first, Qt discards the call with it.
-    QMetaObject::invokeMethod(this, [this, event] { deliver(event); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, event] { deliver(event); }, Qt::QueuedConnection);
 }
 
 void AudioPlayer::deliver(const PlayerEvent& event) {
@@ -187,9 +190,10 @@ qint32 AudioPlayer::run() {
     if (!opened_) {
         return kErrorFail;
     }
-    return gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
-               ? kErrorFail
-               : 0;
+    const bool failed =
+        gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
+    releaseAudioGraph(graph_, hold_);
+    return failed ? kErrorFail : 0;
 }
 
 qint32 AudioPlayer::stop() {
@@ -218,6 +222,7 @@ void AudioPlayer::close() {
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
     destroyAudioGraph(graph_);
+    hold_ = 0;
     opened_ = false;
 }
 
@@ -291,4 +296,3 @@ bool AudioPlayer::isAtEnd() {
     const qint64 duration = getDurationMs();
     return duration > 0 && getPositionMs() >= duration;
 }
-

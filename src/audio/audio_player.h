@@ -52,12 +52,13 @@ class AudioPlayer : public MediaPlayer {
     QString path_;
     AudioGraph graph_;
     bool opened_ = false;
+    gulong hold_ = 0;  // the first data waits ahead of the volume until run()
     QString lastError_;
     QString deviceId_;  // the output's own name when opened on a named output
     int watchId_ = 0;
     qint64 probedDurationMs_ = -1;
 
-    std::mutex mutex_;  // guards accepting_
+    std::mutex mutex_;        // guards accepting_
     bool accepting_ = false;  // events are handed on only between open and close
     std::atomic<bool> atEnd_{false};
     std::atomic<bool> lost_{false};
