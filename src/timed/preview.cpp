@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "holidays/holiday_file.h"
-#include "support/date_text.h"
 #include "timed/programme_file.h"
 #include "timed/schedule.h"
+#include "timed/start_index.h"
 
 namespace {
 
@@ -74,23 +74,29 @@ void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int ye
         p.lastStartTime = neverDateTime();
         windows.emplace_back(p);
     }
+    StartIndexes indexes;
+    indexes.update(table);
     LocalDateTime date = makeDateTime(year, month, day);
     ProgrammeStatus status = ProgrammeStatus::Enabled;
     LocalDateTime start;
     std::vector<Fired> fired;
+    std::vector<Fired> ordered;
+    std::vector<int> perSecond(kSecondsPerDay + 1);
     for (int d = 0; d < days; ++d) {
         fired.clear();
         // Programmes do not affect one another here, so each is followed through the day
         // on its own and the starts are put in order afterwards.
         for (int index = 0; index < table.size(); ++index) {
-            Programme& p = table[index];
+            Programme& p = table.forDueTest(index);
+            StartIndex* startIndex = indexes.at(index);
             const LocalDateTime& last = p.lastStartTime;
             int lastFired =
                 sameDate(last, date) ? last.hour * 3600 + last.minute * 60 + last.second : -1;
             int second = windows[static_cast<size_t>(index)].nextOpenSecond(0, lastFired);
             while (second >= 0) {
                 int from = 0;
-                if (isProgrammeDue(p, atSecond(date, second), calendar, status, start)) {
+                if (isProgrammeDue(p, atSecond(date, second), calendar, status, start,
+                                   startIndex)) {
                     p.lastStartTime = start;
                     fired.push_back({second, index, start});
                     lastFired = start.hour * 3600 + start.minute * 60 + start.second;
@@ -103,14 +109,102 @@ void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int ye
                              : -1;
             }
         }
-        std::sort(fired.begin(), fired.end(), [](const Fired& a, const Fired& b) {
-            return a.second != b.second ? a.second < b.second : a.index < b.index;
-        });
+        // By second, and within a second in table order, which is the order they were found
+        // in: a counting sort keeps it.
+        std::fill(perSecond.begin(), perSecond.end(), 0);
         for (const Fired& f : fired) {
-            sink(atSecond(date, f.second), f.start, table.at(f.index));
+            ++perSecond[static_cast<size_t>(f.second) + 1];
+        }
+        for (size_t k = 1; k < perSecond.size(); ++k) {
+            perSecond[k] += perSecond[k - 1];
+        }
+        ordered.resize(fired.size());
+        for (const Fired& f : fired) {
+            ordered[static_cast<size_t>(perSecond[static_cast<size_t>(f.second)]++)] = f;
+        }
+        for (const Fired& f : ordered) {
+            sink(atSecond(date, f.second), f.start, f.index);
         }
         date = addSeconds(date, kSecondsPerDay);
     }
+}
+
+namespace {
+
+// printf's "%.Nd" of a non-negative value: at least `width` digits.
+void appendNumber(std::string& out, unsigned value, int width) {
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int k = n; k < width; ++k) {
+        out.push_back('0');
+    }
+    while (n > 0) {
+        out.push_back(digits[--n]);
+    }
+}
+
+void putTwo(char* at, unsigned value) {
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+}
+
+}  // namespace
+
+void appendPreviewLine(std::string& out, const LocalDateTime& moment, const LocalDateTime& start,
+                       const QByteArray& name) {
+    const bool usual = moment.year >= 1000 && moment.year <= 9999 && moment.month < 100 &&
+                       moment.day < 100 && moment.hour < 100 && moment.minute < 100 &&
+                       moment.second < 100 && start.hour < 100 && start.minute < 100 &&
+                       start.second < 100;
+    if (usual) {
+        // "yyyy-mm-dd hh:mm:ss\thh:mm:ss\t", every field at its width.
+        char line[29];
+        putTwo(line, moment.year / 100u);
+        putTwo(line + 2, moment.year % 100u);
+        line[4] = '-';
+        putTwo(line + 5, moment.month);
+        line[7] = '-';
+        putTwo(line + 8, moment.day);
+        line[10] = ' ';
+        putTwo(line + 11, moment.hour);
+        line[13] = ':';
+        putTwo(line + 14, moment.minute);
+        line[16] = ':';
+        putTwo(line + 17, moment.second);
+        line[19] = '\t';
+        putTwo(line + 20, start.hour);
+        line[22] = ':';
+        putTwo(line + 23, start.minute);
+        line[25] = ':';
+        putTwo(line + 26, start.second);
+        line[28] = '\t';
+        out.append(line, sizeof line);
+    } else {
+        appendNumber(out, moment.year, 4);
+        out.push_back('-');
+        appendNumber(out, moment.month, 2);
+        out.push_back('-');
+        appendNumber(out, moment.day, 2);
+        out.push_back(' ');
+        appendNumber(out, moment.hour, 2);
+        out.push_back(':');
+        appendNumber(out, moment.minute, 2);
+        out.push_back(':');
+        appendNumber(out, moment.second, 2);
+        out.push_back('\t');
+        appendNumber(out, start.hour, 2);
+        out.push_back(':');
+        appendNumber(out, start.minute, 2);
+        out.push_back(':');
+        appendNumber(out, start.second, 2);
+        out.push_back('\t');
+    }
+    out.append(name.constData(), static_cast<size_t>(name.size()));
+    out.push_back('\n');
 }
 
 int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
@@ -135,14 +229,22 @@ int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
     if (!loadHolidayCalendar(dataFolder, calendar, message)) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
     }
+    std::vector<QByteArray> names;
+    for (const Programme& p : std::as_const(table).items()) {
+        names.push_back(programmeName(p).toUtf8());
+    }
+    constexpr size_t kChunk = 1 << 20;
+    std::string out;
+    out.reserve(kChunk + 1024);
     previewStarts(table, calendar, year, month, day, days,
-                  [](const LocalDateTime& moment, const LocalDateTime& start, const Programme& p) {
-                      const QString line =
-                          formatTimestamp(moment) + u'\t' +
-                          formatClockTime({start.hour, start.minute, start.second}) + u'\t' +
-                          programmeName(p);
-                      std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+                  [&](const LocalDateTime& moment, const LocalDateTime& start, int row) {
+                      appendPreviewLine(out, moment, start, names[static_cast<size_t>(row)]);
+                      if (out.size() >= kChunk) {
+                          std::fwrite(out.data(), 1, out.size(), stdout);
+                          out.clear();
+                      }
                   });
+    std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
     return 0;
 }
