@@ -7,6 +7,7 @@
 #include "audio/duration_probe.h"
 #include "audio/graph_hold.h"
 #include "audio/gst_support.h"
+#include "audio/mpeg_audio_length.h"
 #include "audio/output_devices.h"
 #include "settings/system_settings.h"
 #include "support/access_rights.h"
@@ -90,6 +91,9 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
     }
     graph_ = graph;
     deviceId_ = deviceId;
+    // GStreamer only estimates the length of MPEG audio without a Xing header, and a
+    // variable bitrate's estimate can be seconds short: the end would come before the music's.
+    countedDurationMs_ = isMpegAudioFile(path_) ? mpegAudioLengthMs(path_) : -1;
     // Some streams learn their length only while playing; until then the probe's answer.
     gint64 known = -1;
     probedDurationMs_ = gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &known)
@@ -241,6 +245,9 @@ qint64 AudioPlayer::getDurationMs() {
     if (!opened_) {
         return -1;
     }
+    if (countedDurationMs_ >= 0) {
+        return countedDurationMs_;
+    }
     if (!gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &duration) || duration < 0) {
         return probedDurationMs_;
     }
@@ -282,7 +289,10 @@ void AudioPlayer::seekMs(qint64 milliseconds) {
     gst_element_seek_simple(graph_.pipeline, GST_FORMAT_TIME,
                             GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                             milliseconds * GST_MSECOND);
-    gst_element_get_state(graph_.pipeline, nullptr, nullptr, 2 * GST_SECOND);
+    // A player not yet run holds its data ahead of the sink, which therefore never prerolls.
+    if (hold_ == 0) {
+        gst_element_get_state(graph_.pipeline, nullptr, nullptr, 2 * GST_SECOND);
+    }
 }
 
 bool AudioPlayer::isAtEnd() {

@@ -57,6 +57,7 @@ class AudioPlayer : public MediaPlayer {
     QString deviceId_;  // the output's own name when opened on a named output
     int watchId_ = 0;
     qint64 probedDurationMs_ = -1;
+    qint64 countedDurationMs_ = -1;  // MPEG audio, from its frames
 
     std::mutex mutex_;        // guards accepting_
     bool accepting_ = false;  // events are handed on only between open and close
