@@ -39,7 +39,13 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
 }
 
-Program::~Program() = default;
+Program::~Program() {
+    // Never hang at exit for it: a warm-up still stuck after a while is left to the end of
+    // the process.
+    if (warmUp_ && !warmUp_->wait(3000)) {
+        (void)warmUp_.release();
+    }
+}
 
 void Program::log(const QString& text) {
     playLog_.reportTimedEvent(wholeSecond(clock_.now()), text);
@@ -86,6 +92,10 @@ bool Program::initialise(const StartArguments& arguments) {
     ensureDataFolder(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
+    // Loading the decoders takes longer than all of start-up: on a thread of its own, before
+    // the first bell needs them (a start opens its player seconds ahead in any case).
+    warmUp_.reset(QThread::create(&warmUpAudioEngine));
+    warmUp_->start(QThread::LowPriority);
     if (timedPage_ != nullptr) {
         if (isRemoteSession()) {
             timedPage_->showRemoteSessionHint();
@@ -112,7 +122,6 @@ bool Program::checkAudioEngine() {
                 kHelpOffer);
         return false;
     }
-    warmUpAudioEngine();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QThread>
 #include <memory>
 
 #include "audio/engine_checks.h"
@@ -76,6 +77,7 @@ class Program : public QObject {
     TickTimer tickTimer_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<QThread> warmUp_;
     TimedPage* timedPage_ = nullptr;
     HolidaysPage* holidaysPage_ = nullptr;
     bool shutDown_ = false;
