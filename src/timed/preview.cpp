@@ -131,78 +131,46 @@ void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int ye
 
 namespace {
 
-// printf's "%.Nd" of a non-negative value: at least `width` digits.
-void appendNumber(std::string& out, unsigned value, int width) {
-    char digits[12];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    for (int k = n; k < width; ++k) {
-        out.push_back('0');
+// printf's "%.Nd" of a non-negative value, at least `width` digits, then the separator.
+char* putField(char* at, unsigned value, int width, char separator) {
+    if (width == 2 && value < 100) {
+        at[0] = static_cast<char>('0' + value / 10);
+        at[1] = static_cast<char>('0' + value % 10);
+        at += 2;
+    } else {
+        char digits[12];
+        int n = 0;
+        do {
+            digits[n++] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        for (int k = n; k < width; ++k) {
+            *at++ = '0';
+        }
+        while (n > 0) {
+            *at++ = digits[--n];
+        }
     }
-    while (n > 0) {
-        out.push_back(digits[--n]);
-    }
-}
-
-void putTwo(char* at, unsigned value) {
-    at[0] = static_cast<char>('0' + value / 10);
-    at[1] = static_cast<char>('0' + value % 10);
+    *at++ = separator;
+    return at;
 }
 
 }  // namespace
 
 void appendPreviewLine(std::string& out, const LocalDateTime& moment, const LocalDateTime& start,
                        const QByteArray& name) {
-    const bool usual = moment.year >= 1000 && moment.year <= 9999 && moment.month < 100 &&
-                       moment.day < 100 && moment.hour < 100 && moment.minute < 100 &&
-                       moment.second < 100 && start.hour < 100 && start.minute < 100 &&
-                       start.second < 100;
-    if (usual) {
-        // "yyyy-mm-dd hh:mm:ss\thh:mm:ss\t", every field at its width.
-        char line[29];
-        putTwo(line, moment.year / 100u);
-        putTwo(line + 2, moment.year % 100u);
-        line[4] = '-';
-        putTwo(line + 5, moment.month);
-        line[7] = '-';
-        putTwo(line + 8, moment.day);
-        line[10] = ' ';
-        putTwo(line + 11, moment.hour);
-        line[13] = ':';
-        putTwo(line + 14, moment.minute);
-        line[16] = ':';
-        putTwo(line + 17, moment.second);
-        line[19] = '\t';
-        putTwo(line + 20, start.hour);
-        line[22] = ':';
-        putTwo(line + 23, start.minute);
-        line[25] = ':';
-        putTwo(line + 26, start.second);
-        line[28] = '\t';
-        out.append(line, sizeof line);
-    } else {
-        appendNumber(out, moment.year, 4);
-        out.push_back('-');
-        appendNumber(out, moment.month, 2);
-        out.push_back('-');
-        appendNumber(out, moment.day, 2);
-        out.push_back(' ');
-        appendNumber(out, moment.hour, 2);
-        out.push_back(':');
-        appendNumber(out, moment.minute, 2);
-        out.push_back(':');
-        appendNumber(out, moment.second, 2);
-        out.push_back('\t');
-        appendNumber(out, start.hour, 2);
-        out.push_back(':');
-        appendNumber(out, start.minute, 2);
-        out.push_back(':');
-        appendNumber(out, start.second, 2);
-        out.push_back('\t');
-    }
+    // Nine fields of at most five digits and their separators.
+    char line[64];
+    char* at = putField(line, moment.year, 4, '-');
+    at = putField(at, moment.month, 2, '-');
+    at = putField(at, moment.day, 2, ' ');
+    at = putField(at, moment.hour, 2, ':');
+    at = putField(at, moment.minute, 2, ':');
+    at = putField(at, moment.second, 2, '\t');
+    at = putField(at, start.hour, 2, ':');
+    at = putField(at, start.minute, 2, ':');
+    at = putField(at, start.second, 2, '\t');
+    out.append(line, static_cast<size_t>(at - line));
     out.append(name.constData(), static_cast<size_t>(name.size()));
     out.push_back('\n');
 }

@@ -27,21 +27,33 @@ GstPadProbeReturn onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     return GST_PAD_PROBE_OK;
 }
 
-}  // namespace
-
-qint64 decodedLengthMs(const QString& path) {
+// A pipeline from the description, whose "src" reads the file; nullptr when it fails.
+GstElement* pipelineOn(const char* description, const QString& path) {
     GError* error = nullptr;
-    GstElement* pipeline = gst_parse_launch(
-        "filesrc name=src ! decodebin ! audioconvert ! audio/x-raw,format=S16LE ! "
-        "fakesink name=out sync=false",
-        &error);
+    GstElement* pipeline = gst_parse_launch(description, &error);
     if (error != nullptr) {
         g_error_free(error);
-        return -1;
+        if (pipeline != nullptr) {
+            gst_object_unref(pipeline);
+        }
+        return nullptr;
     }
     GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), "src");
     g_object_set(src, "location", QFile::encodeName(path).constData(), nullptr);
     gst_object_unref(src);
+    return pipeline;
+}
+
+}  // namespace
+
+qint64 decodedLengthMs(const QString& path) {
+    GstElement* pipeline = pipelineOn(
+        "filesrc name=src ! decodebin ! audioconvert ! audio/x-raw,format=S16LE ! "
+        "fakesink name=out sync=false",
+        path);
+    if (pipeline == nullptr) {
+        return -1;
+    }
     GstElement* out = gst_bin_get_by_name(GST_BIN(pipeline), "out");
     GstPad* pad = gst_element_get_static_pad(out, "sink");
     Count count;
@@ -83,16 +95,11 @@ bool encodeWithFfmpeg(const QString& path, const QStringList& inputs, const QStr
 }
 
 qint64 prerolledLengthMs(const QString& path) {
-    GError* error = nullptr;
     GstElement* pipeline =
-        gst_parse_launch("filesrc name=src ! decodebin ! audioconvert ! fakesink", &error);
-    if (error != nullptr) {
-        g_error_free(error);
+        pipelineOn("filesrc name=src ! decodebin ! audioconvert ! fakesink", path);
+    if (pipeline == nullptr) {
         return -1;
     }
-    GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), "src");
-    g_object_set(src, "location", QFile::encodeName(path).constData(), nullptr);
-    gst_object_unref(src);
     gst_element_set_state(pipeline, GST_STATE_PAUSED);
     gint64 duration = -1;
     if (gst_element_get_state(pipeline, nullptr, nullptr, 10 * GST_SECOND) !=
