@@ -30,27 +30,35 @@ class StartWindows {
         std::sort(starts_.begin(), starts_.end());
     }
 
+    // A new day: the questions begin again from its first second.
+    void newDay() { next_ = 0; }
+
     // The first second at or after `from` inside the window of a start later than
-    // `lastFired` (seconds of the day, -1 when nothing fired today), or -1.
-    int nextOpenSecond(int from, int lastFired) const {
+    // `lastFired` (seconds of the day, -1 when nothing fired today), or -1. Within a day
+    // both only grow, so the search goes on from where the last one stopped.
+    int nextOpenSecond(int from, int lastFired) {
         const qint64 lowest = std::max<qint64>(lastFired + 1, from - width_);
-        const auto it = std::lower_bound(starts_.begin(), starts_.end(), lowest);
-        if (it == starts_.end()) {
+        while (next_ < starts_.size() && starts_[next_] < lowest) {
+            ++next_;
+        }
+        if (next_ == starts_.size()) {
             return -1;
         }
-        const int second = std::max(*it, from);
+        const int second = std::max(starts_[next_], from);
         return second < kSecondsPerDay ? second : -1;
     }
 
   private:
     qint64 width_;
     std::vector<int> starts_;
+    size_t next_ = 0;
 };
 
+// Kept small: a year of a large timetable fires tens of millions of starts.
 struct Fired {
-    int second;
-    int index;
-    LocalDateTime start;
+    qint32 second;
+    quint16 index;
+    quint16 start[3];  // the matched start's hour, minute and second
 };
 
 LocalDateTime atSecond(const LocalDateTime& date, int second) {
@@ -89,24 +97,26 @@ void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int ye
         for (int index = 0; index < table.size(); ++index) {
             Programme& p = table.forDueTest(index);
             StartIndex* startIndex = indexes.at(index);
+            StartWindows& window = windows[static_cast<size_t>(index)];
+            window.newDay();
             const LocalDateTime& last = p.lastStartTime;
             int lastFired =
                 sameDate(last, date) ? last.hour * 3600 + last.minute * 60 + last.second : -1;
-            int second = windows[static_cast<size_t>(index)].nextOpenSecond(0, lastFired);
+            int second = window.nextOpenSecond(0, lastFired);
             while (second >= 0) {
                 int from = 0;
                 if (isProgrammeDue(p, atSecond(date, second), calendar, status, start,
                                    startIndex)) {
                     p.lastStartTime = start;
-                    fired.push_back({second, index, start});
+                    fired.push_back({second,
+                                     static_cast<quint16>(index),
+                                     {start.hour, start.minute, start.second}});
                     lastFired = start.hour * 3600 + start.minute * 60 + start.second;
                     from = second + 1;
                 } else {
                     from = (second / 60 + 1) * 60;
                 }
-                second = from < kSecondsPerDay
-                             ? windows[static_cast<size_t>(index)].nextOpenSecond(from, lastFired)
-                             : -1;
+                second = from < kSecondsPerDay ? window.nextOpenSecond(from, lastFired) : -1;
             }
         }
         // By second, and within a second in table order, which is the order they were found
@@ -123,7 +133,12 @@ void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int ye
             ordered[static_cast<size_t>(perSecond[static_cast<size_t>(f.second)]++)] = f;
         }
         for (const Fired& f : ordered) {
-            sink(atSecond(date, f.second), f.start, f.index);
+            const LocalDateTime moment = atSecond(date, f.second);
+            LocalDateTime matched = moment;
+            matched.hour = f.start[0];
+            matched.minute = f.start[1];
+            matched.second = f.start[2];
+            sink(moment, matched, f.index);
         }
         date = addSeconds(date, kSecondsPerDay);
     }

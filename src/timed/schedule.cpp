@@ -29,11 +29,11 @@ bool playsOnDay(const Programme& p, const LocalDateTime& day) {
 
 // The first start, in the programme's order, that has not fired and whose window holds the
 // moment: a candidate is the moment's own date with the start's time of day.
-int scanStarts(const Programme& p, const LocalDateTime& moment, qint64 momentTicks) {
+int scanStarts(const Programme& p, const LocalDateTime& moment, qint64 momentTicks,
+               qint64 lastTicks) {
     const int momentSecond = secondsOfDay(moment);
     const qint64 dayTicks =
         momentTicks - momentSecond * kTicksPerSecond - moment.millisecond * kTicksPerMillisecond;
-    const qint64 lastTicks = dateTimeTicks(p.lastStartTime);
     const int count = p.startCount < kMaxStartTimes ? p.startCount : kMaxStartTimes;
     for (int i = 0; i < count; ++i) {
         const ClockTime& start = p.startTimes[i];
@@ -71,10 +71,9 @@ qint64 floorDivide(qint64 a, qint64 b) {
 // most the moment's second and at least that minus the window. So the matching starts are
 // exactly those with s in one range, and the answer is the first of them in table order.
 int searchStarts(const Programme& p, StartIndex& index, const LocalDateTime& moment,
-                 qint64 momentTicks) {
+                 qint64 momentTicks, qint64 lastTicks) {
     const qint64 second = secondsOfDay(moment);
     const qint64 base = momentTicks - second * kTicksPerSecond;
-    const qint64 lastTicks = dateTimeTicks(p.lastStartTime);
     StartIndex::Quiet& quiet = index.quiet;
     if (quiet.baseTicks == base && quiet.lastTicks == lastTicks && second >= quiet.from &&
         second < quiet.until) {
@@ -131,8 +130,10 @@ bool isProgrammeDue(Programme& p, const LocalDateTime& moment, const HolidayCale
     status = programmeStatusAt(p, moment);
 
     const qint64 momentTicks = dateTimeTicks(moment);
-    if ((momentTicks - dateTimeTicks(p.lastStartTime)) / kTicksPerSecond < -kTrackWindowSeconds) {
+    qint64 lastTicks = dateTimeTicks(p.lastStartTime);
+    if ((momentTicks - lastTicks) / kTicksPerSecond < -kTrackWindowSeconds) {
         p.lastStartTime = neverDateTime();
+        lastTicks = dateTimeTicks(p.lastStartTime);
     }
     if (p.disabled != 0 || status != ProgrammeStatus::Enabled) {
         return false;
@@ -144,8 +145,8 @@ bool isProgrammeDue(Programme& p, const LocalDateTime& moment, const HolidayCale
     // one about the starts comes before the calendar's.
     const bool indexed = index != nullptr && index->fits(p) &&
                          momentTicks - secondsOfDay(moment) * kTicksPerSecond > kLowestIndexedDay;
-    const int first =
-        indexed ? searchStarts(p, *index, moment, momentTicks) : scanStarts(p, moment, momentTicks);
+    const int first = indexed ? searchStarts(p, *index, moment, momentTicks, lastTicks)
+                              : scanStarts(p, moment, momentTicks, lastTicks);
     if (first < 0) {
         return false;
     }
