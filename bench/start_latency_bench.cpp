@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "audio/engine_checks.h"
@@ -88,7 +89,14 @@ struct StartLog : TimedEventReporter {
     }
 };
 
-void engineStarts(SinkRecorder& recorder, const QString& file, int starts) {
+// A recorder started just before each measurement: over minutes the monitor's sample count
+// drifts away from the monotonic clock by milliseconds, which would bias later figures.
+std::unique_ptr<SinkRecorder> freshRecorder() {
+    auto recorder = std::make_unique<SinkRecorder>(QStringLiteral("kb_speakers"));
+    return recorder->start() ? std::move(recorder) : nullptr;
+}
+
+void engineStarts(const QString& file, int starts) {
     SystemClock clock;
     StartLog log;
     GstAudioBackend backend;
@@ -99,16 +107,22 @@ void engineStarts(SinkRecorder& recorder, const QString& file, int starts) {
     RunEngine runs(clock, backend, log, settings);
     Dispatcher dispatcher(clock, table, calendar, runs, log);
 
-    // One programme per start, 2 s apart, from a few seconds from now.
-    const QDateTime first = QDateTime::currentDateTime().addSecs(4);
+    // One programme per start, 3 s apart, from a few seconds from now.
+    constexpr int kApartMs = 3000;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime first = now.addMSecs(5000 - now.time().msec());
+    std::vector<std::unique_ptr<SinkRecorder>> recorders(static_cast<size_t>(starts));
     for (int i = 0; i < starts; ++i) {
-        const QTime t = first.time().addSecs(2 * i);
+        const QTime t = first.time().addMSecs(kApartMs * i);
         Programme p = newProgramme();
         setProgrammeName(p, QStringLiteral("铃声%1").arg(i));
         setProgrammePath(p, file);
         p.volume = 100;
         p.startTimes[0] = ClockTime{t.hour(), t.minute(), t.second()};
         table.append(p);
+        QTimer::singleShot(
+            static_cast<int>(now.msecsTo(first) + kApartMs * i - 1000),
+            [&recorders, i] { recorders[static_cast<size_t>(i)] = freshRecorder(); });
     }
     TickTimer timer;
     QObject::connect(&timer, &TickTimer::tick, [&] {
@@ -117,14 +131,17 @@ void engineStarts(SinkRecorder& recorder, const QString& file, int starts) {
     });
     timer.start();
     QEventLoop loop;
-    const qint64 runMs = QDateTime::currentDateTime().msecsTo(first) + 2000LL * starts + 1500;
+    const qint64 runMs = now.msecsTo(first) + qint64{kApartMs} * starts + 1500;
     QTimer::singleShot(static_cast<int>(runMs), &loop, &QEventLoop::quit);
     loop.exec();
     timer.stop();
 
     std::vector<double> delays;
-    for (const qint64 tick : log.startTicks) {
-        const qint64 heard = firstHeardNs(recorder, tick - 20'000'000, tick + 1'000'000'000);
+    for (size_t i = 0; i < log.startTicks.size() && i < recorders.size(); ++i) {
+        const qint64 tick = log.startTicks[i];
+        const qint64 heard =
+            recorders[i] ? firstHeardNs(*recorders[i], tick - 20'000'000, tick + 1'000'000'000)
+                         : -1;
         if (heard > 0) {
             delays.push_back((heard - tick) / 1e6);
         }
@@ -141,10 +158,13 @@ struct Launches {
     std::vector<double> fromRun;  // for our own program, from the moment it says it runs
 };
 
-Launches launched(SinkRecorder& recorder, const QString& program, const QStringList& arguments,
-                  int runs) {
+Launches launched(const QString& program, const QStringList& arguments, int runs) {
     Launches result;
     for (int i = 0; i < runs; ++i) {
+        const std::unique_ptr<SinkRecorder> recorder = freshRecorder();
+        if (!recorder) {
+            continue;
+        }
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kb.audio.debug=true"));
@@ -153,7 +173,7 @@ Launches launched(SinkRecorder& recorder, const QString& program, const QStringL
         const qint64 begin = monotonicNs();
         process.start(program, arguments);
         process.waitForFinished(10000);
-        const qint64 heard = firstHeardNs(recorder, begin, begin + 2'000'000'000);
+        const qint64 heard = firstHeardNs(*recorder, begin, begin + 2'000'000'000);
         if (heard <= 0) {
             continue;
         }
@@ -168,9 +188,9 @@ Launches launched(SinkRecorder& recorder, const QString& program, const QStringL
     return result;
 }
 
-void launches(SinkRecorder& recorder, const QString& file, int runs) {
+void launches(const QString& file, int runs) {
     const Launches ours =
-        launched(recorder, QStringLiteral(KB_PROGRAM_PATH),
+        launched(QStringLiteral(KB_PROGRAM_PATH),
                  {QStringLiteral("--play"), file, QStringLiteral("--device"),
                   QStringLiteral("KB-Speakers"), QStringLiteral("--volume"), QStringLiteral("100")},
                  runs);
@@ -185,7 +205,7 @@ void launches(SinkRecorder& recorder, const QString& file, int runs) {
         "%.1f ms\n",
         launch.median, launch.worst);
     const Figures playbin =
-        figures(launched(recorder, QStringLiteral("gst-launch-1.0"),
+        figures(launched(QStringLiteral("gst-launch-1.0"),
                          {QStringLiteral("-q"), QStringLiteral("playbin"),
                           QStringLiteral("uri=") + QUrl::fromLocalFile(file).toString()},
                          runs)
@@ -194,8 +214,7 @@ void launches(SinkRecorder& recorder, const QString& file, int runs) {
         "gst-launch-1.0 playbin, after the launch: median %.1f ms, worst %.1f ms (%zu "
         "heard)\n",
         playbin.median, playbin.worst, playbin.count);
-    const Figures paplay =
-        figures(launched(recorder, QStringLiteral("paplay"), {file}, runs).fromLaunch);
+    const Figures paplay = figures(launched(QStringLiteral("paplay"), {file}, runs).fromLaunch);
     std::printf("paplay, after the launch: median %.1f ms, worst %.1f ms (%zu heard)\n",
                 paplay.median, paplay.worst, paplay.count);
 }
@@ -212,13 +231,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     warmUpAudioEngine();
-    SinkRecorder recorder(QStringLiteral("kb_speakers"));
-    if (!recorder.start()) {
+    if (!freshRecorder()) {
         std::printf("no test sound server (run under scripts/with-test-services.sh)\n");
         return 1;
     }
     const QString file = loudTone(toneFolder());
-    engineStarts(recorder, file, starts);
-    launches(recorder, file, starts);
+    engineStarts(file, starts);
+    launches(file, starts);
     return 0;
 }
