@@ -49,7 +49,13 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
         BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
 }
 
-Program::~Program() = default;
+Program::~Program() {
+    // Never hang at exit for it: a warm-up still stuck after a while is left to the end of
+    // the process.
+    if (warmUp_ && !warmUp_->wait(3000)) {
+        (void)warmUp_.release();
+    }
+}
 
 void Program::log(const QString& text) {
     playLog_.reportTimedEvent(wholeSecond(clock_.now()), text);
@@ -119,6 +125,10 @@ bool Program::initialise(const StartArguments& arguments) {
     log(QStringLiteral("软件启动"));
     loadDataFiles();
     bellWatch_->start();
+    // Loading the decoders takes longer than all of start-up: on a thread of its own, before
+    // the first bell needs them (a start opens its player seconds ahead in any case).
+    warmUp_.reset(QThread::create(&warmUpAudioEngine));
+    warmUp_->start(QThread::LowPriority);
     return true;
 }
 
@@ -144,7 +154,6 @@ bool Program::checkAudioEngine() {
                 helpOffer());
         return false;
     }
-    warmUpAudioEngine();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QThread>
 #include <memory>
 
 #include "audio/engine_checks.h"
@@ -102,6 +103,7 @@ class Program : public QObject {
     LogindPower power_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<QThread> warmUp_;
     TimedPage* timedPage_ = nullptr;
     HolidaysPage* holidaysPage_ = nullptr;
     ImmediatePage* immediatePage_ = nullptr;

@@ -244,7 +244,7 @@ qint32 resultCodeForError(GError* error, GstObject* source, GstElement* sink) {
     return kErrorFail;
 }
 
-PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs) {
+PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs, const char* heldMessage) {
     PrerollResult result;
     GstBus* bus = gst_element_get_bus(graph.pipeline);
     if (gst_element_set_state(graph.pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
@@ -258,7 +258,8 @@ PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs) {
         GstMessage* message = now < deadline
                                   ? gst_bus_timed_pop_filtered(
                                         bus, deadline - now,
-                                        GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE))
+                                        GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE |
+                                                       GST_MESSAGE_APPLICATION))
                                   : nullptr;
         if (message == nullptr) {
             if (result.code == 0) {
@@ -275,7 +276,9 @@ PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs) {
             gst_message_unref(message);
             break;
         }
-        const bool done = GST_MESSAGE_SRC(message) == GST_OBJECT(graph.pipeline);
+        const bool done = GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION
+                              ? heldMessage != nullptr && gst_message_has_name(message, heldMessage)
+                              : GST_MESSAGE_SRC(message) == GST_OBJECT(graph.pipeline);
         gst_message_unref(message);
         if (done) {
             break;

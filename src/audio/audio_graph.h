@@ -33,8 +33,10 @@ struct PrerollResult {
     QString text;
 };
 
-// Takes the graph to PAUSED and waits, at most timeoutMs, until it has prerolled.
-PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs);
+// Takes the graph to PAUSED and waits, at most timeoutMs, until it has prerolled, or, with
+// `heldMessage`, until an element posts the application message of that name.
+PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs,
+                                const char* heldMessage = nullptr);
 
 // The result code for a media framework error; errors of the output count as a missing
 // audio device.

@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "audio/duration_probe.h"
+#include "audio/graph_hold.h"
 #include "audio/gst_support.h"
+#include "audio/mpeg_audio_length.h"
 #include "audio/output_devices.h"
 #include "settings/system_settings.h"
 
@@ -77,14 +79,18 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
     if (!buildAudioGraph(shape, file, sink, graph)) {
         return {kErrorFail, QString()};
     }
-    const PrerollResult preroll = prerollAudioGraph(graph, kPrerollTimeoutMs);
+    const PrerollResult preroll = holdAudioGraph(graph, kPrerollTimeoutMs, hold_);
     if (preroll.code != 0) {
         destroyAudioGraph(graph);
+        hold_ = 0;
         return {preroll.code, preroll.text};
     }
     graph_ = graph;
     file_ = std::move(file);
     deviceId_ = deviceId;
+    // GStreamer only estimates the length of MPEG audio without a Xing header, and a
+    // variable bitrate's estimate can be seconds short: the end would come before the music's.
+    countedDurationMs_ = isMpegAudioFile(path_) ? mpegAudioLengthMs(path_) : -1;
     // Some streams learn their length only while playing; until then the probe's answer.
     gint64 known = -1;
     probedDurationMs_ = gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &known)
@@ -185,9 +191,10 @@ qint32 AudioPlayer::run() {
     if (!opened_) {
         return kErrorFail;
     }
-    return gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE
-               ? kErrorFail
-               : 0;
+    const bool failed =
+        gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
+    releaseAudioGraph(graph_, hold_);
+    return failed ? kErrorFail : 0;
 }
 
 qint32 AudioPlayer::stop() {
@@ -217,6 +224,7 @@ void AudioPlayer::close() {
     gst_object_unref(bus);
     destroyAudioGraph(graph_);
     file_.close();
+    hold_ = 0;
     opened_ = false;
 }
 
@@ -232,6 +240,9 @@ qint64 AudioPlayer::getDurationMs() {
     gint64 duration = -1;
     if (!opened_) {
         return -1;
+    }
+    if (countedDurationMs_ >= 0) {
+        return countedDurationMs_;
     }
     if (!gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &duration) || duration < 0) {
         return probedDurationMs_;
@@ -274,7 +285,10 @@ void AudioPlayer::seekMs(qint64 milliseconds) {
     gst_element_seek_simple(graph_.pipeline, GST_FORMAT_TIME,
                             GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                             milliseconds * GST_MSECOND);
-    gst_element_get_state(graph_.pipeline, nullptr, nullptr, 2 * GST_SECOND);
+    // A player not yet run holds its data ahead of the sink, which therefore never prerolls.
+    if (hold_ == 0) {
+        gst_element_get_state(graph_.pipeline, nullptr, nullptr, 2 * GST_SECOND);
+    }
 }
 
 bool AudioPlayer::isAtEnd() {

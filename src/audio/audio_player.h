@@ -54,10 +54,12 @@ class AudioPlayer : public MediaPlayer {
     MusicFile file_;  // the file the graph reads, open as long as the graph
     AudioGraph graph_;
     bool opened_ = false;
+    gulong hold_ = 0;  // the first data waits ahead of the volume until run()
     QString lastError_;
     QString deviceId_;  // the output's own name when opened on a named output
     int watchId_ = 0;
     qint64 probedDurationMs_ = -1;
+    qint64 countedDurationMs_ = -1;  // MPEG audio, from its frames
 
     std::mutex mutex_;        // guards accepting_
     bool accepting_ = false;  // events are handed on only between open and close

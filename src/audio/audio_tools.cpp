@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "audio/volume_scale.h"
 #include "settings/system_settings.h"
 #include "support/field_checks.h"
+#include "support/log_categories.h"
 
 namespace {
 
@@ -84,7 +86,15 @@ int play(const QStringList& arguments) {
     }
     AudioPlayer player;
     SystemClock clock;
-    const PlaybackStart started = startPlayback(player, file, device, volume, clock);
+    PlaybackStart started = preparePlayback(player, file, device);
+    if (started.code == 0) {
+        // The moment it starts, for measuring how soon it is heard (kb.audio.debug=true).
+        qCDebug(lcAudio, "running at %lld ns (monotonic)",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                           std::chrono::steady_clock::now().time_since_epoch())
+                                           .count()));
+        started = startPlayback(player, file, device, volume, clock, true);
+    }
     if (started.code != 0) {
         printLine(stderr, resultText(started.code, started.playerText));
         return 1;

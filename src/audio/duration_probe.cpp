@@ -3,6 +3,7 @@
 #include "audio/audio_graph.h"
 #include "audio/gst_support.h"
 #include "audio/music_file.h"
+#include "audio/mpeg_audio_length.h"
 
 namespace {
 
@@ -78,7 +79,17 @@ qint64 probeWith(GraphShape shape, const MusicFile& file) {
 qint64 probeDurationMs(const QString& path) {
     MusicFile file;
     QString text;
-    if (file.open(path, text) != 0 || !initAudioEngine()) {
+    if (file.open(path, text) != 0) {
+        return -1;
+    }
+    // Counted from the frames: GStreamer only estimates MPEG audio without a Xing header.
+    if (isMpegAudioFile(path)) {
+        const qint64 counted = mpegAudioLengthMs(path);
+        if (counted >= 0) {
+            return counted;
+        }
+    }
+    if (!initAudioEngine()) {
         return -1;
     }
     const qint64 first = probeWith(GraphShape::Decoder, file);

@@ -29,5 +29,8 @@ struct PlaybackStart {
     bool openFailed = false;
     QString playerText;  // the framework's words for the failure
 };
+// The first half, which may be done ahead of time: open on the output and silence.
+PlaybackStart preparePlayback(MediaPlayer& player, const QString& path, const QString& deviceName);
+// The whole start; a player that preparePlayback already opened is only run and faded in.
 PlaybackStart startPlayback(MediaPlayer& player, const QString& path, const QString& deviceName,
-                            double level, Clock& clock);
+                            double level, Clock& clock, bool prepared = false);

@@ -5,11 +5,12 @@
 #include "timed/programme_list_model.h"
 #include "timed/programme_table.h"
 #include "timed/run_engine.h"
+#include "timed/start_index.h"
 
 // The clock of timed play: every 50 ms it lets the runs advance, then asks every programme,
 // in table order, whether it is due, and queues those that are. Also manual play and stop.
 class Dispatcher {
-public:
+  public:
     Dispatcher(Clock& clock, ProgrammeTable& table, const HolidayCalendar& calendar,
                RunEngine& runs, TimedEventReporter& reporter);
 
@@ -22,8 +23,12 @@ public:
     // The user's stop of the now-playing rows (any order).
     void stopRows(QList<int> rows);
 
-private:
+  private:
     void enqueue(Programme& programme, const LocalDateTime& start, const LocalDateTime& moment);
+    // Has the player of the next start opened ahead of it: the run about to start, else the
+    // programme that will be the head after the next start within a few seconds.
+    void prepareNextStart(const LocalDateTime& moment);
+    int upcomingHead(const LocalDateTime& moment) const;
 
     Clock& clock_;
     ProgrammeTable& table_;
@@ -31,4 +36,8 @@ private:
     RunEngine& runs_;
     TimedEventReporter& reporter_;
     ProgrammeListModel* list_ = nullptr;
+    StartIndexes indexes_;
+    qint64 lookedAheadAt_ = -1;  // the second of the last look ahead
+    quint64 lookedAheadRevision_ = 0;
+    int upcoming_ = -1;  // its row
 };

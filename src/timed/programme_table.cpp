@@ -39,7 +39,7 @@ bool ProgrammeTable::add(const Programme& programme, QString& message) {
     }
     Programme copy = programme;
     copy.lastStartTime = neverDateTime();
-    items_.push_back(copy);
+    append(copy);
     return true;
 }
 
@@ -82,7 +82,8 @@ void ProgrammeTable::remove(QList<int> rows, RunningProgrammes* runs) {
         if (runs != nullptr && runs->hasRunOf(name)) {
             runs->stopRunsOf(name, QStringLiteral("该节目被删除"));
         }
-        items_.erase(items_.begin() + index);
+        std::vector<Programme>& all = items();
+        all.erase(all.begin() + index);
         ++removed;
     }
 }
@@ -100,7 +101,7 @@ bool ProgrammeTable::setDisabled(const QList<int>& rows, bool disabled) {
 }
 
 void ProgrammeTable::swapWithNext(int index) {
-    std::swap(items_[static_cast<size_t>(index)], items_[static_cast<size_t>(index + 1)]);
+    std::swap((*this)[index], (*this)[index + 1]);
 }
 
 bool ProgrammeTable::sortByName(bool ascending) {
@@ -108,7 +109,8 @@ bool ProgrammeTable::sortByName(bool ascending) {
         return false;
     }
     const QCollator collator = nameCollator();
-    std::sort(items_.begin(), items_.end(), [&](const Programme& a, const Programme& b) {
+    std::vector<Programme>& all = items();
+    std::sort(all.begin(), all.end(), [&](const Programme& a, const Programme& b) {
         const int order = collator.compare(programmeName(a), programmeName(b));
         return ascending ? order < 0 : order > 0;
     });
@@ -119,7 +121,8 @@ bool ProgrammeTable::sortByFirstStart(bool ascending) {
     if (size() < 2) {
         return false;
     }
-    std::sort(items_.begin(), items_.end(), [ascending](const Programme& a, const Programme& b) {
+    std::vector<Programme>& all = items();
+    std::sort(all.begin(), all.end(), [ascending](const Programme& a, const Programme& b) {
         const int sa = secondsOfDay(a.startTimes[0]);
         const int sb = secondsOfDay(b.startTimes[0]);
         return ascending ? sa < sb : sa > sb;

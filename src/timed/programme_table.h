@@ -30,11 +30,29 @@ class ProgrammeTable {
     int size() const { return static_cast<int>(items_.size()); }
     bool isEmpty() const { return items_.empty(); }
     const Programme& at(int index) const { return items_[static_cast<size_t>(index)]; }
-    Programme& operator[](int index) { return items_[static_cast<size_t>(index)]; }
-    std::vector<Programme>& items() { return items_; }
+    // Every way to change the programmes counts as a change (see revision()).
+    Programme& operator[](int index) {
+        ++revision_;
+        return items_[static_cast<size_t>(index)];
+    }
+    std::vector<Programme>& items() {
+        ++revision_;
+        return items_;
+    }
     const std::vector<Programme>& items() const { return items_; }
-    void clear() { items_.clear(); }
-    void append(const Programme& p) { items_.push_back(p); }
+    void clear() {
+        ++revision_;
+        items_.clear();
+    }
+    void append(const Programme& p) {
+        ++revision_;
+        items_.push_back(p);
+    }
+    // For the due test, which writes only lastStartTime: not counted as a change.
+    Programme& forDueTest(int index) { return items_[static_cast<size_t>(index)]; }
+    // Moves on with every access that may change a programme, so what is derived from the
+    // start times (the dispatcher's start indexes) knows when to be rebuilt.
+    quint64 revision() const { return revision_; }
 
     // Index of the first programme of that name, ignoring case, or -1.
     int findByName(const QString& name) const;
@@ -58,6 +76,7 @@ class ProgrammeTable {
 
   private:
     std::vector<Programme> items_;
+    quint64 revision_ = 0;
 };
 
 // Blanks dropped at both ends of names and file paths, only at the start of folder paths.

@@ -244,6 +244,7 @@ void RunEngine::scaleAllRuns(double fraction) {
         applyLevel(*run, fraction);
     }
     if (fraction <= 0.0) {
+        prepareFor(nullptr);
         for (const auto& run : list_.runs()) {
             freePlayer(*run);
         }

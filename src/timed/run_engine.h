@@ -11,6 +11,7 @@
 #include "timed/active_run.h"
 #include "timed/now_playing_model.h"
 #include "timed/play_log.h"
+#include "timed/prepared_player.h"
 #include "timed/programme_table.h"
 
 // Plays the runs of timed play: starts the head of the list, counts passes, tracks or
@@ -37,6 +38,10 @@ class RunEngine : public RunningProgrammes {
 
     // The dispatcher's end of the list.
     void append(std::unique_ptr<ActiveRun> run, const QString& progress);
+    // Opens now the player of a start that comes within seconds: the programme's file, or
+    // the track its folder would start with. nullptr frees what was prepared.
+    void prepareFor(const Programme* programme);
+    const PreparedPlayer& prepared() const { return prepared_; }
     const ActiveRunList& runs() const { return list_.runs(); }
     bool isEmpty() const { return list_.isEmpty(); }
     // The now-playing list.
@@ -77,4 +82,6 @@ class RunEngine : public RunningProgrammes {
     NowPlayingModel list_;
     double duckGain_ = 1.0;
     std::mt19937 random_;
+    PreparedPlayer prepared_{backend_};
+    QString preparedKey_;  // what prepareFor was last asked for
 };

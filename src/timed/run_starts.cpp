@@ -32,14 +32,58 @@ FileEntry entryFor(const QString& path) {
 
 }  // namespace
 
+void RunEngine::prepareFor(const Programme* programme) {
+    if (programme == nullptr) {
+        preparedKey_.clear();
+        prepared_.discard();
+        return;
+    }
+    const QString device = outputDeviceName(settings_);
+    const QString path = programmePath(*programme);
+    const bool folder = programme->singleFile == 0;
+    const QString key = QStringLiteral("%1%2%3\n%4")
+                            .arg(programme->singleFile)
+                            .arg(programme->sequential)
+                            .arg(device, path);
+    if (key == preparedKey_) {
+        return;
+    }
+    preparedKey_ = key;
+    prepared_.discard();
+    // A path the start would refuse is not opened here either (it may be a network mount).
+    QString problem;
+    if (!validateMusicPath(path, QString(), folder, problem)) {
+        return;
+    }
+    QString file = path;
+    if (folder) {
+        // The first track of a new run; in random order this is the run's first draw.
+        ActiveRun scratch;
+        scratch.programme = *programme;
+        FileEntry entry;
+        if (chooseNextFile(scratch, entry) != TrackChoice::Chosen) {
+            return;
+        }
+        file = entry.path;
+    }
+    prepared_.prepare(file, device);
+}
+
 QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QString& file) {
     const QString label = run.label();
-    std::unique_ptr<MediaPlayer> player = backend_.createPlayer();
+    const QString device = outputDeviceName(settings_);
+    std::unique_ptr<MediaPlayer> player = prepared_.take(path, device);
+    const bool prepared = player != nullptr;
+    if (prepared) {
+        preparedKey_.clear();
+    } else {
+        player = backend_.createPlayer();
+    }
     const MediaPlayer* key = player.get();
     QObject::connect(player.get(), &MediaPlayer::eventOccurred, player.get(),
                      [this, key](const PlayerEvent& event) { handleRunEvent(key, event); });
     const PlaybackStart started =
-        startPlayback(*player, path, outputDeviceName(settings_), level(run), clock_);
+        startPlayback(*player, path, device, level(run), clock_, prepared);
     if (started.code == 0) {
         run.player = std::move(player);
         return QString();
@@ -145,6 +189,16 @@ RunEngine::TrackChoice RunEngine::chooseNextFile(ActiveRun& run, FileEntry& chos
     }
     std::vector<FileEntry>& c = run.candidates;
     if (run.programme.sequential == 0 && c.size() >= 2) {
+        // A new run's first draw was made when its player was prepared.
+        const QString drawn = prepared_.path();
+        if (run.playCount == 0 && run.failedFiles.empty() && !drawn.isEmpty()) {
+            const auto it = std::find_if(c.begin(), c.end(),
+                                         [&](const FileEntry& e) { return e.path == drawn; });
+            if (it != c.end()) {
+                chosen = *it;
+                return TrackChoice::Chosen;
+            }
+        }
         std::shuffle(c.begin(), c.end(), random_);
         chosen = c[random_() % c.size()];
         return TrackChoice::Chosen;

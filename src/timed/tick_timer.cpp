@@ -1,6 +1,6 @@
 #include "timed/tick_timer.h"
 
-#include <QTime>
+#include <QDateTime>
 
 namespace {
 
@@ -28,7 +28,9 @@ void TickTimer::stop() {
 }
 
 void TickTimer::arm() {
-    const int intoPeriod = QTime::currentTime().msec() % kPeriodMs;
+    // The milliseconds of local time are those of UTC; reading them so skips the time-zone
+    // lookup (a stat of /etc/localtime) on every tick.
+    const int intoPeriod = static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000) % kPeriodMs;
     int wait = kPeriodMs - intoPeriod + kAfterMarkMs;
     if (wait > kPeriodMs) {
         wait -= kPeriodMs;

@@ -2,6 +2,7 @@
 #include <QProcess>
 
 #include "holidays/holiday_file.h"
+#include "support/date_text.h"
 #include "support/program_runner.h"
 #include "support/temp_folder.h"
 #include "timed/preview.h"
@@ -18,12 +19,12 @@ QStringList preview(const ProgrammeTable& table, const HolidayCalendar& calendar
     QStringList lines;
     previewStarts(
         table, calendar, y, m, d, days,
-        [&](const LocalDateTime& moment, const LocalDateTime& start, const Programme& p) {
+        [&](const LocalDateTime& moment, const LocalDateTime& start, int row) {
             lines.append(
                 QString::asprintf("%02d-%02d %02d:%02d:%02d ", moment.month, moment.day,
                                   moment.hour, moment.minute, moment.second) +
                 QString::asprintf("%02d:%02d:%02d ", start.hour, start.minute, start.second) +
-                programmeName(p));
+                programmeName(table.at(row)));
         });
     return lines;
 }
@@ -155,5 +156,31 @@ TEST(Preview, AgreesWithAskingEverySecond) {
         const QStringList fast = preview(table, calendar, 2024, 5, 1, 4);
         EXPECT_FALSE(naive.isEmpty());
         EXPECT_EQ(fast, naive) << "round " << round;
+    }
+}
+
+TEST(Preview, CommandLinesAreFormattedAsTheDateHelpersWriteThem) {
+    // Fields at their widths and beyond, a name with characters outside the BMP, and one that
+    // is not valid UTF-16: the hand-made line must be what the general helpers make.
+    Programme p = makeProgramme(QStringLiteral("早操 🎵 bell\t1"), {});
+    std::u16string broken = u"x";
+    broken.push_back(char16_t(0xD800));
+    Programme bad = makeProgramme(QString::fromStdU16String(broken), {});
+    const LocalDateTime moments[] = {makeDateTime(2026, 9, 1, 0, 0, 0),
+                                     makeDateTime(1853, 12, 31, 23, 59, 59),
+                                     makeDateTime(9999, 1, 9, 7, 5, 9)};
+    for (const Programme& programme : {p, bad}) {
+        for (const LocalDateTime& moment : moments) {
+            for (const int hour : {7, 123}) {  // 123 is wider than its two digits
+                LocalDateTime start = moment;
+                start.hour = static_cast<quint16>(hour);
+                std::string line;
+                appendPreviewLine(line, moment, start, programmeName(programme).toUtf8());
+                const QString expected = formatTimestamp(moment) + u'\t' +
+                                         formatClockTime({start.hour, start.minute, start.second}) +
+                                         u'\t' + programmeName(programme) + u'\n';
+                EXPECT_EQ(QByteArray::fromStdString(line), expected.toUtf8());
+            }
+        }
     }
 }

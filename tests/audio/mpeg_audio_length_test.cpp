@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <QFile>
+
+#include "audio/audio_player.h"
+#include "audio/decoded_length.h"
+#include "audio/duration_probe.h"
+#include "audio/gst_support.h"
+#include "audio/mpeg_audio_length.h"
+#include "audio/output_devices.h"
+#include "audio/tone_files.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+struct Made {
+    QString path;
+    qint64 decoded = -1;
+};
+
+// Quiet and busy stretches make a variable bitrate vary, so that the first frames' bitrate
+// says little about the rest.
+Made make(const QString& folder, const QString& name, double quiet, double busy, bool busyFirst,
+          const QStringList& encoder) {
+    Made made;
+    made.path = folder + u'/' + name;
+    const QString tone = QStringLiteral("sine=f=440:d=%1").arg(quiet);
+    const QString noise = QStringLiteral("anoisesrc=d=%1:a=0.4").arg(busy);
+    const QStringList inputs = busyFirst ? QStringList{noise, tone} : QStringList{tone, noise};
+    if (encodeWithFfmpeg(made.path, inputs, QStringLiteral("[0][1]concat=n=2:v=0:a=1"), encoder)) {
+        made.decoded = decodedLengthMs(made.path);
+    }
+    return made;
+}
+
+QStringList lame(const QStringList& mode, int channels, int rate, bool xing) {
+    return QStringList{
+               QStringLiteral("-ac"),         QString::number(channels),
+               QStringLiteral("-ar"),         QString::number(rate),
+               QStringLiteral("-c:a"),        QStringLiteral("libmp3lame"),
+               QStringLiteral("-write_xing"), xing ? QStringLiteral("1") : QStringLiteral("0")} +
+           mode;
+}
+
+}  // namespace
+
+// Variable and average bitrate MP3s without a Xing header: GStreamer only estimates their
+// length from the first frames; counting the frames gives it within a frame or two.
+TEST(MpegAudioLength, VariableBitrateFilesWithoutAHeaderAreCountedFrameByFrame) {
+    ASSERT_TRUE(initAudioEngine());
+    TempFolder folder;
+    const QStringList vbr = {QStringLiteral("-q:a"), QStringLiteral("4")};
+    const QStringList abr = {QStringLiteral("-abr"), QStringLiteral("1"), QStringLiteral("-b:a"),
+                             QStringLiteral("96k")};
+    const std::vector<Made> files = {
+        make(folder.path(), QStringLiteral("stereo-44k.mp3"), 6, 4, false,
+             lame(vbr, 2, 44100, false)),
+        make(folder.path(), QStringLiteral("mono-22k.mp3"), 8, 3, true, lame(vbr, 1, 22050, false)),
+        make(folder.path(), QStringLiteral("abr-48k.mp3"), 5, 5, false, lame(abr, 2, 48000, false)),
+        make(folder.path(), QStringLiteral("mono-32k.MP3"), 2, 9, false,
+             lame(vbr, 1, 32000, false)),
+        make(folder.path(), QStringLiteral("with-xing.mp3"), 6, 4, false,
+             lame(vbr, 2, 44100, true)),
+    };
+    int estimatesFarOff = 0;
+    for (const Made& f : files) {
+        SCOPED_TRACE(f.path.toStdString());
+        ASSERT_GT(f.decoded, 0);
+        EXPECT_LE(std::abs(probeDurationMs(f.path) - f.decoded), 100);
+        const qint64 estimate = prerolledLengthMs(f.path);
+        estimatesFarOff += std::abs(estimate - f.decoded) > 300 ? 1 : 0;
+    }
+    EXPECT_GE(estimatesFarOff, 2) << "the files must be ones that the estimate gets wrong";
+}
+
+TEST(MpegAudioLength, OtherContentUnderAnMpegNameIsLeftToTheDecoders) {
+    ASSERT_TRUE(initAudioEngine());
+    TempFolder folder;
+    // A WAV file named .mp3: no frames to count, so the decoders' length is used.
+    const QString wav = folder.file(QStringLiteral("really-wav.mp3"));
+    ASSERT_TRUE(QFile::copy(toneFile(QStringLiteral("wav"), 2.0), wav));
+    EXPECT_EQ(mpegAudioLengthMs(wav), -1);
+    EXPECT_EQ(probeDurationMs(wav), 2000);
+    // Not a regular file: refused at once instead of waiting for a writer.
+    const QString fifo = folder.file(QStringLiteral("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(mpegAudioLengthMs(fifo), -1);
+    // Garbage and a truncated stream.
+    EXPECT_EQ(mpegAudioLengthMs(QByteArray(5000, '\xff')), -1);
+    QFile mp3(toneFile(QStringLiteral("mp3"), 3.0));
+    ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
+    const QByteArray whole = mp3.readAll();
+    EXPECT_NEAR(mpegAudioLengthMs(whole), 3000, 60);
+    EXPECT_NEAR(mpegAudioLengthMs(whole.left(whole.size() / 2)), 1500, 100);
+}
+
+// The player ends a track when its position reaches its length: with the estimate, a file
+// whose busy start has a high bitrate ended seconds before its music did.
+TEST(MpegAudioLength, ThePlayerTakesTheCountedLength) {
+    ASSERT_TRUE(initAudioEngine());
+    TempFolder folder;
+    const Made busyFirst =
+        make(folder.path(), QStringLiteral("busy-first.mp3"), 8, 3, true,
+             lame({QStringLiteral("-q:a"), QStringLiteral("4")}, 1, 22050, false));
+    ASSERT_GT(busyFirst.decoded, 0);
+    ASSERT_GT(std::abs(prerolledLengthMs(busyFirst.path) - busyFirst.decoded), 1000);
+    AudioPlayer player;
+    ASSERT_EQ(player.open(busyFirst.path, kNullRendererName), 0);
+    EXPECT_LE(std::abs(player.getDurationMs() - busyFirst.decoded), 100);
+    player.seekMs(busyFirst.decoded - 2000);
+    EXPECT_FALSE(player.isAtEnd()) << "two seconds before the end of the music";
+    player.close();
+}
