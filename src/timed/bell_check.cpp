@@ -30,7 +30,8 @@ std::vector<DueStart> startsInNextDay(const ProgrammeTable& table, const Holiday
     const qint64 last = first + kDaySeconds * kTicksPerSecond;
     previewStarts(
         table, calendar, from.year, from.month, from.day, 2,
-        [&](const LocalDateTime& moment, const LocalDateTime& start, const Programme& p) {
+        [&](const LocalDateTime& moment, const LocalDateTime& start, int row) {
+            const Programme& p = table.at(row);
             const qint64 at = dateTimeTicks(moment);
             if (at >= first && at <= last) {
                 starts.push_back({start, programmeName(p), programmePath(p), p.singleFile == 0});

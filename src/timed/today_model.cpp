@@ -124,7 +124,8 @@ void TodayModel::rebuild() {
     const LocalDateTime now = wholeSecond(clock_.now());
     std::vector<Entry> fresh;
     previewStarts(table_, calendar_, now.year, now.month, now.day, 1,
-                  [&](const LocalDateTime& moment, const LocalDateTime& start, const Programme& p) {
+                  [&](const LocalDateTime& moment, const LocalDateTime& start, int row) {
+                      const Programme& p = table_.at(row);
                       Entry e;
                       e.moment = moment;
                       e.start = start;
