@@ -27,7 +27,9 @@ double median(std::vector<double> values) {
 void openToFirstSample() {
     SinkRecorder recorder(QStringLiteral("kb_speakers"));
     if (!recorder.start()) {
-        std::printf("open-to-first-sample: no test sound server (run under scripts/with-test-services.sh)\n");
+        std::printf(
+            "open-to-first-sample: no test sound server (run under "
+            "scripts/with-test-services.sh)\n");
         return;
     }
     for (const char* ext : {"wav", "mp3"}) {
@@ -53,21 +55,24 @@ void openToFirstSample() {
                 latencies.push_back((first - begin) / 1e6);
             }
         }
-        std::printf("open-to-first-sample, %s on a PulseAudio null sink: median %.1f ms over %zu opens "
-                    "(open itself: median %.1f ms)\n",
-                    ext, median(latencies), latencies.size(), median(opens));
+        std::printf(
+            "open-to-first-sample, %s on a PulseAudio null sink: median %.1f ms over %zu opens "
+            "(open itself: median %.1f ms)\n",
+            ext, median(latencies), latencies.size(), median(opens));
     }
 }
 
 void probeAgainstFfprobe() {
     const QString folder = toneFolder() + QStringLiteral("/probe");
     QDir().mkpath(folder);
-    const QStringList kinds = {QStringLiteral("mp3"), QStringLiteral("flac"), QStringLiteral("m4a"),
-                               QStringLiteral("ogg"), QStringLiteral("wma"), QStringLiteral("wav")};
+    const QStringList kinds = {QStringLiteral("mp3"), QStringLiteral("flac"),
+                               QStringLiteral("m4a"), QStringLiteral("ogg"),
+                               QStringLiteral("wma"), QStringLiteral("wav")};
     QStringList files;
     for (int i = 0; i < 300; ++i) {
         const QString ext = kinds[i % kinds.size()];
-        const QString target = QStringLiteral("%1/%2.%3").arg(folder).arg(i, 3, 10, QLatin1Char('0')).arg(ext);
+        const QString target =
+            QStringLiteral("%1/%2.%3").arg(folder).arg(i, 3, 10, QLatin1Char('0')).arg(ext);
         QFile::copy(toneFile(ext, 30.0), target);
         files.append(target);
     }
@@ -81,15 +86,16 @@ void probeAgainstFfprobe() {
     timer.restart();
     for (const QString& file : files) {
         QProcess ffprobe;
-        ffprobe.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"),
-                                                  QStringLiteral("-show_entries"),
-                                                  QStringLiteral("format=duration"), file});
+        ffprobe.start(QStringLiteral("ffprobe"),
+                      {QStringLiteral("-v"), QStringLiteral("error"),
+                       QStringLiteral("-show_entries"), QStringLiteral("format=duration"), file});
         ffprobe.waitForFinished(10000);
     }
     const double theirs = timer.elapsed() / 300.0;
-    std::printf("duration probe over 300 files of 30 s (mp3, flac, m4a, ogg, wma, wav): %.1f ms per file "
-                "(%d known); ffprobe, a process per file: %.1f ms per file\n",
-                ours, known, theirs);
+    std::printf(
+        "duration probe over 300 files of 30 s (mp3, flac, m4a, ogg, wma, wav): %.1f ms per file "
+        "(%d known); ffprobe, a process per file: %.1f ms per file\n",
+        ours, known, theirs);
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ struct Counts : TimedEventReporter {
     int failures = 0;  // runs that reported a failure
     QString lastFailure;
     void reportTimedEvent(const LocalDateTime&, const QString& text) override {
-        if (text.contains(QStringLiteral("开始播放")) || text.contains(QStringLiteral("音乐切换"))) {
+        if (text.contains(QStringLiteral("开始播放")) ||
+            text.contains(QStringLiteral("音乐切换"))) {
             ++starts;
         } else if (text.contains(QStringLiteral("失败")) || text.contains(QStringLiteral("无效")) ||
                    text.contains(QStringLiteral("不存在"))) {
@@ -44,8 +45,9 @@ struct Counts : TimedEventReporter {
 };
 
 int openDescriptors() {
-    return static_cast<int>(
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd"))
+                                .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                                .size());
 }
 
 long residentKb() {
@@ -62,11 +64,11 @@ long residentKb() {
 }
 
 bool makeTone(const QString& path, double seconds, int frequency) {
-    return QProcess::execute(QStringLiteral("ffmpeg"),
-                             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                              QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                              QStringLiteral("sine=f=%1:d=%2").arg(frequency).arg(seconds),
-                              path}) == 0;
+    return QProcess::execute(
+               QStringLiteral("ffmpeg"),
+               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                QStringLiteral("sine=f=%1:d=%2").arg(frequency).arg(seconds), path}) == 0;
 }
 
 Programme programme(const QString& name, const QString& path, bool file, int count) {
@@ -115,8 +117,8 @@ int main(int argc, char** argv) {
     const QString bell = scratch.filePath(QStringLiteral("bell.wav"));
     const QString chime = scratch.filePath(QStringLiteral("chime.mp3"));
     const QString longer = scratch.filePath(QStringLiteral("long.flac"));
-    bool made = makeTone(bell, 0.15, 880) && makeTone(chime, 0.2, 660) &&
-                makeTone(longer, 10.0, 440);
+    bool made =
+        makeTone(bell, 0.15, 880) && makeTone(chime, 0.2, 660) && makeTone(longer, 10.0, 440);
     for (int k = 1; k <= 3; ++k) {
         made = made && makeTone(folder + QStringLiteral("/%1.ogg").arg(k), 0.12, 300 + k * 100);
     }
@@ -135,7 +137,8 @@ int main(int argc, char** argv) {
     table.append(programme(QStringLiteral("提示音"), chime, true, 2));
     table.append(programme(QStringLiteral("课间"), folder, false, 2));
     table.append(programme(QStringLiteral("长曲"), longer, true, 1));
-    table.append(programme(QStringLiteral("丢失"), scratch.filePath(QStringLiteral("gone.mp3")), true, 1));
+    table.append(
+        programme(QStringLiteral("丢失"), scratch.filePath(QStringLiteral("gone.mp3")), true, 1));
     HolidayCalendar calendar;
     GstAudioBackend backend;
     RunEngine runs(clock, backend, counts, settings);
@@ -181,8 +184,8 @@ int main(int argc, char** argv) {
             std::printf("plays %5d   descriptors %4d   resident %6ld kB   live pipelines %d\n",
                         done, openDescriptors(), residentKb(), liveAudioGraphs());
             std::fflush(stdout);
-            nextReport = nextReport < 1000 ? (nextReport == 20 ? 100 : nextReport + 100)
-                                           : nextReport + 500;
+            nextReport =
+                nextReport < 1000 ? (nextReport == 20 ? 100 : nextReport + 100) : nextReport + 500;
         }
     }
     runs.stopAllRuns(QStringLiteral("结束"), 0, wholeSecond(clock.now()));

@@ -12,7 +12,8 @@ std::vector<ImmediateSettings> seeds() {
     settings[1].playlist[1].isCurrent = 1;
     settings[2] = settings[1];
     settings[2].limitByTracks = 0;
-    settings[2].playlist.push_back(makePlaylistEntry(QStringLiteral("/music/长曲.flac"), 360000000));
+    settings[2].playlist.push_back(
+        makePlaylistEntry(QStringLiteral("/music/长曲.flac"), 360000000));
     return settings;
 }
 

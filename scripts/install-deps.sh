@@ -18,7 +18,7 @@ test_packages=(
   pulseaudio pulseaudio-utils ffmpeg sox gstreamer1.0-tools
   dbus dbus-x11 python3-dbusmock xvfb xauth x11-apps x11-utils trayer xdotool
   desktop-file-utils appstream systemd man-db util-linux dex
-  clang libclang-rt-14-dev llvm
+  clang clang-format libclang-rt-14-dev llvm
 )
 package_packages=(dpkg-dev lintian)
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors and runs every test
+# Installs what is missing, checks the layout of the C++ files, builds everything with warnings as errors and runs every test
 # with the sound server and message bus the tests need; then builds the same suite with
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang) and runs it again, together with a
 # short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
+bash scripts/check-format.sh
 cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKB_WERROR=ON >/dev/null
 cmake --build build-ci
 bash scripts/with-test-services.sh ctest --test-dir build-ci --output-on-failure -j2 "$@"

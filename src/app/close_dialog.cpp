@@ -5,8 +5,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "storage/app_paths.h"
 #include "app/dialog_buttons.h"
+#include "storage/app_paths.h"
 
 CloseDialog::CloseDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(kApplicationTitle);

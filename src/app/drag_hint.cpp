@@ -6,7 +6,8 @@
 
 #include "support/messages.h"
 
-DragHint::DragHint(QAbstractItemView* view) : QObject(view), view_(view), viewport_(view->viewport()) {}
+DragHint::DragHint(QAbstractItemView* view)
+    : QObject(view), view_(view), viewport_(view->viewport()) {}
 
 DragHint* DragHint::install(QAbstractItemView* view) {
     auto* hint = new DragHint(view);

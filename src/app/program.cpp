@@ -72,9 +72,8 @@ void Program::createWindow() {
     immediatePage_ =
         new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
-    settingsPage_ =
-        new SettingsPage({settings_, clock_, paths_, autostartFolder(), programExecutablePath(),
-                          power_, timetableSwitch_});
+    settingsPage_ = new SettingsPage({settings_, clock_, paths_, autostartFolder(),
+                                      programExecutablePath(), power_, timetableSwitch_});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
     connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
             &MainWindow::hideToTray);

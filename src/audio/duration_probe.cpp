@@ -2,8 +2,8 @@
 
 #include "audio/audio_graph.h"
 #include "audio/gst_support.h"
-#include "audio/music_file.h"
 #include "audio/mpeg_audio_length.h"
+#include "audio/music_file.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <cmath>
 #include "app/dialog_buttons.h"
 
-#include "support/messages.h"
 #include "support/field_checks.h"
+#include "support/messages.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "app/dialog_buttons.h"
 
 #include "app/hint_link.h"
-#include "support/messages.h"
 #include "support/field_checks.h"
+#include "support/messages.h"
 
 namespace {
 

@@ -38,8 +38,8 @@ QString pathProblem(const QString& label, const QString& problem, const QString&
 }
 
 QString noMusic(const QString& label) {
-    return label + kSep + QStringLiteral("找不到音乐文件") + kSep + QStringLiteral("支持 ") + kPlayableList +
-           kSep + QStringLiteral("不支持 ") + kUnsupportedList;
+    return label + kSep + QStringLiteral("找不到音乐文件") + kSep + QStringLiteral("支持 ") +
+           kPlayableList + kSep + QStringLiteral("不支持 ") + kUnsupportedList;
 }
 
 QString allFailed(const QString& label) {
@@ -47,7 +47,8 @@ QString allFailed(const QString& label) {
 }
 
 QString tooManyFailures(const QString& label) {
-    return label + kSep + QStringLiteral("终止播放") + kSep + QStringLiteral("因:连续多个音乐失败或异常");
+    return label + kSep + QStringLiteral("终止播放") + kSep +
+           QStringLiteral("因:连续多个音乐失败或异常");
 }
 
 QString stopping(const QString& label, const QString& reason) {
@@ -64,12 +65,13 @@ QString clockWentBack(const QString& label, bool playing) {
 }
 
 QString queued(const QString& name) {
-    return name + kSep + QStringLiteral("排队等候") + kSep + QStringLiteral("等正在播的播完") + kSep +
-           QStringLiteral("参看:节目属性→准时播/可延迟");
+    return name + kSep + QStringLiteral("排队等候") + kSep + QStringLiteral("等正在播的播完") +
+           kSep + QStringLiteral("参看:节目属性→准时播/可延迟");
 }
 
 QString preemptedBy(const QString& name) {
-    return QStringLiteral("别的节目要播: ") + name + kSep + QStringLiteral("参看:节目属性→准时播/可延迟");
+    return QStringLiteral("别的节目要播: ") + name + kSep +
+           QStringLiteral("参看:节目属性→准时播/可延迟");
 }
 
 QString preemptedByHand(const QString& name) {
@@ -83,16 +85,19 @@ QString brokenEnvironment(const QString& label, const QString& file) {
 
 QString invalidDevice(const QString& label, const QString& file) {
     return failureHead(label, file) + kSep + QStringLiteral("音频设备无效") + kSep +
-           QStringLiteral("常见原因: (1)找不到设备,电脑无声卡或被禁用了; (2)有多个设备,到设置栏另选音频设备; "
-                          "(3)远程登录时,应选\"在远程电脑上播放音频\" (参看:官网>帮助)") +
+           QStringLiteral(
+               "常见原因: (1)找不到设备,电脑无声卡或被禁用了; (2)有多个设备,到设置栏另选音频设备; "
+               "(3)远程登录时,应选\"在远程电脑上播放音频\" (参看:官网>帮助)") +
            kSep + kHelpSite;
 }
 
 QString formatAdvice(const QString& label, const QString& file, const QString& platformText) {
     return failureHead(label, file) + kSep + platformText + kSep +
-           QStringLiteral("播放失败常见原因: (1)文件格式的问题,重新转换下! (帮助栏>支持16种格式说明/格式转换工具) "
-                          "(伪装的,后缀名跟实际不符,尝试重新转换下) (多声道,可能播放失败,请转为双声道); "
-                          "(2)文件是否损坏; (3)是否缺少读权限") +
+           QStringLiteral(
+               "播放失败常见原因: (1)文件格式的问题,重新转换下! "
+               "(帮助栏>支持16种格式说明/格式转换工具) "
+               "(伪装的,后缀名跟实际不符,尝试重新转换下) (多声道,可能播放失败,请转为双声道); "
+               "(2)文件是否损坏; (3)是否缺少读权限") +
            kSep + QStringLiteral("技术支持:帮助栏里有联系方式");
 }
 
@@ -102,17 +107,20 @@ QString missingModules(const QString& label, const QString& file) {
 }
 
 QString deviceFailed(const QString& label, const QString& file) {
-    const QString head = file.isEmpty() ? label + kSep + QStringLiteral("播放异常")
-                                        : label + kSep + QStringLiteral("音乐异常(跳过)") + kSep + file;
+    const QString head = file.isEmpty()
+                             ? label + kSep + QStringLiteral("播放异常")
+                             : label + kSep + QStringLiteral("音乐异常(跳过)") + kSep + file;
     return head + kSep + QStringLiteral("音频设备失效") + kSep +
-           QStringLiteral("常见原因: (1)设备被拔掉,音频设备被拔出或禁用; "
-                          "(2)远程登录时,应选\"在远程电脑上播放音频\" (参看:官网>帮助)") +
+           QStringLiteral(
+               "常见原因: (1)设备被拔掉,音频设备被拔出或禁用; "
+               "(2)远程登录时,应选\"在远程电脑上播放音频\" (参看:官网>帮助)") +
            kSep + kHelpSite;
 }
 
 QString playbackFailed(const QString& label, const QString& file, const QString& platformText) {
-    const QString head = file.isEmpty() ? label + kSep + QStringLiteral("播放异常")
-                                        : label + kSep + QStringLiteral("音乐异常(跳过)") + kSep + file;
+    const QString head = file.isEmpty()
+                             ? label + kSep + QStringLiteral("播放异常")
+                             : label + kSep + QStringLiteral("音乐异常(跳过)") + kSep + file;
     return head + kSep + platformText + kSep +
            QStringLiteral("如安装了酷狗/酷我,建议卸载掉,可用QQ音乐等代替") + kSep +
            QStringLiteral("技术支持:帮助栏里有联系方式");
@@ -154,10 +162,12 @@ RunTextKind kindOf(const QString& label, const QString& text, QString* reason) {
     if (text == tooManyFailures(label)) {
         return RunTextKind::Failed;
     }
-    if (startsWithField(QStringLiteral("终止播放...")) || startsWithField(QStringLiteral("终止播放"))) {
+    if (startsWithField(QStringLiteral("终止播放...")) ||
+        startsWithField(QStringLiteral("终止播放"))) {
         return RunTextKind::Stopped;
     }
-    if (startsWithField(QStringLiteral("音乐失败(跳过)")) || startsWithField(QStringLiteral("音乐异常(跳过)"))) {
+    if (startsWithField(QStringLiteral("音乐失败(跳过)")) ||
+        startsWithField(QStringLiteral("音乐异常(跳过)"))) {
         return RunTextKind::TrackFailed;
     }
     // Every other report about a run is one of its failures: a path problem, no music, a

@@ -11,7 +11,8 @@ TEST(PlaySoak, EveryPlayWorksUnderATightDescriptorLimitAndNothingIsLeftAlive) {
     ASSERT_TRUE(soundServerReady());
     QProcess soak;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("GST_TRACERS"), QStringLiteral("leaks(filters=GstElement,GstPad,GstMessage)"));
+    env.insert(QStringLiteral("GST_TRACERS"),
+               QStringLiteral("leaks(filters=GstElement,GstPad,GstMessage)"));
     env.insert(QStringLiteral("GST_DEBUG"), QStringLiteral("GST_TRACER:7"));
     env.insert(QStringLiteral("GST_DEBUG_NO_COLOR"), QStringLiteral("1"));
     soak.setProcessEnvironment(env);
@@ -25,7 +26,8 @@ TEST(PlaySoak, EveryPlayWorksUnderATightDescriptorLimitAndNothingIsLeftAlive) {
     EXPECT_TRUE(out.contains(QStringLiteral("\nok\n"))) << out.toStdString();
 
     const QRegularExpressionMatch growth =
-        QRegularExpression(QStringLiteral("descriptors ([-+]\\d+), resident ([-+]\\d+) kB")).match(out);
+        QRegularExpression(QStringLiteral("descriptors ([-+]\\d+), resident ([-+]\\d+) kB"))
+            .match(out);
     ASSERT_TRUE(growth.hasMatch()) << out.toStdString();
     EXPECT_LE(growth.captured(1).toInt(), 2) << out.toStdString();
 

@@ -142,10 +142,9 @@ double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs) const {
     const qint64 wanted = sampleIndexAt(toNs) - sampleIndexAt(fromNs);
     const qint64 from = std::max<qint64>(0, sampleIndexAt(fromNs));
     const qint64 to = std::min<qint64>(static_cast<qint64>(samples_.size()), sampleIndexAt(toNs));
-    const qint64 heard =
-        to <= from ? 0
-                   : std::count_if(samples_.begin() + from, samples_.begin() + to,
-                                   [](qint16 v) { return v != kMissing; });
+    const qint64 heard = to <= from ? 0
+                                    : std::count_if(samples_.begin() + from, samples_.begin() + to,
+                                                    [](qint16 v) { return v != kMissing; });
     // A window the recorder did not hear is no evidence of silence: no level at all, so that
     // every comparison with it fails.
     if (wanted <= 0 || heard * 10 < wanted * 9) {

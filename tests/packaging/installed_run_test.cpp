@@ -11,8 +11,8 @@
 #include "audio/sink_recorder.h"
 #include "packaging/installed_tree.h"
 #include "support/program_runner.h"
-#include "timed/programme_file.h"
 #include "support/test_environment.h"
+#include "timed/programme_file.h"
 
 namespace {
 

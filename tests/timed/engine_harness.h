@@ -30,7 +30,7 @@ struct PlayerRecord {
 };
 
 struct MediaScript {
-    std::map<QString, qint64> durationsMs;  // by file name; others last kDefaultMs
+    std::map<QString, qint64> durationsMs;   // by file name; others last kDefaultMs
     std::map<QString, qint32> failingOpens;  // file name -> result code
     qint64 defaultMs = 180'000;
     bool frameworkAvailable = true;
@@ -39,7 +39,7 @@ struct MediaScript {
 
 // A player that plays by the simulated clock.
 class ScriptedPlayer : public MediaPlayer {
-public:
+  public:
     ScriptedPlayer(SimulatedClock& clock, MediaScript& script, std::shared_ptr<PlayerRecord> record)
         : clock_(clock), script_(script), record_(std::move(record)) {
         record_->live = this;
@@ -65,7 +65,7 @@ public:
     QString path() const override { return record_->path; }
     QString lastErrorText() const override { return QStringLiteral("scripted failure"); }
 
-private:
+  private:
     SimulatedClock& clock_;
     MediaScript& script_;
     std::shared_ptr<PlayerRecord> record_;
@@ -73,7 +73,7 @@ private:
 };
 
 class ScriptedBackend : public AudioBackend {
-public:
+  public:
     explicit ScriptedBackend(SimulatedClock& clock) : clock_(clock) {}
     std::unique_ptr<MediaPlayer> createPlayer() override;
     bool isMediaFrameworkAvailable() override { return script.frameworkAvailable; }
@@ -85,7 +85,7 @@ public:
     MediaScript script;
     std::vector<std::shared_ptr<PlayerRecord>> players;
 
-private:
+  private:
     SimulatedClock& clock_;
 };
 
@@ -95,7 +95,7 @@ struct LoggedEvent {
 };
 
 class RecordingReporter : public TimedEventReporter {
-public:
+  public:
     void reportTimedEvent(const LocalDateTime& time, const QString& text) override {
         events.push_back({time, text});
         if (listener) {
@@ -113,7 +113,7 @@ public:
 // What the now-playing and programme lists show, read from their models, with the history of
 // the changes they announced.
 class ListWatch {
-public:
+  public:
     ListWatch(NowPlayingModel& runs, ProgrammeListModel& programmes);
     struct Row {
         QString name;
@@ -126,22 +126,23 @@ public:
     int statusWrites = 0;  // status cells announced as changed
     QStringList progressHistory;
 
-private:
+  private:
     NowPlayingModel& runs_;
     ProgrammeListModel& programmes_;
 };
 
 // Timed play on a simulated clock, with real music paths in a scratch folder.
 class EngineHarness {
-public:
+  public:
     EngineHarness();
 
     // An empty file in the scratch folder (the scripted player never reads it).
     QString musicFile(const QString& name, qint64 durationMs = -1);
     QString musicFolder(const QString& folder, const QStringList& names);
     // Adds a programme playing the path.
-    Programme& addProgramme(const QString& name, const QString& path, std::initializer_list<ClockTime> starts,
-                            bool countByTracks = true, int count = 1, bool queueWhenBusy = false);
+    Programme& addProgramme(const QString& name, const QString& path,
+                            std::initializer_list<ClockTime> starts, bool countByTracks = true,
+                            int count = 1, bool queueWhenBusy = false);
 
     // Sets the clock and fills the programme list, as the program does after loading.
     void start(const LocalDateTime& t) {
@@ -165,10 +166,10 @@ public:
     ProgrammeListModel programmeList{table, clock};
     ListWatch rows{runs.nowPlaying(), programmeList};
 
-private:
+  private:
     // Every change of either list is checked against the rules of item models.
     QAbstractItemModelTester runsTester_{&runs.nowPlaying(),
-                                        QAbstractItemModelTester::FailureReportingMode::Fatal};
+                                         QAbstractItemModelTester::FailureReportingMode::Fatal};
     QAbstractItemModelTester programmesTester_{
         &programmeList, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };

@@ -36,7 +36,8 @@ TEST(PlayLog, FirstEventCreatesTheFileWithItsMark) {
     ASSERT_GE(bytes.size(), 2);
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF);
     EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xFE);
-    EXPECT_EQ(decodePlayLog(bytes), QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"));
+    EXPECT_EQ(decodePlayLog(bytes),
+              QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"));
     ASSERT_TRUE(appendPlayLog(data, kMorning, QStringLiteral("软件关闭"), error));
     EXPECT_EQ(decodePlayLog(readBytes(data + QStringLiteral("/定时播日志t.txt"))),
               QStringLiteral("2026-03-02 07:55:00   早操(手动) ◆ 开始播放\r\n"
@@ -73,8 +74,8 @@ TEST(PlayLog, FolderNamedLikeTheLogIsRemovedAndReadOnlyLogAppended) {
     EXPECT_TRUE(QFileInfo(log).isFile());
     ::chmod(QFile::encodeName(log).constData(), 0444);
     ASSERT_TRUE(appendPlayLog(dir.path(), kMorning, QStringLiteral("b"), error));
-    EXPECT_TRUE(
-        decodePlayLog(readBytes(log)).endsWith(QStringLiteral("   a\r\n2026-03-02 07:55:00   b\r\n")));
+    EXPECT_TRUE(decodePlayLog(readBytes(log))
+                    .endsWith(QStringLiteral("   a\r\n2026-03-02 07:55:00   b\r\n")));
 }
 
 TEST(PlayLog, ReportShowsTheRowAndAFailedWriteAsAFurtherRow) {
@@ -93,8 +94,8 @@ TEST(PlayLog, ReportShowsTheRowAndAFailedWriteAsAFurtherRow) {
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0], QStringLiteral("铃声 ◆ 开始播放"));
     EXPECT_TRUE(rows[1].startsWith(QStringLiteral("写日志失败 ◆ ")));
-    EXPECT_TRUE(rows[1].endsWith(
-        impossible + QStringLiteral("/定时播日志t.txt ◆ 技术支持:帮助栏里有联系方式")))
+    EXPECT_TRUE(rows[1].endsWith(impossible +
+                                 QStringLiteral("/定时播日志t.txt ◆ 技术支持:帮助栏里有联系方式")))
         << rows[1].toStdString();
 }
 
