@@ -7,7 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
 bash scripts/check-format.sh
-cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKB_WERROR=ON >/dev/null
+# Optimised as the package is, without debug information: it costs a third of the compile
+# time and no test reads it.
+cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DKB_WERROR=ON >/dev/null
 cmake --build build-ci
 bash scripts/with-test-services.sh ctest --test-dir build-ci --output-on-failure -j2 "$@"
 bash scripts/configure-sanitized.sh build-san

@@ -1,7 +1,5 @@
 #include "holidays/holiday_file.h"
 
-#include <QtEndian>
-
 #include "storage/data_file.h"
 #include "support/byte_codec.h"
 
@@ -34,20 +32,6 @@ AdjustedDay decodeAdjustedDay(const QByteArray& bytes) {
 
 bool isValid(const CalendarDate& d) {
     return isValidDate(d.year, d.month, d.day);
-}
-
-// Reads a count of at most `limit`; a larger one (or a negative one) is a content error.
-quint32 readCount(DataFileReader& reader, quint32 limit) {
-    QByteArray block;
-    if (!reader.read(block, 4)) {
-        return 0;
-    }
-    const quint32 count = qFromLittleEndian<quint32>(block.constData());
-    if (count > limit) {
-        reader.reject();
-        return 0;
-    }
-    return count;
 }
 
 }  // namespace
@@ -90,11 +74,11 @@ bool saveHolidayCalendar(const QString& dataFolder, const HolidayCalendar& calen
 
 bool loadHolidayCalendar(const QString& dataFolder, HolidayCalendar& calendar, QString& message) {
     DataFileReader reader(dataFolder, kHolidayFileName, kMaxFileBytes);
-    if (const std::optional<bool> done = reader.openForLoad(message)) {
-        return *done;
+    if (const auto opened = reader.open(message); opened != DataFileReader::Opened::Open) {
+        return opened == DataFileReader::Opened::Absent;
     }
     QByteArray block;
-    const quint32 holidays = readCount(reader, kMaxHolidays);
+    const quint32 holidays = reader.readCount(kMaxHolidays);
     for (quint32 i = 0; i < holidays && reader.read(block, kHolidayBytes); ++i) {
         Holiday h = decodeHoliday(block);
         h.name[63] = 0;
@@ -104,7 +88,7 @@ bool loadHolidayCalendar(const QString& dataFolder, HolidayCalendar& calendar, Q
         }
         calendar.holidays.push_back(h);
     }
-    const quint32 adjusted = reader.failed() ? 0 : readCount(reader, kMaxAdjustedDays);
+    const quint32 adjusted = reader.failed() ? 0 : reader.readCount(kMaxAdjustedDays);
     for (quint32 i = 0; i < adjusted && reader.read(block, kAdjustedDayBytes); ++i) {
         AdjustedDay a = decodeAdjustedDay(block);
         a.remark[63] = 0;

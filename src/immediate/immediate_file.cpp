@@ -71,13 +71,13 @@ bool loadImmediateSettings(const QString& dataFolder, const QString& musicFolder
                            ImmediateSettings& settings, QString& message) {
     settings = ImmediateSettings();
     DataFileReader reader(dataFolder, kImmediateFileName, kMaxFileBytes);
-    if (const std::optional<bool> done = reader.openForLoad(message)) {
-        if (*done) {
+    if (const auto opened = reader.open(message); opened != DataFileReader::Opened::Open) {
+        if (opened == DataFileReader::Opened::Absent) {
             settings.playlist.push_back(makePlaylistEntry(
                 joinPath(musicFolder, QStringLiteral("歌曲/") + kDefaultTrackName),
                 kDefaultTrackMs));
         }
-        return *done;
+        return opened == DataFileReader::Opened::Absent;
     }
     qint32 volume = 0;
     if (readI32(reader, volume) && (volume < 25 || volume > 100)) {
@@ -87,12 +87,9 @@ bool loadImmediateSettings(const QString& dataFolder, const QString& musicFolder
     if (readI32(reader, mode) && static_cast<quint32>(mode) > 2) {
         reader.reject();
     }
-    qint32 count = 0;
-    if (readI32(reader, count) && static_cast<quint32>(count) > quint32{kPlaylistCapacity}) {
-        reader.reject();
-    }
+    const quint32 count = reader.readCount(quint32{kPlaylistCapacity});
     QByteArray block;
-    for (qint32 i = 0; i < count && !reader.failed() && reader.read(block, kPlaylistEntryBytes);
+    for (quint32 i = 0; i < count && !reader.failed() && reader.read(block, kPlaylistEntryBytes);
          ++i) {
         PlaylistEntry entry = decodePlaylistEntry(block);
         entry.path[259] = 0;

@@ -98,8 +98,8 @@ bool loadSystemSettings(const QString& dataFolder, SystemSettings& s, QString& m
     // Bytes after the digest have always been ignored; they are never read.
     DataFileReader reader(dataFolder, kSettingsFileName, kFileBytes,
                           DataFileReader::LongerFiles::ExtraBytesIgnored);
-    if (const std::optional<bool> done = reader.openForLoad(message)) {
-        return *done;
+    if (const auto opened = reader.open(message); opened != DataFileReader::Opened::Open) {
+        return opened == DataFileReader::Opened::Absent;
     }
     FieldReader field(reader);
     field.i32(s.dailyShutdownEnabled);

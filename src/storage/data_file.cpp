@@ -265,16 +265,17 @@ DataFileReader::Opened DataFileReader::open(QString& message) {
     return message.isEmpty() ? Opened::Absent : Opened::Failed;
 }
 
-std::optional<bool> DataFileReader::openForLoad(QString& message) {
-    switch (open(message)) {
-        case Opened::Absent:
-            return true;
-        case Opened::Failed:
-            return false;
-        case Opened::Open:
-            break;
+quint32 DataFileReader::readCount(quint32 limit) {
+    QByteArray block;
+    if (!read(block, 4)) {
+        return 0;
     }
-    return std::nullopt;
+    const quint32 count = qFromLittleEndian<quint32>(block.constData());
+    if (count > limit) {
+        reject();
+        return 0;
+    }
+    return count;
 }
 
 bool DataFileReader::read(QByteArray& block, qsizetype size) {

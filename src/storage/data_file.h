@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QString>
-#include <optional>
 
 // Checked data files: fixed-size little-endian blocks followed by the MD5 digest of every
 // byte before it. Each format only describes its blocks and checks; opening, access repair,
@@ -86,12 +85,12 @@ class DataFileReader {
 
     const QString& path() const { return path_; }
     Opened open(QString& message);
-    // Opens for a loader: nothing when the file is open and its blocks can be read, else
-    // the loader's result (true for an absent file, false with the message).
-    std::optional<bool> openForLoad(QString& message);
     // Reads exactly `size` bytes into `block` and feeds them to the digest. False on a short
     // read or after an earlier failure.
     bool read(QByteArray& block, qsizetype size);
+    // Reads the 32-bit little-endian count that opens a list; a count above `limit` is a
+    // content error and reads as 0, as does a failed read.
+    quint32 readCount(quint32 limit);
     // A field check of the format failed.
     void reject();
     bool failed() const { return state_ != State::Reading; }

@@ -1,7 +1,5 @@
 #include "timed/programme_file.h"
 
-#include <QtEndian>
-
 #include "storage/data_file.h"
 
 namespace {
@@ -60,17 +58,11 @@ bool acceptStoredProgramme(Programme& p) {
 
 bool loadProgrammes(const QString& dataFolder, ProgrammeTable& table, QString& message) {
     DataFileReader reader(dataFolder, kProgrammeFileName, kMaxFileBytes);
-    if (const std::optional<bool> done = reader.openForLoad(message)) {
-        return *done;
+    if (const auto opened = reader.open(message); opened != DataFileReader::Opened::Open) {
+        return opened == DataFileReader::Opened::Absent;
     }
     QByteArray block;
-    quint32 count = 0;
-    if (reader.read(block, 4)) {
-        count = qFromLittleEndian<quint32>(block.constData());
-        if (count > static_cast<quint32>(kMaxProgrammes)) {
-            reader.reject();
-        }
-    }
+    const quint32 count = reader.readCount(static_cast<quint32>(kMaxProgrammes));
     for (quint32 i = 0; i < count && !reader.failed(); ++i) {
         if (!reader.read(block, kProgrammeRecordBytes)) {
             break;
