@@ -1,7 +1,9 @@
 #include "timed/bell_check.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <algorithm>
 
 #include "support/music_files.h"
@@ -91,10 +93,10 @@ void BellCheck::runNow() {
     const std::vector<DueStart> starts =
         startsInNextDay(table_, calendar_, wholeSecond(clock_.now()));
     std::vector<Finding> jobs;
+    QSet<QString> known;
     for (const DueStart& s : starts) {
-        const bool known = std::any_of(jobs.begin(), jobs.end(),
-                                       [&](const Finding& f) { return f.path == s.path; });
-        if (!known) {
+        if (!known.contains(s.path)) {
+            known.insert(s.path);
             jobs.push_back({s.path, s.folder, QString(), false});
         }
     }
@@ -133,11 +135,15 @@ void BellCheck::finish(int generation, const std::vector<DueStart>& starts,
     if (!deviceProblem.isEmpty()) {
         problems.push_back({starts.front().start, QString(), deviceProblem});
     }
+    QHash<QString, QString> problemOf;
+    for (const Finding& f : findings) {
+        if (!f.problem.isEmpty()) {
+            problemOf.insert(f.path, f.problem);
+        }
+    }
     for (const DueStart& s : starts) {
-        for (const Finding& f : findings) {
-            if (f.path == s.path && !f.problem.isEmpty()) {
-                problems.push_back({s.start, s.name, f.problem});
-            }
+        if (const auto found = problemOf.constFind(s.path); found != problemOf.constEnd()) {
+            problems.push_back({s.start, s.name, *found});
         }
     }
     watch(findings);

@@ -1,5 +1,6 @@
 #include "timed/today_model.h"
 
+#include <QHash>
 #include <algorithm>
 
 #include "support/date_text.h"
@@ -245,17 +246,41 @@ void TodayModel::setProblems(const std::vector<StartProblem>& problems) {
 }
 
 void TodayModel::applyProblems() {
-    for (Entry& e : entries_) {
-        e.problem.clear();
-        for (const StartProblem& p : problems_) {
-            const bool concerns =
-                p.name.isEmpty() ||
-                (sameSecond(p.start, e.start) && p.name.compare(e.name, Qt::CaseInsensitive) == 0);
-            if (concerns) {
-                e.problem = e.problem.isEmpty() ? p.problem : e.problem + u'；' + p.problem;
-            }
+    // A large timetable whose files are all gone has as many problems as starts: each start
+    // finds its own through a hash, never by reading every problem.
+    QHash<QString, std::vector<size_t>> byStart;
+    std::vector<size_t> everyStart;
+    for (size_t i = 0; i < problems_.size(); ++i) {
+        const StartProblem& p = problems_[i];
+        if (p.name.isEmpty()) {
+            everyStart.push_back(i);
+        } else {
+            byStart[startKey(p.start, p.name)].push_back(i);
         }
     }
+    std::vector<size_t> concerned;
+    for (Entry& e : entries_) {
+        e.problem.clear();
+        concerned = everyStart;
+        if (const auto found = byStart.constFind(startKey(e.start, e.name));
+            found != byStart.constEnd()) {
+            concerned.insert(concerned.end(), found->begin(), found->end());
+            std::sort(concerned.begin(), concerned.end());
+        }
+        for (const size_t i : concerned) {
+            const QString& problem = problems_[i].problem;
+            e.problem = e.problem.isEmpty() ? problem : e.problem + u'；' + problem;
+        }
+    }
+}
+
+QString TodayModel::startKey(const LocalDateTime& start, const QString& name) {
+    const qint64 second =
+        ((((qint64{start.year} * 13 + start.month) * 32 + start.day) * 24 + start.hour) * 60 +
+         start.minute) *
+            60 +
+        start.second;
+    return QString::number(second) + u'\n' + name.toCaseFolded();
 }
 
 void TodayModel::updateNext() {

@@ -68,6 +68,7 @@ class TodayModel : public QAbstractTableModel {
     int findEntry(const ActiveRun& run) const;
     void setState(int row, StartState state, const QString& reason);
     void applyProblems();
+    static QString startKey(const LocalDateTime& start, const QString& name);
     void updateNext();
 
     const ProgrammeTable& table_;
