@@ -10,7 +10,7 @@
 #include "audio/duration_probe.h"
 #include "audio/engine_checks.h"
 #include "audio/output_devices.h"
-#include "audio/volume_scale.h"
+#include "audio/playback_start.h"
 #include "settings/system_settings.h"
 #include "support/field_checks.h"
 #include "support/log_categories.h"

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 
+#include "audio/playback_start.h"
 #include "audio/volume_scale.h"
 #include "immediate/immediate_texts.h"
 #include "support/date_text.h"

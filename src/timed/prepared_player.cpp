@@ -1,6 +1,6 @@
 #include "timed/prepared_player.h"
 
-#include "audio/volume_scale.h"
+#include "audio/playback_start.h"
 #include "support/log_categories.h"
 
 void PreparedPlayer::prepare(const QString& path, const QString& deviceName) {

@@ -2,7 +2,7 @@
 // player does to its run.
 #include <algorithm>
 
-#include "audio/volume_scale.h"
+#include "audio/playback_start.h"
 #include "support/collation.h"
 #include "support/log_categories.h"
 #include "support/music_files.h"
