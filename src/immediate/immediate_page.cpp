@@ -219,12 +219,19 @@ void ImmediatePage::buildLinks() {
     helpRow->addWidget(remoteLink_);
     helpRow->addStretch();
     grid->addLayout(helpRow, 5, 0, 1, 2);
+    // The four tips in one line, or in two on a narrow window.
     auto* tipsRow = new QHBoxLayout();
-    tipsRow->addWidget(tipsLabel_);
-    for (HyperLink* link : tipLinks_) {
-        tipsRow->addWidget(link);
-        tipsRow->addSpacing(12);
+    tipsRow->addWidget(tipsLabel_, 0, Qt::AlignTop);
+    tipLines_ = new QBoxLayout(QBoxLayout::LeftToRight);
+    for (size_t pair = 0; pair < tipPairs_.size(); ++pair) {
+        tipPairs_[pair] = new QHBoxLayout();
+        for (size_t i = pair * 2; i < pair * 2 + 2; ++i) {
+            tipPairs_[pair]->addWidget(tipLinks_[i]);
+            tipPairs_[pair]->addSpacing(12);
+        }
+        tipLines_->addLayout(tipPairs_[pair]);
     }
+    tipsRow->addLayout(tipLines_);
     tipsRow->addStretch();
     grid->addLayout(tipsRow, 6, 0, 1, 2);
     grid->setRowStretch(2, 1);
@@ -303,6 +310,13 @@ void ImmediatePage::revealRow(int row) {
         list_->scrollTo(s_.playlist.index(row + 1, 0));
     }
     list_->scrollTo(s_.playlist.index(row, 0));
+}
+
+void ImmediatePage::resizeEvent(QResizeEvent* event) {
+    const int oneLine = tipsLabel_->sizeHint().width() + tipPairs_[0]->minimumSize().width() +
+                        tipPairs_[1]->minimumSize().width() + 12;
+    tipLines_->setDirection(width() < oneLine ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    QWidget::resizeEvent(event);
 }
 
 bool ImmediatePage::eventFilter(QObject* watched, QEvent* event) {

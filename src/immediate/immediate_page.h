@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 
 #include "immediate/immediate_player.h"
 #include "immediate/import_job.h"
 #include "storage/app_paths.h"
 
 class HyperLink;
+class QBoxLayout;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -65,6 +68,7 @@ class ImmediatePage : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -109,4 +113,6 @@ class ImmediatePage : public QWidget {
     HyperLink* silentLink_;
     HyperLink* remoteLink_;
     QList<HyperLink*> tipLinks_;
+    QBoxLayout* tipLines_ = nullptr;
+    std::array<QHBoxLayout*, 2> tipPairs_{};
 };

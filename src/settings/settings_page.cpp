@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -65,10 +66,23 @@ SettingsPage::SettingsPage(const Services& services, QWidget* parent)
       s_(services),
       entry_(services.autostartFolder, services.programPath),
       countdownStepMs_(CountdownDialog::kStepMs) {
-    auto* columns = new QHBoxLayout(this);
-    columns->addLayout(buildStartColumn(), 1);
-    columns->addSpacing(static_cast<int>(40 * s_.paths.dpiScale));
-    columns->addLayout(buildOtherColumn(), 1);
+    // Two columns side by side while they fit; on a narrow window one below the other, and
+    // the page scrolls rather than cutting a text or a link short.
+    auto* room = new QScrollArea(this);
+    room->setFrameShape(QFrame::NoFrame);
+    room->setWidgetResizable(true);
+    room->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget(room);
+    columns_ = new QBoxLayout(QBoxLayout::LeftToRight, content);
+    startColumn_ = buildStartColumn();
+    otherColumn_ = buildOtherColumn();
+    columns_->addLayout(startColumn_, 1);
+    columns_->addSpacing(static_cast<int>(40 * s_.paths.dpiScale));
+    columns_->addLayout(otherColumn_, 1);
+    room->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(room);
     refresh();
     connect(&remote_, &RemoteSessionDetector::remoteSessionDetected, this,
             &SettingsPage::remoteSessionDetected);
@@ -76,6 +90,16 @@ SettingsPage::SettingsPage(const Services& services, QWidget* parent)
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &SettingsPage::tick);
     timer_->start(kTickMs);
+}
+
+void SettingsPage::resizeEvent(QResizeEvent* event) {
+    const QMargins margins = columns_->contentsMargins();
+    const int sideBySide =
+        startColumn_->minimumSize().width() + otherColumn_->minimumSize().width() +
+        static_cast<int>(40 * s_.paths.dpiScale) + margins.left() + margins.right();
+    columns_->setDirection(width() < sideBySide ? QBoxLayout::TopToBottom
+                                                : QBoxLayout::LeftToRight);
+    QWidget::resizeEvent(event);
 }
 
 QVBoxLayout* SettingsPage::buildStartColumn() {

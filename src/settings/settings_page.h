@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class QGridLayout;
+class QBoxLayout;
 class QVBoxLayout;
 class TimetableSwitch;
 
@@ -84,6 +85,9 @@ class SettingsPage : public QWidget {
     // A setting was changed (the output device among them), before it is written.
     void settingsChanged();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     QVBoxLayout* buildStartColumn();
     QVBoxLayout* buildOtherColumn();
@@ -99,6 +103,9 @@ class SettingsPage : public QWidget {
     AutoStartOptions options_;
     RemoteSessionDetector remote_;
     QTimer* timer_;
+    QBoxLayout* columns_;
+    QVBoxLayout* startColumn_;
+    QVBoxLayout* otherColumn_;
     QCheckBox* autoStart_;
     QCheckBox* minimised_;
     QCheckBox* locked_;

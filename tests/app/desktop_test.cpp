@@ -22,7 +22,7 @@ TEST(Desktop, WindowShowsTheTabListAndTheIntroduction) {
     program.addEnvironment(desktop.environment());
     ASSERT_TRUE(program.start({}));
     ASSERT_TRUE(
-        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 15000));
+        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 40000));
     QThread::msleep(500);
     TempFolder shots;
     const QString png = shots.file(QStringLiteral("window.png"));
@@ -45,7 +45,7 @@ TEST(Desktop, ArgumentOneHidesInTheTrayAndASecondCopyBringsItBack) {
     ProgramRunner program;
     program.addEnvironment(desktop.environment());
     ASSERT_TRUE(program.start({QStringLiteral("1")}));
-    ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 40000));
     EXPECT_EQ(desktop.mapState(kTitle), QStringLiteral("IsUnMapped"));
     EXPECT_FALSE(desktop.logindCalls().contains(QStringLiteral("LockSession")));
 
@@ -87,7 +87,7 @@ TEST(Desktop, ArgumentThreeDoesBothAndAMachineWithoutLogindStartsAnyway) {
         ProgramRunner program;
         program.addEnvironment(desktop.environment());
         ASSERT_TRUE(program.start({QStringLiteral(" 3 ")}));
-        ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 15000));
+        ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 40000));
         // The lock follows the tray icon.
         EXPECT_TRUE(waitUntil(
             [&] { return desktop.logindCalls().contains(QStringLiteral("LockSession")); }, 10000));

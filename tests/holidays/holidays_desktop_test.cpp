@@ -47,7 +47,7 @@ TEST(HolidaysDesktop, TheTabShowsTheHolidaysAndAdjustedDaysOfTheFile) {
         << message.toStdString();
     ASSERT_TRUE(program.start({}));
     ASSERT_TRUE(
-        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 15000));
+        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 40000));
     QThread::msleep(500);
     const QPoint origin = desktop.windowOrigin(kTitle);
     ASSERT_GE(origin.x(), 0);
