@@ -14,8 +14,8 @@
 #include "audio/duration_probe.h"
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
-#include "audio/sink_recorder.h"
-#include "audio/tone_files.h"
+#include "helpers/sink_recorder.h"
+#include "helpers/tone_files.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 #include <cstdio>
 
 #include "alloc_counter.h"
-#include "app/program.h"
-#include "timed/dispatcher.h"
-#include "timed/programme_file.h"
+#include "core/timed/dispatcher.h"
+#include "core/timed/programme_file.h"
+#include "ui/app/program.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "audio/duration_probe.h"
 #include "audio/gst_support.h"
-#include "audio/tone_files.h"
-#include "immediate/import_job.h"
-#include "immediate/playlist_model.h"
+#include "core/immediate/import_job.h"
+#include "core/immediate/playlist_model.h"
+#include "helpers/tone_files.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -13,9 +13,9 @@
 #include <map>
 #include <vector>
 
-#include "audio/decoded_length.h"
 #include "audio/duration_probe.h"
 #include "audio/gst_support.h"
+#include "helpers/decoded_length.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <random>
 
-#include "support/collation.h"
-#include "support/music_files.h"
+#include "core/support/collation.h"
+#include "core/support/music_files.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

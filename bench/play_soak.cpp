@@ -17,7 +17,7 @@
 #include "audio/audio_graph.h"
 #include "audio/engine_checks.h"
 #include "audio/gst_support.h"
-#include "timed/dispatcher.h"
+#include "core/timed/dispatcher.h"
 
 namespace {
 

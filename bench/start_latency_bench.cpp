@@ -18,10 +18,10 @@
 
 #include "audio/engine_checks.h"
 #include "audio/gst_support.h"
-#include "audio/sink_recorder.h"
-#include "audio/tone_files.h"
-#include "timed/dispatcher.h"
-#include "timed/tick_timer.h"
+#include "core/timed/dispatcher.h"
+#include "core/timed/tick_timer.h"
+#include "helpers/sink_recorder.h"
+#include "helpers/tone_files.h"
 
 namespace {
 

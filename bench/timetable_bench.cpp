@@ -10,10 +10,10 @@
 #include <cstdio>
 
 #include "alloc_counter.h"
-#include "holidays/holiday_file.h"
-#include "timed/preview.h"
-#include "timed/programme_file.h"
-#include "timed/schedule.h"
+#include "core/holidays/holiday_file.h"
+#include "core/timed/preview.h"
+#include "core/timed/programme_file.h"
+#include "core/timed/schedule.h"
 
 namespace {
 

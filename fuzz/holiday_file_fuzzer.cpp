@@ -1,6 +1,6 @@
+#include "core/holidays/holiday_file.h"
+#include "core/support/text.h"
 #include "data_file_fuzzing.h"
-#include "holidays/holiday_file.h"
-#include "support/text.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
+#include "core/immediate/immediate_file.h"
 #include "data_file_fuzzing.h"
-#include "immediate/immediate_file.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
+#include "core/timed/programme_file.h"
 #include "data_file_fuzzing.h"
-#include "timed/programme_file.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
+#include "core/settings/settings_file.h"
 #include "data_file_fuzzing.h"
-#include "settings/settings_file.h"
 
 namespace {
 

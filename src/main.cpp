@@ -1,4 +1,4 @@
-#include "app/program_main.h"
+#include "ui/app/program_main.h"
 
 int main(int argc, char** argv) {
     return runProgram(argc, argv);

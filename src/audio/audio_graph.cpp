@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "audio/gst_support.h"
-#include "audio/media_player.h"
 #include "audio/music_file.h"
+#include "core/playback/media_player.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "audio/gst_support.h"
 #include "audio/mpeg_audio_length.h"
 #include "audio/output_devices.h"
-#include "settings/system_settings.h"
+#include "core/settings/system_settings.h"
 
 namespace {
 

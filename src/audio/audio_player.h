@@ -4,9 +4,9 @@
 #include <mutex>
 
 #include "audio/audio_graph.h"
-#include "audio/media_player.h"
 #include "audio/music_file.h"
 #include "audio/output_devices.h"
+#include "core/playback/media_player.h"
 
 // A MediaPlayer on a hand-built GStreamer pipeline. The pipeline prerolls in open(), so
 // duration and position are known at once. Errors and the end of the stream arrive on

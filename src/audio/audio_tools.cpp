@@ -10,10 +10,10 @@
 #include "audio/duration_probe.h"
 #include "audio/engine_checks.h"
 #include "audio/output_devices.h"
-#include "audio/playback_start.h"
-#include "settings/system_settings.h"
-#include "support/field_checks.h"
-#include "support/log_categories.h"
+#include "core/playback/playback_start.h"
+#include "core/settings/system_settings.h"
+#include "core/support/field_checks.h"
+#include "core/support/log_categories.h"
 
 namespace {
 

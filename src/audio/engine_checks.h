@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "audio/media_player.h"
+#include "core/playback/media_player.h"
 
 // GStreamer starts and the elements every graph needs exist.
 bool isMediaFrameworkAvailable();

@@ -6,7 +6,7 @@
 #include "audio/duration_probe.h"
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
-#include "support/music_files.h"
+#include "core/support/music_files.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <utility>
 
-#include "audio/media_player.h"
-#include "support/access_rights.h"
-#include "support/log_categories.h"
-#include "support/music_files.h"
+#include "core/playback/media_player.h"
+#include "core/support/access_rights.h"
+#include "core/support/log_categories.h"
+#include "core/support/music_files.h"
 
 MusicFile::~MusicFile() {
     close();

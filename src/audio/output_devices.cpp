@@ -1,7 +1,7 @@
 #include "audio/output_devices.h"
 
 #include "audio/gst_support.h"
-#include "settings/system_settings.h"
+#include "core/settings/system_settings.h"
 
 namespace {
 

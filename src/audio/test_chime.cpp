@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "audio/gst_support.h"
-#include "audio/media_player.h"
-#include "audio/volume_scale.h"
+#include "core/playback/media_player.h"
+#include "core/playback/volume_scale.h"
 
 namespace {
 

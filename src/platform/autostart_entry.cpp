@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <cerrno>
 
-#include "storage/whole_file.h"
-#include "support/access_rights.h"
-#include "support/system_text.h"
+#include "core/storage/whole_file.h"
+#include "core/support/access_rights.h"
+#include "core/support/system_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
-#include "support/log_categories.h"
+#include "core/support/log_categories.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "settings/shutdown_schedule.h"
+#include "core/settings/shutdown_schedule.h"
 
 // Keeps the machine awake while the program runs: a logind "sleep:idle" inhibitor whose
 // descriptor is held until release. Without logind nothing happens and nothing is reported.

@@ -12,13 +12,13 @@
 #include "audio/duration_probe.h"
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
-#include "audio/sink_recorder.h"
-#include "audio/temporary_sink.h"
-#include "audio/tone_files.h"
-#include "audio/volume_scale.h"
-#include "settings/system_settings.h"
-#include "support/temp_folder.h"
-#include "support/test_environment.h"
+#include "core/playback/volume_scale.h"
+#include "core/settings/system_settings.h"
+#include "helpers/sink_recorder.h"
+#include "helpers/temp_folder.h"
+#include "helpers/temporary_sink.h"
+#include "helpers/test_environment.h"
+#include "helpers/tone_files.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
-#include "audio/sink_recorder.h"
-#include "audio/tone_files.h"
-#include "support/program_runner.h"
-#include "support/test_environment.h"
+#include "helpers/program_runner.h"
+#include "helpers/sink_recorder.h"
+#include "helpers/test_environment.h"
+#include "helpers/tone_files.h"
 
 namespace {
 

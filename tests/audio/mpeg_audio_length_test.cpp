@@ -3,13 +3,13 @@
 #include <QFile>
 
 #include "audio/audio_player.h"
-#include "audio/decoded_length.h"
 #include "audio/duration_probe.h"
 #include "audio/gst_support.h"
 #include "audio/mpeg_audio_length.h"
 #include "audio/output_devices.h"
-#include "audio/tone_files.h"
-#include "support/temp_folder.h"
+#include "helpers/decoded_length.h"
+#include "helpers/temp_folder.h"
+#include "helpers/tone_files.h"
 
 namespace {
 

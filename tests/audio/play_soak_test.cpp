@@ -2,7 +2,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "support/test_environment.h"
+#include "helpers/test_environment.h"
 
 // Many plays in one process: every one must work under a descriptor limit that a leak of two
 // descriptors per play would exhaust within a few dozen plays, and GStreamer's leak tracer

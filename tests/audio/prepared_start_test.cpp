@@ -5,9 +5,9 @@
 
 #include "audio/audio_player.h"
 #include "audio/gst_support.h"
-#include "audio/sink_recorder.h"
-#include "audio/tone_files.h"
-#include "support/test_environment.h"
+#include "helpers/sink_recorder.h"
+#include "helpers/test_environment.h"
+#include "helpers/tone_files.h"
 
 namespace {
 

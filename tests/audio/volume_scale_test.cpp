@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "audio/volume_scale.h"
+#include "core/playback/volume_scale.h"
 
 namespace {
 

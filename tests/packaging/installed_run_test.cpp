@@ -8,11 +8,11 @@
 
 #include "audio/gst_support.h"
 #include "audio/output_devices.h"
-#include "audio/sink_recorder.h"
+#include "core/timed/programme_file.h"
+#include "helpers/program_runner.h"
+#include "helpers/sink_recorder.h"
+#include "helpers/test_environment.h"
 #include "packaging/installed_tree.h"
-#include "support/program_runner.h"
-#include "support/test_environment.h"
-#include "timed/programme_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "support/program_runner.h"
+#include "helpers/program_runner.h"
 
 // An installed copy of the program in a scratch root: the package unpacked by
 // scripts/check-package.sh (KB_INSTALLED_ROOT and KB_INSTALLED_PREFIX), or else this build

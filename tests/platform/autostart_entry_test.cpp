@@ -3,8 +3,8 @@
 #include <QProcess>
 #include <cstring>
 
+#include "helpers/temp_folder.h"
 #include "platform/autostart_entry.h"
-#include "support/temp_folder.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "helpers/temp_folder.h"
 #include "platform/file_manager.h"
-#include "support/temp_folder.h"
 
 namespace {
 

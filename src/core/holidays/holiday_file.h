@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include "core/holidays/holiday_calendar.h"
+
+inline const QString kHolidayFileName = QStringLiteral("节假日和调休t");
+
+bool saveHolidayCalendar(const QString& dataFolder, const HolidayCalendar& calendar,
+                         bool rescueHint, QString& message);
+// Appends the file's entries; an absent file leaves the lists as they are. On any failure
+// both lists are left empty and the message says why.
+bool loadHolidayCalendar(const QString& dataFolder, HolidayCalendar& calendar, QString& message);
+
+QByteArray encodeHoliday(const Holiday& h);
+QByteArray encodeAdjustedDay(const AdjustedDay& a);

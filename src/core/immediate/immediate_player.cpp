@@ -1,0 +1,320 @@
+#include "core/immediate/immediate_player.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
+#include "core/immediate/immediate_texts.h"
+#include "core/playback/playback_start.h"
+#include "core/playback/volume_scale.h"
+#include "core/support/date_text.h"
+#include "core/support/log_categories.h"
+#include "core/support/messages.h"
+#include "core/support/music_files.h"
+
+namespace {
+
+constexpr int kClockBackSeconds = 15;
+// The end fade of n seconds: it starts 8 s before the end and takes 140 ticks, 7 s.
+constexpr int kFadeStartSeconds = 8;
+constexpr double kEndFadeStep = 1.0 / 140.0;
+constexpr double kSeekCeiling = 99.9;
+
+}  // namespace
+
+ImmediatePlayer::ImmediatePlayer(const Services& services, QObject* parent)
+    : QObject(parent),
+      s_(services),
+      random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {}
+
+ImmediatePlayer::~ImmediatePlayer() {
+    if (audio_) {
+        audio_->stop();
+        audio_->close();
+    }
+}
+
+void ImmediatePlayer::setLimits(int tracks, int seconds) {
+    limitTracks_ = std::max(0, tracks);
+    limitSeconds_ = std::max(0, seconds);
+}
+
+double ImmediatePlayer::level() const {
+    return s_.playlist.settings().volume * endFadeGain_;
+}
+
+void ImmediatePlayer::applyLevel(double fraction) {
+    if (audio_) {
+        audio_->setVolume(levelToAttenuation(fraction * level()));
+    }
+}
+
+void ImmediatePlayer::save(bool showErrors) {
+    s_.store.save(showErrors);
+}
+
+void ImmediatePlayer::setStatus(const QString& text) {
+    if (status_ != text) {
+        status_ = text;
+        emit statusChanged(text);
+    }
+}
+
+void ImmediatePlayer::startImmediatePlay() {
+    save(true);
+    releaseImmediateAudio();
+    active_ = true;
+    endFadeGain_ = 1.0;
+    tracksStarted_ = 0;
+    emit activeChanged(true);
+}
+
+void ImmediatePlayer::stopImmediatePlay(bool withFade) {
+    if (withFade && audio_) {
+        fadeOutInFiftySteps([this](double fraction) { applyLevel(fraction); }, kFadeStepMs,
+                            s_.clock);
+    }
+    endPlay();
+}
+
+void ImmediatePlayer::releaseImmediateAudio() {
+    if (audio_) {
+        audio_->stop();
+        audio_->close();
+        audio_.reset();
+    }
+    emit positionCleared();
+}
+
+void ImmediatePlayer::endPlay() {
+    releaseImmediateAudio();
+    setStatus(QString());
+    const bool was = active_;
+    active_ = false;
+    if (was) {
+        emit activeChanged(false);
+    }
+}
+
+void ImmediatePlayer::endWithFailure(const StartFailure& failure) {
+    endPlay();
+    if (!failure.message.isEmpty()) {
+        showMessage(MessageIcon::Warning, failure.message, owner_);
+    }
+    if (!failure.helpAnchor.isEmpty()) {
+        emit helpRequested(failure.helpAnchor);
+    }
+}
+
+void ImmediatePlayer::scaleImmediateVolume(double fraction) {
+    applyLevel(fraction);
+    if (fraction <= 0.0) {
+        endPlay();
+    }
+}
+
+void ImmediatePlayer::changeVolume(int volume) {
+    ImmediateSettings& settings = s_.playlist.settings();
+    const int from = static_cast<int>(settings.volume * endFadeGain_);
+    const int to = static_cast<int>(volume * endFadeGain_);
+    settings.volume = volume;
+    rampVolume(audio_.get(), from, to, s_.clock);
+}
+
+void ImmediatePlayer::seekToPercent(double percent) {
+    if (!audio_) {
+        return;
+    }
+    const double p = std::clamp(percent, 0.0, kSeekCeiling);
+    seekWithFade(*audio_, static_cast<qint64>(audio_->getDurationMs() * p / 100.0), level(),
+                 s_.clock);
+}
+
+void ImmediatePlayer::refreshPosition() {
+    if (!audio_) {
+        return;
+    }
+    const ImmediateSettings& settings = s_.playlist.settings();
+    const qint64 elapsed = secondsBetween(wholeSecond(s_.clock.now()), startedAt_);
+    setStatus(settings.limitByTracks != 0 ? ImmediateTexts::tracks(tracksStarted_, limitTracks_)
+                                          : ImmediateTexts::seconds(elapsed, limitSeconds_));
+    const qint64 position = audio_->getPositionMs();
+    const qint64 duration = audio_->getDurationMs();
+    const int percent =
+        duration > 0 ? static_cast<int>(std::clamp<qint64>(position, 0, duration) * 100 / duration)
+                     : 0;
+    emit positionChanged(formatProgress(duration / 1000, position / 1000), percent);
+}
+
+void ImmediatePlayer::immediateTick() {
+    if (!active_) {
+        return;
+    }
+    const LocalDateTime now = wholeSecond(s_.clock.now());
+    if (!audio_) {
+        const double target = s_.timed.duckTarget();
+        if (!s_.timed.hasActiveRuns()) {
+            s_.timed.moveGainToTarget();
+        }
+        if (s_.timed.timedDuckGain() > target) {
+            setStatus(ImmediateTexts::waiting(waitTextCounter_));
+            waitTextCounter_ = waitTextCounter_ % 12 + 1;
+            return;
+        }
+        if (const auto failure = playCurrentTrack()) {
+            endWithFailure(*failure);
+            return;
+        }
+        tracksStarted_ = 1;
+        startedAt_ = now;
+        refreshPosition();
+        return;
+    }
+
+    const ImmediateSettings& settings = s_.playlist.settings();
+    const qint64 elapsed = secondsBetween(now, startedAt_);
+    const bool bySeconds = settings.limitByTracks == 0;
+    if (bySeconds && elapsed < -kClockBackSeconds) {
+        stopImmediatePlay(true);
+        showMessage(MessageIcon::Warning, ImmediateTexts::clockWentBack(), owner_);
+        return;
+    }
+    refreshPosition();
+    if (bySeconds) {
+        if (limitSeconds_ > 0) {
+            if (endFadeGain_ < 1.0) {
+                endFadeGain_ = std::max(0.0, endFadeGain_ - kEndFadeStep);
+                applyLevel(1.0);
+                if (endFadeGain_ <= 0.0) {
+                    endPlay();
+                    return;
+                }
+            } else if (elapsed > limitSeconds_ - kFadeStartSeconds) {
+                endFadeGain_ = 0.999;
+            }
+        }
+        if (audio_->isAtEnd()) {
+            advanceTrack();
+        }
+        return;
+    }
+    if (!audio_->isAtEnd()) {
+        return;
+    }
+    if (limitTracks_ == 0 || tracksStarted_ < limitTracks_) {
+        advanceTrack();
+    } else {
+        endPlay();
+    }
+}
+
+void ImmediatePlayer::advanceTrack() {
+    releaseImmediateAudio();
+    PlaylistModel& playlist = s_.playlist;
+    switch (playlist.settings().playMode) {
+        case kRepeatOne:
+            break;
+        case kRandom:
+            chooseRandomTrack();
+            save(false);
+            break;
+        default: {
+            const int i = playlist.current();
+            playlist.setCurrent(i + 1 < playlist.size() ? i + 1 : 0);
+            save(false);
+            break;
+        }
+    }
+    if (const auto failure = playCurrentTrack()) {
+        endWithFailure(*failure);
+        return;
+    }
+    ++tracksStarted_;
+    refreshPosition();
+}
+
+void ImmediatePlayer::chooseRandomTrack() {
+    std::vector<PlaylistEntry>& list = s_.playlist.settings().playlist;
+    const int current = s_.playlist.current();
+    if (current >= 0) {
+        list[static_cast<size_t>(current)].playedThisRound = 1;
+    }
+    const auto unplayed = [&list] {
+        std::vector<int> indices;
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (list[i].playedThisRound == 0) {
+                indices.push_back(static_cast<int>(i));
+            }
+        }
+        return indices;
+    };
+    std::vector<int> left = unplayed();
+    if (left.empty()) {
+        clearPlayedFlags(list);
+        left = unplayed();
+        // A new cycle never begins with the track just heard; it comes later in the cycle.
+        if (list.size() >= 2 && current >= 0) {
+            left.erase(std::find(left.begin(), left.end(), current));
+        }
+    }
+    if (left.empty()) {
+        s_.playlist.setCurrent(-1);
+        return;
+    }
+    std::shuffle(left.begin(), left.end(), random_);
+    s_.playlist.setCurrent(left[random_() % left.size()]);
+}
+
+std::optional<ImmediatePlayer::StartFailure> ImmediatePlayer::playCurrentTrack() {
+    const int row = s_.playlist.current();
+    if (row < 0) {
+        return StartFailure{};
+    }
+    emit rowRevealed(row);
+    const QString path = entryPath(s_.playlist.entries()[static_cast<size_t>(row)]);
+    QString problem;
+    if (!validateMusicPath(path, QStringLiteral("音乐"), false, problem)) {
+        s_.playlist.setDuration(row, -1);
+        return StartFailure{ImmediateTexts::pathProblem(problem, path), QString()};
+    }
+    std::unique_ptr<MediaPlayer> player = s_.backend.createPlayer();
+    connect(player.get(), &MediaPlayer::eventOccurred, this,
+            [this](const PlayerEvent& event) { handleImmediateEvent(event); });
+    const PlaybackStart started =
+        startPlayback(*player, path, outputDeviceName(s_.systemSettings), level(), s_.clock);
+    if (started.code != 0) {
+        qCWarning(lcImmediate) << "start failed:" << path << Qt::hex
+                               << static_cast<quint32>(started.code) << started.playerText;
+        s_.playlist.setDuration(row, -1);
+        const QString errorText = s_.backend.errorText(started.code, started.playerText);
+        if (!started.openFailed) {
+            return StartFailure{ImmediateTexts::playFailed(path, errorText), QString()};
+        }
+        if (!s_.backend.isMediaFrameworkAvailable()) {
+            return StartFailure{ImmediateTexts::brokenEnvironment(), QStringLiteral("environment")};
+        }
+        if (started.code == kErrorNoAudioDevice) {
+            return StartFailure{ImmediateTexts::invalidDevice(), QString()};
+        }
+        if (!s_.backend.areDecoderModulesIntact()) {
+            return StartFailure{ImmediateTexts::missingModules(), QStringLiteral("environment")};
+        }
+        return StartFailure{ImmediateTexts::playFailed(path, errorText), QString()};
+    }
+    audio_ = std::move(player);
+    s_.playlist.setDuration(row, storableDuration(audio_->getDurationMs()));
+    return std::nullopt;
+}
+
+void ImmediatePlayer::handleImmediateEvent(const PlayerEvent& event) {
+    if (!event.isFailure() || !audio_) {
+        return;
+    }
+    const QString path = audio_->path();
+    qCWarning(lcImmediate) << "playback failed:" << path << event.code << event.text;
+    const QString message =
+        event.isDeviceFailure()
+            ? ImmediateTexts::deviceFailed()
+            : ImmediateTexts::playbackFailed(path, s_.backend.errorText(event.param1, event.text));
+    endWithFailure({message, QString()});
+}

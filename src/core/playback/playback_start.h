@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include "core/playback/media_player.h"
+#include "core/support/clock.h"
+
+// The one start of every playback: open on the output, run at silence, fade in to the level.
+// On failure the code of the step that failed; a player whose run failed is closed again.
+struct PlaybackStart {
+    qint32 code = 0;
+    bool openFailed = false;
+    QString playerText;  // the framework's words for the failure
+};
+// The first half, which may be done ahead of time: open on the output and silence.
+PlaybackStart preparePlayback(MediaPlayer& player, const QString& path, const QString& deviceName);
+// The whole start; a player that preparePlayback already opened is only run and faded in.
+PlaybackStart startPlayback(MediaPlayer& player, const QString& path, const QString& deviceName,
+                            double level, Clock& clock, bool prepared = false);

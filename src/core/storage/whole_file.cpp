@@ -1,0 +1,106 @@
+#include "core/storage/whole_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFile>
+#include <cerrno>
+
+#include "core/storage/folders.h"
+
+namespace {
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+}  // namespace
+
+bool writeAllBytes(int fd, const char* data, qsizetype size, int& error) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = errno;
+            return false;
+        }
+        if (written == 0) {
+            error = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+void syncFolder(const QString& folder) {
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+int replaceWholeFile(const QString& path, const QByteArray& content) {
+    const QString temp = savingPathFor(path);
+    const int fd = createSavingFile(temp);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = 0;
+    if (writeAllBytes(fd, content.constData(), content.size(), error) && ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(native(temp).constData(), native(path).constData()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(native(temp).constData());
+        return error;
+    }
+    syncFolder(parentFolder(path));
+    return 0;
+}
+
+int readWholeFile(const QString& path, qint64 limit, QByteArray& content) {
+    content.clear();
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    struct stat info {};
+    int error = 0;
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = EINVAL;
+    } else if (info.st_size > limit) {
+        error = EFBIG;
+    }
+    while (error == 0) {
+        char buffer[65536];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = errno;
+        } else if (got == 0) {
+            break;
+        } else if (content.size() + got > limit) {
+            error = EFBIG;  // grew while being read
+        } else {
+            content.append(buffer, got);
+        }
+    }
+    ::close(fd);
+    return error;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/holidays/holiday_calendar.h"
+#include "core/support/clock.h"
+#include "core/timed/programme_list_model.h"
+#include "core/timed/programme_table.h"
+#include "core/timed/run_engine.h"
+#include "core/timed/start_index.h"
+
+// The clock of timed play: every 50 ms it lets the runs advance, then asks every programme,
+// in table order, whether it is due, and queues those that are. Also manual play and stop.
+class Dispatcher {
+  public:
+    Dispatcher(Clock& clock, ProgrammeTable& table, const HolidayCalendar& calendar,
+               RunEngine& runs, TimedEventReporter& reporter);
+
+    // The list whose status cells follow what each tick finds.
+    void setProgrammeList(ProgrammeListModel* list) { list_ = list; }
+
+    void dispatchTick();
+    // Plays programme `index` now for n passes, tracks or seconds, pre-empting every run.
+    void manualPlay(int index, int n);
+    // The user's stop of the now-playing rows (any order).
+    void stopRows(QList<int> rows);
+
+  private:
+    void enqueue(Programme& programme, const LocalDateTime& start, const LocalDateTime& moment);
+    // Has the player of the next start opened ahead of it: the run about to start, else the
+    // programme that will be the head after the next start within a few seconds.
+    void prepareNextStart(const LocalDateTime& moment);
+    int upcomingHead(const LocalDateTime& moment) const;
+
+    Clock& clock_;
+    ProgrammeTable& table_;
+    const HolidayCalendar& calendar_;
+    RunEngine& runs_;
+    TimedEventReporter& reporter_;
+    ProgrammeListModel* list_ = nullptr;
+    StartIndexes indexes_;
+    qint64 lookedAheadAt_ = -1;  // the second of the last look ahead
+    quint64 lookedAheadRevision_ = 0;
+    int upcoming_ = -1;  // its row
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <functional>
+#include <vector>
+
+#include "core/support/clock.h"
+#include "core/timed/programme_table.h"
+#include "core/timed/schedule.h"
+
+// The programme list: one row per programme of the table, in table order. Every change of the
+// table goes through here, so a row always shows its own programme.
+class ProgrammeListModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    enum Column { Name, Status, StartTimes, Duration, Content, Volume, Days, DateRange, Columns };
+
+    ProgrammeListModel(ProgrammeTable& table, const Clock& clock, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    const ProgrammeTable& table() const { return table_; }
+    // After the table was filled as a whole (loading, restoring).
+    void reload();
+
+    // The table's operations (see ProgrammeTable), with the rows following them.
+    bool add(const Programme& programme, QString& message);
+    EditResult replace(int row, const Programme& programme, RunningProgrammes* runs,
+                       const AskUser& ask, QString& message);
+    void remove(const QList<int>& rows, RunningProgrammes* runs);
+    bool setDisabled(const QList<int>& rows, bool disabled);
+    // The selection moves one row and follows; false (nothing changed) at the edge.
+    bool moveUp(QList<int>& rows);
+    bool moveDown(QList<int>& rows);
+    bool sortByName(bool ascending);
+    bool sortByFirstStart(bool ascending);
+
+    // The dispatcher's finding for a row at this tick; only a change is announced, so an
+    // unchanged row is not redrawn.
+    void setStatus(int row, ProgrammeStatus status);
+
+  private:
+    void resetWith(const std::function<void()>& change);
+    void swapWithNext(int row);
+    void refreshRow(int row);
+
+    ProgrammeTable& table_;
+    const Clock& clock_;
+    std::vector<ProgrammeStatus> statuses_;  // per row, as last found
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <random>
+
+#include "core/playback/media_player.h"
+#include "core/settings/system_settings.h"
+#include "core/support/clock.h"
+#include "core/timed/active_run.h"
+#include "core/timed/now_playing_model.h"
+#include "core/timed/play_log.h"
+#include "core/timed/prepared_player.h"
+#include "core/timed/programme_table.h"
+
+// Plays the runs of timed play: starts the head of the list, counts passes, tracks or
+// seconds, fades the end of runs counted in seconds, skips failing tracks, reports every
+// event and removes runs that end, which lets the next one start.
+class RunEngine : public RunningProgrammes {
+  public:
+    RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& reporter,
+              const SystemSettings& settings);
+    ~RunEngine() override;
+
+    // Whether immediate play is playing, which lowers timed play.
+    void setImmediateActive(std::function<bool()> active) { immediateActive_ = std::move(active); }
+    void setRandomSeed(unsigned seed) { random_.seed(seed); }
+
+    // Called every 50 ms with the tick's moment (milliseconds 0).
+    void tickActiveRuns(const LocalDateTime& now);
+    void stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now);
+    void stopAllRuns(const QString& reason, int fadeMs, const LocalDateTime& now);
+    void stopRunsOfProgramme(const QString& name, const QString& reason);
+    int findRunByName(const QString& name, bool includeManual) const;
+    // Every run at this fraction of its level; at 0 or below all runs end silently.
+    void scaleAllRuns(double fraction);
+
+    // The dispatcher's end of the list.
+    void append(std::unique_ptr<ActiveRun> run, const QString& progress);
+    // Opens now the player of a start that comes within seconds: the programme's file, or
+    // the track its folder would start with. nullptr frees what was prepared.
+    void prepareFor(const Programme* programme);
+    const PreparedPlayer& prepared() const { return prepared_; }
+    const ActiveRunList& runs() const { return list_.runs(); }
+    bool isEmpty() const { return list_.isEmpty(); }
+    // The now-playing list.
+    NowPlayingModel& nowPlaying() { return list_; }
+    const NowPlayingModel& nowPlaying() const { return list_; }
+    double timedDuckGain() const { return duckGain_; }
+    double duckTarget() const;
+
+    bool hasRunOf(const QString& name) const override;
+    void stopRunsOf(const QString& name, const QString& reason) override;
+
+  private:
+    // An event of the player of one of the runs.
+    void handleRunEvent(const MediaPlayer* player, const PlayerEvent& event);
+    bool startFileRun(ActiveRun& run, const LocalDateTime& now);
+    bool startNextTrack(ActiveRun& run, bool firstStart, const LocalDateTime& now);
+    enum class TrackChoice { Chosen, NoMusic, AllFailed };
+    TrackChoice chooseNextFile(ActiveRun& run, FileEntry& chosen);
+    // At the end of a pass or track: the file again, or the folder's next track. False when
+    // the run had to be removed.
+    bool continueRun(int index, const LocalDateTime& now);
+    // Opens and starts a player at silence, then fades it in. Empty text on success.
+    QString startPlayer(ActiveRun& run, const QString& path, const QString& file);
+    void remove(int index);
+    void freePlayer(ActiveRun& run);
+    void applyLevel(ActiveRun& run, double fraction);
+    double level(const ActiveRun& run) const;
+    void fadeOut(ActiveRun& run, int stepMs);
+    void restartFile(ActiveRun& run);
+    void report(const LocalDateTime& time, const QString& text);
+    LocalDateTime nowWhole() const;
+
+    Clock& clock_;
+    AudioBackend& backend_;
+    TimedEventReporter& reporter_;
+    const SystemSettings& settings_;
+    std::function<bool()> immediateActive_;
+    NowPlayingModel list_;
+    double duckGain_ = 1.0;
+    std::mt19937 random_;
+    PreparedPlayer prepared_{backend_};
+    QString preparedKey_;  // what prepareFor was last asked for
+};

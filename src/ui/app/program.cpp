@@ -1,0 +1,244 @@
+#include "ui/app/program.h"
+
+#include <QCoreApplication>
+#include <QTreeView>
+#include <cstdio>
+
+#include "audio/duration_probe.h"
+#include "core/holidays/holiday_file.h"
+#include "core/playback/volume_scale.h"
+#include "core/settings/settings_file.h"
+#include "core/storage/data_file.h"
+#include "core/storage/folders.h"
+#include "core/support/messages.h"
+#include "core/timed/programme_file.h"
+#include "platform/autostart_entry.h"
+#include "ui/app/bell_watch.h"
+#include "ui/app/guarded_application.h"
+#include "ui/app/main_window.h"
+#include "ui/app/tray_area.h"
+#include "ui/holidays/holidays_page.h"
+#include "ui/immediate/immediate_page.h"
+#include "ui/settings/settings_page.h"
+#include "ui/timed/timed_page.h"
+#include "ui/widgets/help_page.h"
+
+Program::Program(const AppPaths& paths, bool headless, QObject* parent)
+    : QObject(parent),
+      paths_(paths),
+      headless_(headless),
+      playLog_(paths.dataFolder),
+      runs_(clock_, backend_, playLog_, settings_),
+      dispatcher_(clock_, programmes_, calendar_, runs_, playLog_),
+      immediateStore_(paths.dataFolder, paths.musicFolder),
+      playlist_(immediateStore_.settings()),
+      ducking_(runs_),
+      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, ducking_}),
+      timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_) {
+    playLog_.setEchoToStandardOutput(headless);
+    dispatcher_.setProgrammeList(&programmeList_);
+    // After an unexpected failure nothing new may start while its message is open.
+    if (auto* guarded = qobject_cast<GuardedApplication*>(QCoreApplication::instance())) {
+        guarded->setBeforeMessage([this] { disableAllProgrammes(); });
+    }
+    runs_.setImmediateActive([this] { return immediate_.isActive(); });
+    connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
+    connect(&timetableSwitch_, &TimetableSwitch::timetableReplaced, this,
+            &Program::reloadTimetable);
+    bellWatch_ = std::make_unique<BellWatch>(
+        BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
+}
+
+Program::~Program() {
+    // Never hang at exit for it: a warm-up still stuck after a while is left to the end of
+    // the process.
+    if (warmUp_ && !warmUp_->wait(3000)) {
+        (void)warmUp_.release();
+    }
+}
+
+void Program::log(const QString& text) {
+    playLog_.reportTimedEvent(wholeSecond(clock_.now()), text);
+}
+
+void Program::createWindow() {
+    window_ = std::make_unique<MainWindow>(paths_, new SystemTrayArea());
+    paths_.dpiScale = window_->dpiScale();
+    connect(window_.get(), &MainWindow::exitRequested, this, [this] { shutdown(false); });
+    timedPage_ = new TimedPage({programmeList_, runs_, dispatcher_, playLog_.rows(), paths_});
+    window_->setPage(MainWindow::kTimedTab, timedPage_);
+    holidaysPage_ = new HolidaysPage(calendar_, paths_);
+    window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);
+    immediatePage_ =
+        new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
+    window_->setPage(MainWindow::kImmediateTab, immediatePage_);
+    settingsPage_ = new SettingsPage({settings_, clock_, paths_, autostartFolder(),
+                                      programExecutablePath(), power_, timetableSwitch_});
+    window_->setPage(MainWindow::kSettingsTab, settingsPage_);
+    connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
+            &MainWindow::hideToTray);
+    // Once remote, the hints of both playing pages show and stay.
+    connect(settingsPage_, &SettingsPage::remoteSessionDetected, timedPage_,
+            &TimedPage::showRemoteSessionHint);
+    connect(settingsPage_, &SettingsPage::remoteSessionDetected, immediatePage_,
+            &ImmediatePage::showRemoteSessionHint);
+    connect(settingsPage_, &SettingsPage::windowWanted, window_.get(), &MainWindow::bringForward);
+    // A power-off or restart ends the session: the exit without the log line.
+    connect(settingsPage_, &SettingsPage::systemGoingDown, this, [this] { shutdown(true); });
+    // A new output device is checked before the next bell.
+    connect(settingsPage_, &SettingsPage::settingsChanged, bellWatch_.get(),
+            &BellWatch::settingsChanged);
+    bellWatch_->attach(window_.get(), timedPage_, holidaysPage_);
+}
+
+bool Program::initialise(const StartArguments& arguments) {
+    if (!headless_) {
+        createWindow();
+    }
+    // Ticks begin once the event loop runs; a message box shown during start-up would run
+    // them on the tables loaded so far.
+    tickTimer_.start();
+    if (window_) {
+        window_->selectTab(MainWindow::kIntroTab);
+        timedPage_->nowPlayingList()->setFocus();
+        window_->showMaximized();
+        window_->raise();
+        window_->activateWindow();
+        // Up on the screen now, before the slower steps below.
+        QCoreApplication::processEvents();
+    }
+    inhibitor_.inhibit();
+    if (arguments.minimised && window_) {
+        window_->hideToTray();
+    }
+    if (arguments.locked) {
+        lockScreen();
+    }
+    if (!checkAudioEngine()) {
+        shutdown(false);
+        return false;
+    }
+    // The result is not checked here: every writer checks it again.
+    ensureDataFolder(paths_.dataFolder);
+    removeInterruptedSaves(paths_.dataFolder);
+    log(QStringLiteral("软件启动"));
+    loadDataFiles();
+    bellWatch_->start();
+    // Loading the decoders takes longer than all of start-up: on a thread of its own, before
+    // the first bell needs them (a start opens its player seconds ahead in any case).
+    warmUp_.reset(QThread::create(&warmUpAudioEngine));
+    warmUp_->start(QThread::LowPriority);
+    return true;
+}
+
+QString Program::helpOffer() const {
+    return QStringLiteral("\n\n帮助页面：") + paths_.helpIndex();
+}
+
+bool Program::checkAudioEngine() {
+    if (!backend_.isMediaFrameworkAvailable()) {
+        showMessage(
+            MessageIcon::Error,
+            QStringLiteral("系统环境有问题\n( 无法播放音乐 )\n\n解决方法：\n1. 修复工具 - "
+                           "官网>帮助>DirectX修复工具\n2. 技术支持 - 官网>联系我们>QQ/电话等") +
+                helpOffer());
+        return false;
+    }
+    const QStringList missing = missingDecoderElements();
+    if (!missing.isEmpty()) {
+        showMessage(
+            MessageIcon::Error,
+            QStringLiteral("文件有缺失：\n请从官网下载软件重装\n\n缺少的 GStreamer 组件：%1")
+                    .arg(missing.join(QStringLiteral(", "))) +
+                helpOffer());
+        return false;
+    }
+    return true;
+}
+
+void Program::loadDataFiles() {
+    // In this fixed order; each failure is shown and start-up goes on without that table.
+    QString message;
+    const bool loaded = loadProgrammes(paths_.dataFolder, programmes_, message);
+    programmeList_.reload();
+    if (!loaded) {
+        showMessage(MessageIcon::Error, message);
+    }
+    if (!immediateStore_.load(message)) {
+        showMessage(MessageIcon::Error, message, immediatePage_);
+    }
+    playlist_.reload();
+    if (immediatePage_ != nullptr) {
+        immediatePage_->showLoaded();
+    }
+    if (!loadHolidayCalendar(paths_.dataFolder, calendar_, message)) {
+        showMessage(MessageIcon::Error, message, holidaysPage_);
+    }
+    if (holidaysPage_ != nullptr) {
+        holidaysPage_->refill();
+    }
+    // Last: the settings page reads the settings file and the autostart entry.
+    if (settingsPage_ != nullptr) {
+        settingsPage_->loadData();
+    } else if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
+        showMessage(MessageIcon::Error, message);
+    }
+}
+
+void Program::fadeOutEverything() {
+    fadeOutInFiftySteps(
+        [this](double fraction) {
+            runs_.scaleAllRuns(fraction);
+            immediate_.scaleImmediateVolume(fraction);
+        },
+        kFadeStepMs, clock_);
+}
+
+void Program::shutdown(bool sessionEnding) {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    if (!sessionEnding) {
+        log(QStringLiteral("软件关闭"));
+    }
+    fadeOutEverything();
+    tickTimer_.stop();
+    if (settingsPage_ != nullptr) {
+        settingsPage_->stopTicks();
+    }
+    if (window_) {
+        if (!window_->isVisible()) {
+            window_->tray().remove();
+        }
+        window_->hide();
+    }
+    inhibitor_.release();
+    emit finished();
+}
+
+void Program::disableAllProgrammes() {
+    for (Programme& p : programmes_.items()) {
+        p.disabled = 1;
+    }
+    // Shown as disabled; the file keeps them as they were.
+    programmeList_.reload();
+}
+
+void Program::reloadTimetable() {
+    programmeList_.reload();
+    if (holidaysPage_ != nullptr) {
+        holidaysPage_->refill();
+    }
+    emit timetableReloaded();
+}
+
+void Program::activate() {
+    if (window_) {
+        window_->bringForward();
+    } else {
+        std::fprintf(stderr, "%s\n",
+                     QStringLiteral("收到另一副本的请求：没有窗口可显示").toUtf8().constData());
+        std::fflush(stderr);
+    }
+}

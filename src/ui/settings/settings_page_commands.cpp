@@ -1,0 +1,31 @@
+#include "audio/output_devices.h"
+#include "ui/settings/device_dialog.h"
+#include "ui/settings/ducking_dialog.h"
+#include "ui/settings/settings_page.h"
+
+void SettingsPage::chooseDevice() {
+    DeviceDialog dialog(s_.settings, OutputDevices::instance(), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    // Saved even when the name did not change.
+    refresh();
+    save();
+}
+
+void SettingsPage::changeDucking() {
+    DuckingDialog dialog(s_.settings, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    SystemSettings& s = s_.settings;
+    if (dialog.duckPercent() == s.duckPercent && dialog.fadeOutSeconds() == s.duckFadeOutSeconds &&
+        dialog.fadeInSeconds() == s.duckFadeInSeconds) {
+        return;
+    }
+    s.duckPercent = dialog.duckPercent();
+    s.duckFadeOutSeconds = dialog.fadeOutSeconds();
+    s.duckFadeInSeconds = dialog.fadeInSeconds();
+    refresh();
+    save();
+}

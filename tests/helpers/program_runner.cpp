@@ -1,0 +1,140 @@
+#include "helpers/program_runner.h"
+
+#include "helpers/test_environment.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTime>
+#include <csignal>
+
+#include "core/settings/settings_file.h"
+#include "core/timed/programme_file.h"
+
+ToolResult runTool(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& env) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    ToolResult result;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished(3000);
+        result.err = QStringLiteral("did not finish: ") + program;
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = process.exitCode();
+    }
+    result.out += QString::fromUtf8(process.readAllStandardOutput());
+    result.err += QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+bool writeDueProgramme(const QString& dataFolder, const QString& name, const QString& file,
+                       int secondsAhead, const QString& device, QString& message) {
+    const QTime start = QTime::currentTime().addSecs(secondsAhead);
+    ProgrammeTable table;
+    Programme p = newProgramme();
+    setProgrammeName(p, name);
+    setProgrammePath(p, file);
+    p.startTimes[0] = ClockTime{start.hour(), start.minute(), start.second()};
+    table.append(p);
+    SystemSettings settings = firstRunSettings();
+    setOutputDeviceName(settings, device);
+    return saveProgrammes(dataFolder, table, true, message) &&
+           saveSystemSettings(dataFolder, settings, message);
+}
+
+ProgramRunner::ProgramRunner(const QString& programPath) : programPath_(programPath) {
+    env_ = QProcessEnvironment::systemEnvironment();
+    env_.insert(QStringLiteral("XDG_DATA_HOME"), roaming_.path());
+    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+    process_.setProcessEnvironment(env_);
+}
+
+ProgramRunner::~ProgramRunner() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+void ProgramRunner::addEnvironment(const QProcessEnvironment& extra) {
+    for (const QString& key : extra.keys()) {
+        if (key != QLatin1String("XDG_DATA_HOME") && key != QLatin1String("XDG_RUNTIME_DIR")) {
+            env_.insert(key, extra.value(key));
+        }
+    }
+}
+
+bool ProgramRunner::start(const QStringList& arguments) {
+    process_.setProcessEnvironment(env_);
+    process_.start(programPath_, arguments);
+    return process_.waitForStarted(5000);
+}
+
+void ProgramRunner::drain() {
+    out_ += QString::fromUtf8(process_.readAllStandardOutput());
+    err_ += QString::fromUtf8(process_.readAllStandardError());
+}
+
+bool ProgramRunner::waitForOutput(const QString& text, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        drain();
+        if (out_.contains(text)) {
+            return true;
+        }
+        if (process_.state() == QProcess::NotRunning) {
+            return false;
+        }
+        process_.waitForReadyRead(50);
+    }
+    drain();
+    return out_.contains(text);
+}
+
+bool ProgramRunner::waitForError(const QString& text, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        drain();
+        if (err_.contains(text)) {
+            return true;
+        }
+        process_.waitForReadyRead(50);
+    }
+    drain();
+    return err_.contains(text);
+}
+
+int ProgramRunner::stop(int signalNumber, int timeoutMs) {
+    ::kill(static_cast<pid_t>(process_.processId()), signalNumber);
+    if (!process_.waitForFinished(timeoutMs)) {
+        return -1;
+    }
+    drain();
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+}
+
+QString ProgramRunner::output() {
+    drain();
+    return out_;
+}
+
+QString ProgramRunner::errors() {
+    drain();
+    return err_;
+}
+
+QString ProgramRunner::dataFolder() const {
+    return roaming_.path() + QStringLiteral("/KelvoraBroadcasting9");
+}
+
+QString ProgramRunner::logPath() const {
+    return dataFolder() + QStringLiteral("/定时播日志t.txt");
+}
+
+QStringList ProgramRunner::logLines() const {
+    return readPlayLogLines(logPath());
+}

@@ -1,0 +1,56 @@
+#include "helpers/test_environment.h"
+
+#include <QFile>
+#include <QThread>
+#include <QTime>
+
+::testing::AssertionResult soundServerReady() {
+    if (qgetenv("KB_SOUND_SERVER") == "up") {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "the test sound server is not running: run the tests through "
+              "scripts/with-test-services.sh (KB_SOUND_SERVER="
+           << qgetenv("KB_SOUND_SERVER").constData() << ")";
+}
+
+void waitUntilTheDateHoldsFor(int seconds) {
+    const QTime now = QTime::currentTime();
+    const int left = now.secsTo(QTime(23, 59, 59)) + 1;
+    if (left < seconds) {
+        QThread::msleep(static_cast<unsigned long>(left * 1000 + 1500));
+    }
+}
+
+QString decodePlayLog(const QByteArray& bytes) {
+    if (bytes.size() < 2) {
+        return {};
+    }
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                              (bytes.size() - 2) / 2);
+}
+
+QStringList readPlayLogLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QStringList lines = decodePlayLog(file.readAll()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+EnvironmentGuard::EnvironmentGuard(const char* name, const QByteArray& value)
+    : name_(name), previous_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {
+    qputenv(name, value);
+}
+
+EnvironmentGuard::~EnvironmentGuard() {
+    if (wasSet_) {
+        qputenv(name_.constData(), previous_);
+    } else {
+        qunsetenv(name_.constData());
+    }
+}

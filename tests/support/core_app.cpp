@@ -1,9 +1,0 @@
-#include <gtest/gtest.h>
-#include <QCoreApplication>
-
-#include "support/test_app.h"
-
-int runTestsWithApplication(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

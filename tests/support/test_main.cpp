@@ -1,9 +1,0 @@
-#include <gtest/gtest.h>
-#include <QCoreApplication>
-
-#include "support/test_app.h"
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return runTestsWithApplication(argc, argv);
-}
