@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int kRate = 44100;
-constexpr int kPrerollTimeoutMs = 3000;
+constexpr int kChimePrerollMs = 3000;
 constexpr int kPollMs = 100;
 
 struct Note {
@@ -124,7 +124,7 @@ qint32 TestChime::play(const QString& deviceName, int volume, QString& text) {
         stop();
         return kErrorFail;
     }
-    const PrerollResult preroll = prerollAudioGraph(graph_, kPrerollTimeoutMs);
+    const PrerollResult preroll = prerollAudioGraph(graph_, kChimePrerollMs);
     if (preroll.code != 0 ||
         gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         text = preroll.text;

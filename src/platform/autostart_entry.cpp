@@ -16,10 +16,6 @@ namespace {
 // An entry is a few hundred bytes; anything far larger is not ours to read.
 constexpr qint64 kMaxEntryBytes = 64 * 1024;
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 // Inside a quoted Exec argument: ", `, $ and \ take a backslash; a literal % is %%.
 QString quoteArgument(const QString& argument) {
     QString quoted = QStringLiteral("\"");
@@ -114,13 +110,14 @@ int makeFolders(const QString& folder) {
     QString path;
     for (const QString& part : parts) {
         path += part;
-        if (!path.isEmpty() && ::mkdir(native(path).constData(), 0755) != 0 && errno != EEXIST) {
+        if (!path.isEmpty() && ::mkdir(QFile::encodeName(path).constData(), 0755) != 0 &&
+            errno != EEXIST) {
             return errno;
         }
         path += u'/';
     }
     struct stat info {};
-    if (::stat(native(folder).constData(), &info) != 0) {
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0) {
         return errno;
     }
     return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
@@ -212,7 +209,8 @@ bool AutostartEntry::write(const AutoStartOptions& options, QString& systemText)
     int error = 0;
     for (;;) {
         if (!options.autoStart) {
-            error = ::unlink(native(path()).constData()) == 0 || errno == ENOENT ? 0 : errno;
+            error =
+                ::unlink(QFile::encodeName(path()).constData()) == 0 || errno == ENOENT ? 0 : errno;
         } else {
             error = makeFolders(folder_);
             if (error == 0) {

@@ -12,7 +12,7 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-constexpr int kTimeoutMs = 5000;
+constexpr int kNotifyTimeoutMs = 5000;
 // Urgency levels of the notification hints.
 constexpr uchar kNormal = 1;
 constexpr uchar kCritical = 2;
@@ -34,7 +34,7 @@ void DesktopNotifications::notify(const QString& summary, const QString& body, b
     const int expires = urgent ? 0 : -1;
     call.setArguments({QStringLiteral("澜川校园定时广播系统"), 0u, QStringLiteral("dialog-warning"),
                        summary, body, QStringList(), hints, expires});
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kNotifyTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, summary, body](QDBusPendingCallWatcher* w) {
                 w->deleteLater();

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kTimeoutMs = 5000;
+constexpr int kFileManagerTimeoutMs = 5000;
 
 }  // namespace
 
@@ -26,7 +26,7 @@ void showInFileManager(const QString& path, std::function<void()> otherwise) {
         otherwise();
         return;
     }
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kTimeoutMs));
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kFileManagerTimeoutMs));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [otherwise = std::move(otherwise)](QDBusPendingCallWatcher* w) {
                          const QDBusPendingReply<> reply = *w;

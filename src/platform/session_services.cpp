@@ -10,12 +10,12 @@ namespace {
 const QString kLogin = QStringLiteral("org.freedesktop.login1");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
-constexpr int kTimeoutMs = 3000;
+constexpr int kSystemCallTimeoutMs = 3000;
 
 QDBusMessage callManager(const QString& method, const QVariantList& arguments) {
     QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kManagerPath, kManager, method);
     call.setArguments(arguments);
-    return QDBusConnection::systemBus().call(call, QDBus::Block, kTimeoutMs);
+    return QDBusConnection::systemBus().call(call, QDBus::Block, kSystemCallTimeoutMs);
 }
 
 // The object path of this process's session, from XDG_SESSION_ID or asked of logind.
@@ -71,7 +71,8 @@ bool lockScreen() {
         QStringLiteral("org.freedesktop.ScreenSaver"),
         QStringLiteral("/org/freedesktop/ScreenSaver"),
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Lock"));
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kTimeoutMs);
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(call, QDBus::Block, kSystemCallTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
@@ -105,8 +106,8 @@ void RemoteSessionDetector::check() {
 void RemoteSessionDetector::ask(const QDBusMessage& call,
                                 const std::function<void(const QDBusMessage&)>& onReply) {
     pending_ = true;
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(call, kTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::systemBus().asyncCall(call, kSystemCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, onReply](QDBusPendingCallWatcher* w) {
                 w->deleteLater();

@@ -11,7 +11,7 @@
 
 namespace {
 
-void pump(int ms) {
+void pumpEvents(int ms) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < ms) {
@@ -37,11 +37,11 @@ TEST(PreparedStart, APlayerOpenedSecondsEarlyPlaysTheWholeFileWhenItRuns) {
         ASSERT_EQ(player.open(tone, QStringLiteral("KB-Speakers")), 0);
         EXPECT_EQ(player.getDurationMs(), 1000) << "known once opened";
         player.setVolume(kSilentAttenuation);
-        pump(waitMs);
+        pumpEvents(waitMs);
         const qint64 ran = monotonicNs();
         ASSERT_EQ(player.run(), 0);
         player.setVolume(0);
-        pump(1500);
+        pumpEvents(1500);
         EXPECT_TRUE(player.isAtEnd());
         player.stop();
         player.close();

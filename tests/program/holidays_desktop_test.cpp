@@ -12,7 +12,7 @@
 
 namespace {
 
-const QString& kTitle = kApplicationTitle;
+const QString& kWindowTitle = kApplicationTitle;
 
 // Pixels clearly darker than the page and the lists: text.
 int darkPixels(const QImage& image, const QRect& area) {
@@ -46,10 +46,10 @@ TEST(HolidaysDesktop, TheTabShowsTheHolidaysAndAdjustedDaysOfTheFile) {
     ASSERT_TRUE(saveHolidayCalendar(program.dataFolder(), calendar, true, message))
         << message.toStdString();
     ASSERT_TRUE(program.start({}));
-    ASSERT_TRUE(
-        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 40000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return desktop.mapState(kWindowTitle) == QLatin1String("IsViewable"); }, 40000));
     QThread::msleep(500);
-    const QPoint origin = desktop.windowOrigin(kTitle);
+    const QPoint origin = desktop.windowOrigin(kWindowTitle);
     ASSERT_GE(origin.x(), 0);
     // The tab list: below the 56-pixel logo and its margins, six entries of 30 pixels.
     const QRect pageArea(origin + QPoint(170, 0), QSize(600, 420));

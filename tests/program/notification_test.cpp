@@ -16,7 +16,7 @@
 
 namespace {
 
-ClockTime clockTimeIn(int seconds) {
+ClockTime clockTimeAfter(int seconds) {
     const QTime t = QTime::currentTime().addSecs(seconds);
     return ClockTime{t.hour(), t.minute(), t.second()};
 }
@@ -33,7 +33,7 @@ struct NotifiedProgram {
         Programme p = newProgramme();
         setProgrammeName(p, name);
         setProgrammePath(p, path);
-        p.startTimes[0] = clockTimeIn(startsInSeconds);
+        p.startTimes[0] = clockTimeAfter(startsInSeconds);
         table.append(p);
         QString message;
         if (!saveProgrammes(program.dataFolder(), table, true, message)) {

@@ -8,7 +8,7 @@ namespace {
 constexpr int kHolidayBytes = 164;
 constexpr int kAdjustedDayBytes = 156;
 // The largest valid file: both lists full.
-constexpr qint64 kMaxFileBytes =
+constexpr qint64 kMaxHolidayFileBytes =
     4 + kMaxHolidays * kHolidayBytes + 4 + kMaxAdjustedDays * kAdjustedDayBytes + kDigestBytes;
 
 Holiday decodeHoliday(const QByteArray& bytes) {
@@ -73,7 +73,7 @@ bool saveHolidayCalendar(const QString& dataFolder, const HolidayCalendar& calen
 }
 
 bool loadHolidayCalendar(const QString& dataFolder, HolidayCalendar& calendar, QString& message) {
-    DataFileReader reader(dataFolder, kHolidayFileName, kMaxFileBytes);
+    DataFileReader reader(dataFolder, kHolidayFileName, kMaxHolidayFileBytes);
     if (const auto opened = reader.open(message); opened != DataFileReader::Opened::Open) {
         return opened == DataFileReader::Opened::Absent;
     }

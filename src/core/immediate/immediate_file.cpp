@@ -7,13 +7,8 @@
 namespace {
 
 // Volume, mode, count, the entries, the limit kind, then the digest.
-constexpr qint64 kMaxFileBytes = 4 * 4 + qint64{kPlaylistEntryBytes} * kPlaylistCapacity + 16;
-
-QByteArray i32Block(qint32 v) {
-    QByteArray out;
-    ByteWriter(out).i32(v);
-    return out;
-}
+constexpr qint64 kMaxPlaylistFileBytes =
+    4 * 4 + qint64{kPlaylistEntryBytes} * kPlaylistCapacity + 16;
 
 // Reads one 32-bit field; false once the file has failed.
 bool readI32(DataFileReader& reader, qint32& value) {
@@ -70,7 +65,7 @@ bool saveImmediateSettings(const QString& dataFolder, const ImmediateSettings& s
 bool loadImmediateSettings(const QString& dataFolder, const QString& musicFolder,
                            ImmediateSettings& settings, QString& message) {
     settings = ImmediateSettings();
-    DataFileReader reader(dataFolder, kImmediateFileName, kMaxFileBytes);
+    DataFileReader reader(dataFolder, kImmediateFileName, kMaxPlaylistFileBytes);
     if (const auto opened = reader.open(message); opened != DataFileReader::Opened::Open) {
         if (opened == DataFileReader::Opened::Absent) {
             settings.playlist.push_back(makePlaylistEntry(

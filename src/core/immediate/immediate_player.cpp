@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kClockBackSeconds = 15;
 // The end fade of n seconds: it starts 8 s before the end and takes 140 ticks, 7 s.
 constexpr int kFadeStartSeconds = 8;
 constexpr double kEndFadeStep = 1.0 / 140.0;

@@ -8,12 +8,6 @@ namespace {
 // Every field once: the file has one size.
 constexpr qint64 kFileBytes = 4 + 12 + 4 + 28 + 12 + 4 + 28 + 12 + 4 + 4 + 4 + 512 + kDigestBytes;
 
-QByteArray i32Block(qint32 v) {
-    QByteArray out;
-    ByteWriter(out).i32(v);
-    return out;
-}
-
 QByteArray clockBlock(const ClockTime& t) {
     QByteArray out;
     ByteWriter(out).clock(t);

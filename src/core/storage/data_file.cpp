@@ -1,4 +1,5 @@
 #include "core/storage/data_file.h"
+#include "core/support/messages.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,15 +21,9 @@ const QString kRescueText = QStringLiteral(
 
 namespace {
 
-const QString kSupportLine = QStringLiteral("\n\n技术支持 - 帮助栏里有联系方式");
-
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 bool isFolderNoFollow(const QString& path) {
     struct stat info {};
-    return ::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The read-only attribute of the original becomes the owner's write bit here.
@@ -124,7 +119,8 @@ int openDataFileForRead(const QString& path, const QString& label, QString& mess
         return -1;
     }
     for (;;) {
-        const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             return fd;
         }
@@ -153,7 +149,7 @@ void DataFileWriter::discard() {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
-        ::unlink(native(tempPath_).constData());
+        ::unlink(QFile::encodeName(tempPath_).constData());
     }
 }
 
@@ -193,10 +189,11 @@ bool DataFileWriter::finish(QString& message) {
         fd_ = -1;
         if (::close(fd) != 0) {
             error_ = errno;
-            ::unlink(native(tempPath_).constData());
-        } else if (::rename(native(tempPath_).constData(), native(path_).constData()) != 0) {
+            ::unlink(QFile::encodeName(tempPath_).constData());
+        } else if (::rename(QFile::encodeName(tempPath_).constData(),
+                            QFile::encodeName(path_).constData()) != 0) {
             error_ = errno;
-            ::unlink(native(tempPath_).constData());
+            ::unlink(QFile::encodeName(tempPath_).constData());
         } else {
             syncFolder(parentFolder(path_));
             return true;
@@ -219,7 +216,7 @@ QString DataFileWriter::midWriteMessage(int errorNumber) const {
 }
 
 void removeInterruptedSaves(const QString& dataFolder) {
-    DIR* dir = ::opendir(native(dataFolder).constData());
+    DIR* dir = ::opendir(QFile::encodeName(dataFolder).constData());
     if (dir == nullptr) {
         return;
     }

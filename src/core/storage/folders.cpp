@@ -11,14 +11,10 @@
 
 namespace {
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 int removeEntry(const QString& path, bool quiet);
 
 int removeChildren(const QString& folder, bool quiet) {
-    DIR* dir = ::opendir(native(folder).constData());
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (dir == nullptr) {
         return quiet ? 0 : errno;
     }
@@ -41,7 +37,7 @@ int removeChildren(const QString& folder, bool quiet) {
 
 int removeEntry(const QString& path, bool quiet) {
     struct stat info {};
-    if (::lstat(native(path).constData(), &info) != 0) {
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
         return quiet ? 0 : errno;
     }
     if (!quiet) {
@@ -52,12 +48,12 @@ int removeEntry(const QString& path, bool quiet) {
         if (code != 0) {
             return code;
         }
-        if (::rmdir(native(path).constData()) != 0) {
+        if (::rmdir(QFile::encodeName(path).constData()) != 0) {
             return quiet ? 0 : errno;
         }
         return 0;
     }
-    if (::unlink(native(path).constData()) != 0) {
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
         return quiet ? 0 : errno;
     }
     return 0;
@@ -71,7 +67,7 @@ QString savingPathFor(const QString& path) {
 }
 
 int createSavingFile(const QString& savingPath) {
-    const QByteArray name = native(savingPath);
+    const QByteArray name = QFile::encodeName(savingPath);
     ::unlink(name.constData());
     return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
 }
@@ -93,7 +89,7 @@ QString joinPath(const QString& folder, const QString& name) {
 
 PathState pathState(const QString& path) {
     struct stat info {};
-    if (::stat(native(path).constData(), &info) != 0) {
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         return errno == EACCES ? PathState::AccessDenied : PathState::Absent;
     }
     return S_ISDIR(info.st_mode) ? PathState::Folder : PathState::Other;
@@ -104,7 +100,7 @@ bool isFolder(const QString& path) {
 }
 
 int makeFolder(const QString& path) {
-    const QByteArray name = native(path);
+    const QByteArray name = QFile::encodeName(path);
     struct stat info {};
     if (::stat(name.constData(), &info) != 0) {
         if (errno == EACCES) {

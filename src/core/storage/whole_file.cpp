@@ -8,14 +8,6 @@
 
 #include "core/storage/folders.h"
 
-namespace {
-
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
-}  // namespace
-
 bool writeAllBytes(int fd, const char* data, qsizetype size, int& error) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
@@ -37,7 +29,8 @@ bool writeAllBytes(int fd, const char* data, qsizetype size, int& error) {
 }
 
 void syncFolder(const QString& folder) {
-    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -57,11 +50,12 @@ int replaceWholeFile(const QString& path, const QByteArray& content) {
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }
-    if (error == 0 && ::rename(native(temp).constData(), native(path).constData()) != 0) {
+    if (error == 0 &&
+        ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         error = errno;
     }
     if (error != 0) {
-        ::unlink(native(temp).constData());
+        ::unlink(QFile::encodeName(temp).constData());
         return error;
     }
     syncFolder(parentFolder(path));
@@ -70,7 +64,7 @@ int replaceWholeFile(const QString& path, const QByteArray& content) {
 
 int readWholeFile(const QString& path, qint64 limit, QByteArray& content) {
     content.clear();
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return errno;
     }

@@ -130,3 +130,10 @@ class ByteReader {
     const QByteArray& in_;
     qsizetype pos_ = 0;
 };
+
+// One 32-bit field on its own, as the count blocks of the data files are written.
+inline QByteArray i32Block(qint32 v) {
+    QByteArray out;
+    ByteWriter(out).i32(v);
+    return out;
+}

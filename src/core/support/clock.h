@@ -2,6 +2,9 @@
 
 #include "core/support/date_time.h"
 
+// A clock set back by more than this is a jump: runs and immediate play restart their count.
+constexpr int kClockBackSeconds = 15;
+
 // Sleeps on the monotonic clock for the fades' 6 ms steps.
 void preciseSleep(int milliseconds);
 

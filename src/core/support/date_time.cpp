@@ -2,7 +2,6 @@
 
 namespace {
 
-constexpr qint64 kSecondsPerDay = 86'400;
 // Days from 1970-01-01 back to 1601-01-01.
 constexpr qint64 kDays1601To1970 = 134'774;
 

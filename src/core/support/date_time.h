@@ -50,6 +50,7 @@ bool operator==(const DateHourRange& a, const DateHourRange& b);
 // The 100-ns ticks of the date-time arithmetic.
 constexpr qint64 kTicksPerSecond = 10'000'000;
 constexpr qint64 kTicksPerMillisecond = 10'000;
+constexpr int kSecondsPerDay = 86'400;
 
 // 100-nanosecond intervals since 1601-01-01 00:00; 0 for a value that cannot be converted.
 qint64 dateTimeTicks(const LocalDateTime& t);
@@ -74,3 +75,7 @@ int dateHourPosition(const DateHourRange& r, const LocalDateTime& moment);
 LocalDateTime neverDateTime();
 LocalDateTime makeDateTime(int year, int month, int day, int hour = 0, int minute = 0,
                            int second = 0, int millisecond = 0);
+
+inline bool sameDate(const LocalDateTime& a, const LocalDateTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}

@@ -7,6 +7,8 @@ class QObject;
 
 // The caption of every message box and the title of the main window.
 inline const QString kApplicationTitle = QStringLiteral("澜川校园定时广播系统 9.2");
+// The last line of the messages about data files that the user cannot mend alone.
+inline const QString kSupportLine = QStringLiteral("\n\n技术支持 - 帮助栏里有联系方式");
 
 // Every message box of the program goes through showMessage, so that the presentation can
 // be a dialog, a line on standard error when there is no display, or a record in tests.

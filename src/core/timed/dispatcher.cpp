@@ -12,7 +12,6 @@ constexpr int kUserStopFadeMs = 300;
 // How far ahead the player of a start is opened: time for a slow open, not long enough to
 // hold an output for nothing.
 constexpr int kPrepareAheadSeconds = 3;
-constexpr int kSecondsPerDay = 86'400;
 
 }  // namespace
 

@@ -14,10 +14,6 @@
 
 namespace {
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 QByteArray utf16le(const QString& text) {
     QByteArray bytes;
     bytes.reserve(text.size() * 2);
@@ -89,9 +85,9 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
         }
     }
     struct stat info {};
-    if (::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
         deleteTreeQuiet(path);
-        if (::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
             repairs.repairFolder();
             const int code = deleteTree(path);
             if (code != 0) {
@@ -102,12 +98,13 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
     }
 
     LogFile existing;
-    const bool exists = ::lstat(native(path).constData(), &info) == 0;
+    const bool exists = ::lstat(QFile::encodeName(path).constData(), &info) == 0;
     const bool linked = exists && S_ISLNK(info.st_mode);
     if (exists) {
         for (;;) {
             grantFullAccess(path);
-            const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            const int fd =
+                ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0) {
                 const bool regular = inspect(fd, existing);
                 ::close(fd);
@@ -153,7 +150,7 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
         } else {
             const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK |
                               (existing.append ? O_APPEND : O_TRUNC);
-            fd = ::open(native(target).constData(), flags, 0666);
+            fd = ::open(QFile::encodeName(target).constData(), flags, 0666);
         }
         if (fd >= 0) {
             break;
@@ -168,13 +165,14 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
     int code = 0;
     bool ok = writeOnce(fd, bytes, code);
     ::close(fd);
-    if (ok && replace && ::rename(native(target).constData(), native(path).constData()) != 0) {
+    if (ok && replace &&
+        ::rename(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) != 0) {
         code = errno;
         ok = false;
     }
     if (!ok) {
         if (replace) {
-            ::unlink(native(target).constData());
+            ::unlink(QFile::encodeName(target).constData());
         }
         error = QStringLiteral("写日志失败 ◆ %1 ◆ %2").arg(runtimeErrorText(code), path);
         return false;
@@ -185,7 +183,7 @@ bool appendPlayLog(const QString& dataFolder, const LocalDateTime& time, const Q
 bool readPlayLogLines(const QString& path, QStringList& lines, QString& error) {
     constexpr qint64 kReadLimit = 2 * kPlayLogLimitBytes;
     lines.clear();
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT) {
             return true;

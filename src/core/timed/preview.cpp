@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kSecondsPerDay = 86'400;
-
 // Asking every programme at every second of a year is far too slow, so each programme is
 // asked only at the seconds where the answer can be yes: inside the window of a start that
 // has not fired yet. When the answer is no there, something that changes only with the
@@ -67,10 +65,6 @@ LocalDateTime atSecond(const LocalDateTime& date, int second) {
     moment.minute = static_cast<quint16>(second / 60 % 60);
     moment.second = static_cast<quint16>(second % 60);
     return moment;
-}
-
-bool sameDate(const LocalDateTime& a, const LocalDateTime& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day;
 }
 
 }  // namespace

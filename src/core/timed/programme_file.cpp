@@ -5,7 +5,8 @@
 namespace {
 
 // The largest valid file: a full table.
-constexpr qint64 kMaxFileBytes = 4 + qint64{kMaxProgrammes} * kProgrammeRecordBytes + kDigestBytes;
+constexpr qint64 kMaxProgrammeFileBytes =
+    4 + qint64{kMaxProgrammes} * kProgrammeRecordBytes + kDigestBytes;
 
 bool anySet(const qint32* flags, int count) {
     for (int i = 0; i < count; ++i) {
@@ -57,7 +58,7 @@ bool acceptStoredProgramme(Programme& p) {
 }
 
 bool loadProgrammes(const QString& dataFolder, ProgrammeTable& table, QString& message) {
-    DataFileReader reader(dataFolder, kProgrammeFileName, kMaxFileBytes);
+    DataFileReader reader(dataFolder, kProgrammeFileName, kMaxProgrammeFileBytes);
     if (const auto opened = reader.open(message); opened != DataFileReader::Opened::Open) {
         return opened == DataFileReader::Opened::Absent;
     }

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kClockBackSeconds = 15;
 constexpr int kEndFadeSeconds = 7;
 
 }  // namespace

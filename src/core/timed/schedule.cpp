@@ -6,9 +6,6 @@
 
 namespace {
 
-// A programme counted in passes or tracks starts within this many seconds of its time.
-constexpr int kTrackWindowSeconds = 15;
-
 int secondsOfDay(const LocalDateTime& t) {
     return t.hour * 3600 + t.minute * 60 + t.second;
 }

@@ -7,6 +7,9 @@
 
 class StartIndex;
 
+// A programme counted in passes or tracks starts within this many seconds of its time.
+constexpr int kTrackWindowSeconds = 15;
+
 // What the "启/停" column shows for a programme at a moment.
 enum class ProgrammeStatus { Disabled, Enabled, Expired, NotYetValid };
 

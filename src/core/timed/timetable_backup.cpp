@@ -1,4 +1,5 @@
 #include "core/timed/timetable_backup.h"
+#include "core/support/messages.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -20,8 +21,6 @@ namespace {
 // A backup of the largest timetable is under 2 MB; anything far larger is not one.
 constexpr qint64 kMaxArchiveBytes = 16 * 1024 * 1024;
 constexpr qint64 kMaxEntryBytes = 4 * 1024 * 1024;
-
-const QString kSupportLine = QStringLiteral("\n\n技术支持 - 帮助栏里有联系方式");
 
 QString readFailure(const QString& path, int error) {
     return QStringLiteral("读文件失败：\n%1\n\n%2").arg(path, runtimeErrorText(error)) +

@@ -1,5 +1,7 @@
 #include "core/timed/today_model.h"
 
+#include "core/timed/schedule.h"
+
 #include <QHash>
 #include <algorithm>
 
@@ -7,13 +9,6 @@
 #include "core/timed/preview.h"
 
 namespace {
-
-// A start counted in passes or tracks can fire this long after its time.
-constexpr qint64 kTrackWindowSeconds = 15;
-
-bool sameDate(const LocalDateTime& a, const LocalDateTime& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day;
-}
 
 bool sameSecond(const LocalDateTime& a, const LocalDateTime& b) {
     return sameDate(a, b) && a.hour == b.hour && a.minute == b.minute && a.second == b.second;

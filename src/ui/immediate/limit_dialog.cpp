@@ -1,4 +1,5 @@
 #include "ui/immediate/limit_dialog.h"
+#include "ui/widgets/hint_texts.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -13,12 +14,7 @@
 #include "ui/widgets/editor_hints.h"
 #include "ui/widgets/hint_link.h"
 
-namespace {
-
-const QString kFadeHint =
-    QStringLiteral("播 n 秒  -  末尾 7 秒淡出；      \n播 n 首  -  没有淡出效果。      ");
-
-}  // namespace
+namespace {}  // namespace
 
 LimitDialog::LimitDialog(bool byTracks, int tracks, int seconds, QWidget* parent)
     : QDialog(parent), byTracks_(byTracks), tracks_(tracks), seconds_(seconds) {
@@ -47,7 +43,7 @@ LimitDialog::LimitDialog(bool byTracks, int tracks, int seconds, QWidget* parent
     layout->addWidget(
         new QLabel(QStringLiteral("立即播播出时, 定时播会降低音量或静音 (设置栏)"), this), 4, 0, 1,
         3);
-    layout->addWidget(makeHintLink(QStringLiteral("关于末尾淡出"), kFadeHint, this), 5, 0);
+    layout->addWidget(makeHintLink(QStringLiteral("关于末尾淡出"), limitFadeHint(), this), 5, 0);
     layout->addWidget(okCancelButtons(this), 6, 0, 1, 3);
     (byTracks ? tracksButton_ : secondsButton_)->setChecked(true);
     connect(tracksButton_, &QRadioButton::toggled, this, &LimitDialog::enableFields);

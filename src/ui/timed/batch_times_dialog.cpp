@@ -19,7 +19,7 @@ ClockTime clockTimeOf(const QTime& t) {
     return ClockTime{t.hour(), t.minute(), t.second()};
 }
 
-QTimeEdit* makeTimeEdit(QWidget* parent, const QString& name) {
+QTimeEdit* makeClockEdit(QWidget* parent, const QString& name) {
     auto* edit = new QTimeEdit(QTime::currentTime(), parent);
     edit->setObjectName(name);
     edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
@@ -42,8 +42,8 @@ QList<ClockTime> batchStartTimes(const ClockTime& from, const ClockTime& to, int
 BatchTimesDialog::BatchTimesDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("批量生成 开始时间"));
     auto* layout = new QGridLayout(this);
-    from_ = makeTimeEdit(this, QStringLiteral("fromTime"));
-    to_ = makeTimeEdit(this, QStringLiteral("toTime"));
+    from_ = makeClockEdit(this, QStringLiteral("fromTime"));
+    to_ = makeClockEdit(this, QStringLiteral("toTime"));
     interval_ = new QLineEdit(this);
     interval_->setObjectName(QStringLiteral("intervalEdit"));
     layout->addWidget(new QLabel(QStringLiteral("从"), this), 0, 0);

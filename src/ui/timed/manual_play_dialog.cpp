@@ -1,4 +1,5 @@
 #include "ui/timed/manual_play_dialog.h"
+#include "ui/widgets/hint_texts.h"
 
 #include <QDialogButtonBox>
 
@@ -12,12 +13,7 @@
 #include "core/support/messages.h"
 #include "ui/widgets/hint_link.h"
 
-namespace {
-
-const QString kFadeHint =
-    QStringLiteral("播 n 秒  -  末尾 7 秒淡出；      \n播 n 首  -  没有淡出效果。      ");
-
-}  // namespace
+namespace {}  // namespace
 
 ManualPlayDialog::ManualPlayDialog(const Programme& programme, QWidget* parent)
     : QDialog(parent), byTracks_(programme.countByTracks != 0) {
@@ -40,7 +36,8 @@ ManualPlayDialog::ManualPlayDialog(const Programme& programme, QWidget* parent)
                    this),
         1, 2);
     if (!byTracks_) {
-        layout->addWidget(makeHintLink(QStringLiteral("关于末尾淡出"), kFadeHint, this), 2, 2);
+        layout->addWidget(makeHintLink(QStringLiteral("关于末尾淡出"), limitFadeHint(), this), 2,
+                          2);
     }
     QDialogButtonBox* buttons = okCancelButtons(this);
     layout->addWidget(buttons, 3, 0, 1, 3);

@@ -8,7 +8,7 @@
 
 namespace {
 
-QString fileIn(const TempFolder& dir) {
+QString holidayFileIn(const TempFolder& dir) {
     return dir.file(QStringLiteral("节假日和调休t"));
 }
 
@@ -19,7 +19,7 @@ TEST(HolidayFile, EmptyCalendarIsTwentyFourBytes) {
     QString message;
     ASSERT_TRUE(saveHolidayCalendar(dir.path(), HolidayCalendar(), true, message));
     const QByteArray zeros(8, '\0');
-    EXPECT_EQ(readBytes(fileIn(dir)),
+    EXPECT_EQ(readBytes(holidayFileIn(dir)),
               zeros + QCryptographicHash::hash(zeros, QCryptographicHash::Md5));
 }
 
@@ -33,7 +33,7 @@ TEST(HolidayFile, RoundTripKeepsEveryField) {
     calendar.adjustedDays.push_back(makeAdjustedDay({2024, 4, 28}, {2024, 5, 6}));
     QString message;
     ASSERT_TRUE(saveHolidayCalendar(dir.path(), calendar, true, message));
-    const QByteArray bytes = readBytes(fileIn(dir));
+    const QByteArray bytes = readBytes(holidayFileIn(dir));
     ASSERT_EQ(bytes.size(), 24 + 2 * 164 + 156);
     EXPECT_EQ(qFromLittleEndian<qint32>(bytes.constData() + 4 + 164 + 128), 1);  // disabled
     EXPECT_EQ(qFromLittleEndian<qint32>(bytes.constData() + 4 + 164 + 144), 7);  // start hour
@@ -56,16 +56,16 @@ TEST(HolidayFile, BadCountsRecordsOrDigestEmptyBothLists) {
     calendar.adjustedDays.push_back(makeAdjustedDay({2024, 4, 28}, {2024, 5, 6}));
     QString message;
     ASSERT_TRUE(saveHolidayCalendar(dir.path(), calendar, true, message));
-    const QByteArray good = readBytes(fileIn(dir));
+    const QByteArray good = readBytes(holidayFileIn(dir));
     const QString contentError =
-        QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(fileIn(dir));
+        QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(holidayFileIn(dir));
 
     auto expectRejected = [&](QByteArray bytes, bool fixDigest) {
         if (fixDigest) {
             bytes = bytes.left(bytes.size() - 16);
             bytes += QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
         }
-        writeBytes(fileIn(dir), bytes);
+        writeBytes(holidayFileIn(dir), bytes);
         HolidayCalendar loaded;
         EXPECT_FALSE(loadHolidayCalendar(dir.path(), loaded, message));
         EXPECT_TRUE(loaded.holidays.empty());

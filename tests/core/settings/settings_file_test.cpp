@@ -7,7 +7,7 @@
 
 namespace {
 
-QString fileIn(const TempFolder& dir) {
+QString settingsFileIn(const TempFolder& dir) {
     return dir.file(QStringLiteral("系统设置t"));
 }
 
@@ -64,7 +64,7 @@ TEST(SettingsFile, RoundTripIs644BytesInFieldOrder) {
     TempFolder dir;
     QString message;
     ASSERT_TRUE(saveSystemSettings(dir.path(), customSettings(), message));
-    const QByteArray bytes = readBytes(fileIn(dir));
+    const QByteArray bytes = readBytes(settingsFileIn(dir));
     ASSERT_EQ(bytes.size(), 644);
     EXPECT_EQ(qFromLittleEndian<qint32>(bytes.constData() + 0), 7);
     EXPECT_EQ(qFromLittleEndian<qint32>(bytes.constData() + 4), 22);
@@ -83,11 +83,11 @@ TEST(SettingsFile, AnyDamageResetsToTheAfterErrorValues) {
     TempFolder dir;
     QString message;
     ASSERT_TRUE(saveSystemSettings(dir.path(), customSettings(), message));
-    const QByteArray good = readBytes(fileIn(dir));
+    const QByteArray good = readBytes(settingsFileIn(dir));
     const QString contentError =
-        QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(fileIn(dir));
+        QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(settingsFileIn(dir));
     auto expectReset = [&](const QByteArray& bytes, const char* what) {
-        writeBytes(fileIn(dir), bytes);
+        writeBytes(settingsFileIn(dir), bytes);
         SystemSettings s = customSettings();
         EXPECT_FALSE(loadSystemSettings(dir.path(), s, message)) << what;
         EXPECT_EQ(message, contentError) << what;
@@ -97,7 +97,7 @@ TEST(SettingsFile, AnyDamageResetsToTheAfterErrorValues) {
     for (int offset = 0; offset < 644; ++offset) {
         QByteArray changed = good;
         changed[offset] = static_cast<char>(changed[offset] ^ 0x10);
-        writeBytes(fileIn(dir), changed);
+        writeBytes(settingsFileIn(dir), changed);
         SystemSettings s = customSettings();
         ASSERT_FALSE(loadSystemSettings(dir.path(), s, message)) << "offset " << offset;
         ASSERT_EQ(s.restartTime, (ClockTime{1, 0, 0}));
@@ -122,11 +122,11 @@ TEST(SettingsFile, ExtraBytesLongNamesAndOddFlagsAreAccepted) {
         s.outputDevice[i] = u'a';
     }
     ASSERT_TRUE(saveSystemSettings(dir.path(), s, message));
-    writeBytes(fileIn(dir), readBytes(fileIn(dir)) + QByteArray("trailing junk"));
+    writeBytes(settingsFileIn(dir), readBytes(settingsFileIn(dir)) + QByteArray("trailing junk"));
     SystemSettings loaded = firstRunSettings();
     ASSERT_TRUE(loadSystemSettings(dir.path(), loaded, message)) << message.toStdString();
     EXPECT_EQ(outputDeviceName(loaded).size(), 255);
     EXPECT_EQ(loaded.dailyShutdownEnabled, 7);
     ASSERT_TRUE(saveSystemSettings(dir.path(), loaded, message));
-    EXPECT_EQ(readBytes(fileIn(dir)).size(), 644);
+    EXPECT_EQ(readBytes(settingsFileIn(dir)).size(), 644);
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-QStringList names(const QStringList& paths) {
+QStringList namesOf(const QStringList& paths) {
     QStringList result;
     for (const QString& p : paths) {
         result.append(p.mid(p.lastIndexOf(u'/') + 1));
@@ -40,7 +40,7 @@ TEST(MusicFiles, ListingKeepsPlayableFilesOnlyUpToTheCap) {
     QDir().mkpath(dir.file(QStringLiteral("e.wav")));
     QDir().mkpath(dir.file(QStringLiteral("sub")));
     writeBytes(dir.file(QStringLiteral("sub/f.mp3")), "x");
-    EXPECT_EQ(names(listPlayableFiles(dir.path())),
+    EXPECT_EQ(namesOf(listPlayableFiles(dir.path())),
               (QStringList{QStringLiteral("A.MP3"), QStringLiteral("b.Flac")}));
     EXPECT_EQ(listPlayableFiles(dir.path(), 1).size(), 1);
     EXPECT_TRUE(listPlayableFiles(dir.file(QStringLiteral("missing"))).isEmpty());
@@ -103,7 +103,7 @@ TEST(MusicFiles, OnlyRegularFilesAreListedOrPassTheCheck) {
         makeLink(dir.file(QStringLiteral("nowhere")), dir.file(QStringLiteral("dangling.mp3"))));
     ASSERT_TRUE(
         makeLink(dir.file(QStringLiteral("loop.mp3")), dir.file(QStringLiteral("loop.mp3"))));
-    EXPECT_EQ(names(listPlayableFiles(dir.path())),
+    EXPECT_EQ(namesOf(listPlayableFiles(dir.path())),
               (QStringList{QStringLiteral("good.wav"), QStringLiteral("linked.mp3")}));
     QString message;
     for (const char* name : {"pipe.mp3", "z.wav", "dangling.mp3", "loop.mp3"}) {
@@ -123,7 +123,7 @@ TEST(MusicFiles, ALargeFolderGivesItsFirstNamesInNameOrder) {
     TempFolder dir;
     std::mt19937 random(7);
     QStringList all;
-    // 2,000 names made in a shuffled order, in mixed case and scripts.
+    // 2,000 namesOf made in a shuffled order, in mixed case and scripts.
     for (int i = 0; i < 2000; ++i) {
         const int n = static_cast<int>(random() % 100000);
         QString name = (i % 3 == 0   ? QStringLiteral("Track %1.mp3")

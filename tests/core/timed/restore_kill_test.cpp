@@ -16,8 +16,8 @@
 
 namespace {
 
-const QString kProgrammes = QStringLiteral("定时播设置t");
-const QString kHolidays = QStringLiteral("节假日和调休t");
+const QString kProgrammeFile = QStringLiteral("定时播设置t");
+const QString kHolidayFile = QStringLiteral("节假日和调休t");
 
 Timetable timetableOf(const QString& prefix, int programmes, int holidays) {
     Timetable t;
@@ -33,18 +33,18 @@ Timetable timetableOf(const QString& prefix, int programmes, int holidays) {
     return t;
 }
 
-struct Files {
+struct FilePair {
     QByteArray programmes;
     QByteArray holidays;
 };
 
-Files filesIn(const QString& folder) {
-    return {readBytes(folder + u'/' + kProgrammes), readBytes(folder + u'/' + kHolidays)};
+FilePair pairIn(const QString& folder) {
+    return {readBytes(folder + u'/' + kProgrammeFile), readBytes(folder + u'/' + kHolidayFile)};
 }
 
-void putFiles(const QString& folder, const Files& files) {
-    writeBytes(folder + u'/' + kProgrammes, files.programmes);
-    writeBytes(folder + u'/' + kHolidays, files.holidays);
+void putFiles(const QString& folder, const FilePair& files) {
+    writeBytes(folder + u'/' + kProgrammeFile, files.programmes);
+    writeBytes(folder + u'/' + kHolidayFile, files.holidays);
 }
 
 QString name(const QByteArray& bytes, const QByteArray& old, const QByteArray& fresh) {
@@ -83,13 +83,13 @@ TEST(RestoreKill, AKillAtAnyMomentLeavesEachFileWholeOldOrNew) {
     const Timetable fresh = timetableOf(QStringLiteral("新"), 256, 128);
     QString message;
     ASSERT_TRUE(writeTimetableFiles(data, old, ProgrammeTable(), message));
-    const Files oldFiles = filesIn(data);
+    const FilePair oldFiles = pairIn(data);
     const QString archive = dir.file(QStringLiteral("new.zip"));
     ASSERT_TRUE(writeTimetableBackup(archive, fresh.programmes, fresh.calendar, message));
     {
         TempFolder scratch;
         ASSERT_TRUE(writeTimetableFiles(scratch.path(), fresh, ProgrammeTable(), message));
-        const Files newFiles = filesIn(scratch.path());
+        const FilePair newFiles = pairIn(scratch.path());
         ASSERT_NE(newFiles.programmes, oldFiles.programmes);
 
         // How long a whole restore takes here: the kills fall within that time.
@@ -98,7 +98,7 @@ TEST(RestoreKill, AKillAtAnyMomentLeavesEachFileWholeOldOrNew) {
             putFiles(data, oldFiles);
             took.push_back(runChild(data, archive, -1));
             ASSERT_GT(took.back(), 0);
-            EXPECT_EQ(filesIn(data).programmes, newFiles.programmes);
+            EXPECT_EQ(pairIn(data).programmes, newFiles.programmes);
         }
         std::sort(took.begin(), took.end());
         const qint64 window = took[1] * 12 / 10;
@@ -121,7 +121,7 @@ TEST(RestoreKill, AKillAtAnyMomentLeavesEachFileWholeOldOrNew) {
             cutWrites += !QDir(data)
                               .entryList({QStringLiteral(".*.saving")}, QDir::Files | QDir::Hidden)
                               .isEmpty();
-            const Files after = filesIn(data);
+            const FilePair after = pairIn(data);
             ++outcomes[QStringLiteral("programmes %1, holidays %2")
                            .arg(name(after.programmes, oldFiles.programmes, newFiles.programmes),
                                 name(after.holidays, oldFiles.holidays, newFiles.holidays))];

@@ -5,7 +5,7 @@
 
 namespace {
 
-LocalDateTime at(int y, int mo, int d, int h, int mi, int s) {
+LocalDateTime momentAt(int y, int mo, int d, int h, int mi, int s) {
     return makeDateTime(y, mo, d, h, mi, s);
 }
 
@@ -31,67 +31,67 @@ bool fire(Programme& p, const LocalDateTime& moment, const HolidayCalendar& cale
 
 TEST(Schedule, CountedProgrammeStartsOnlyWithinFifteenSeconds) {
     const Programme bell = makeProgramme(QStringLiteral("bell"), {{8, 0, 0}});
-    EXPECT_FALSE(dueAt(bell, at(2024, 5, 6, 7, 59, 59)));
+    EXPECT_FALSE(dueAt(bell, momentAt(2024, 5, 6, 7, 59, 59)));
     for (int s = 0; s <= 15; ++s) {
-        EXPECT_TRUE(dueAt(bell, at(2024, 5, 6, 8, 0, s))) << s;
+        EXPECT_TRUE(dueAt(bell, momentAt(2024, 5, 6, 8, 0, s))) << s;
     }
-    EXPECT_FALSE(dueAt(bell, at(2024, 5, 6, 8, 0, 16)));
+    EXPECT_FALSE(dueAt(bell, momentAt(2024, 5, 6, 8, 0, 16)));
 }
 
 TEST(Schedule, SecondsProgrammeJoinsLateInsideItsWindow) {
     const Programme music = makeProgramme(QStringLiteral("music"), {{8, 0, 0}}, false, 600);
-    EXPECT_TRUE(dueAt(music, at(2024, 5, 6, 8, 7, 30)));
-    EXPECT_TRUE(dueAt(music, at(2024, 5, 6, 8, 10, 0)));
-    EXPECT_FALSE(dueAt(music, at(2024, 5, 6, 8, 10, 1)));
+    EXPECT_TRUE(dueAt(music, momentAt(2024, 5, 6, 8, 7, 30)));
+    EXPECT_TRUE(dueAt(music, momentAt(2024, 5, 6, 8, 10, 0)));
+    EXPECT_FALSE(dueAt(music, momentAt(2024, 5, 6, 8, 10, 1)));
     // The window is not carried past midnight.
     const Programme late = makeProgramme(QStringLiteral("late"), {{23, 59, 0}}, false, 600);
-    EXPECT_TRUE(dueAt(late, at(2024, 5, 6, 23, 59, 59)));
-    EXPECT_FALSE(dueAt(late, at(2024, 5, 7, 0, 0, 30)));
+    EXPECT_TRUE(dueAt(late, momentAt(2024, 5, 6, 23, 59, 59)));
+    EXPECT_FALSE(dueAt(late, momentAt(2024, 5, 7, 0, 0, 30)));
 }
 
 TEST(Schedule, EachStartFiresOncePerDay) {
     Programme bell = makeProgramme(QStringLiteral("bell"), {{8, 0, 0}, {8, 0, 10}});
     ProgrammeStatus status;
     LocalDateTime start;
-    ASSERT_TRUE(isProgrammeDue(bell, at(2024, 5, 6, 8, 0, 0), {}, status, start));
-    EXPECT_EQ(start, at(2024, 5, 6, 8, 0, 0));
+    ASSERT_TRUE(isProgrammeDue(bell, momentAt(2024, 5, 6, 8, 0, 0), {}, status, start));
+    EXPECT_EQ(start, momentAt(2024, 5, 6, 8, 0, 0));
     bell.lastStartTime = start;
-    EXPECT_FALSE(fire(bell, at(2024, 5, 6, 8, 0, 5)));
+    EXPECT_FALSE(fire(bell, momentAt(2024, 5, 6, 8, 0, 5)));
     // The second start is its own start, ten seconds later.
-    ASSERT_TRUE(isProgrammeDue(bell, at(2024, 5, 6, 8, 0, 10), {}, status, start));
-    EXPECT_EQ(start, at(2024, 5, 6, 8, 0, 10));
+    ASSERT_TRUE(isProgrammeDue(bell, momentAt(2024, 5, 6, 8, 0, 10), {}, status, start));
+    EXPECT_EQ(start, momentAt(2024, 5, 6, 8, 0, 10));
     bell.lastStartTime = start;
-    EXPECT_FALSE(fire(bell, at(2024, 5, 6, 8, 0, 15)));
-    EXPECT_TRUE(fire(bell, at(2024, 5, 7, 8, 0, 3)));
+    EXPECT_FALSE(fire(bell, momentAt(2024, 5, 6, 8, 0, 15)));
+    EXPECT_TRUE(fire(bell, momentAt(2024, 5, 7, 8, 0, 3)));
 }
 
 TEST(Schedule, OverlappingSecondsWindowsFireInTurn) {
     Programme music = makeProgramme(QStringLiteral("music"), {{8, 0, 0}, {8, 5, 0}}, false, 3600);
     ProgrammeStatus status;
     LocalDateTime start;
-    ASSERT_TRUE(isProgrammeDue(music, at(2024, 5, 6, 8, 6, 0), {}, status, start));
-    EXPECT_EQ(start, at(2024, 5, 6, 8, 0, 0));
+    ASSERT_TRUE(isProgrammeDue(music, momentAt(2024, 5, 6, 8, 6, 0), {}, status, start));
+    EXPECT_EQ(start, momentAt(2024, 5, 6, 8, 0, 0));
     music.lastStartTime = start;
-    ASSERT_TRUE(isProgrammeDue(music, at(2024, 5, 6, 8, 6, 0), {}, status, start));
-    EXPECT_EQ(start, at(2024, 5, 6, 8, 5, 0));
+    ASSERT_TRUE(isProgrammeDue(music, momentAt(2024, 5, 6, 8, 6, 0), {}, status, start));
+    EXPECT_EQ(start, momentAt(2024, 5, 6, 8, 5, 0));
 }
 
 TEST(Schedule, ClockSetBackMoreThanFifteenSecondsForgetsTheLastStart) {
     Programme bell = makeProgramme(QStringLiteral("bell"), {{8, 0, 0}});
-    ASSERT_TRUE(fire(bell, at(2024, 5, 6, 8, 0, 0)));
-    EXPECT_FALSE(fire(bell, at(2024, 5, 6, 8, 0, 20)));
-    EXPECT_FALSE(fire(bell, at(2024, 5, 6, 7, 59, 50)));
-    EXPECT_FALSE(fire(bell, at(2024, 5, 6, 7, 59, 45)));  // exactly 15 seconds: kept
-    EXPECT_EQ(bell.lastStartTime, at(2024, 5, 6, 8, 0, 0));
-    EXPECT_FALSE(fire(bell, at(2024, 5, 6, 7, 59, 44)));
+    ASSERT_TRUE(fire(bell, momentAt(2024, 5, 6, 8, 0, 0)));
+    EXPECT_FALSE(fire(bell, momentAt(2024, 5, 6, 8, 0, 20)));
+    EXPECT_FALSE(fire(bell, momentAt(2024, 5, 6, 7, 59, 50)));
+    EXPECT_FALSE(fire(bell, momentAt(2024, 5, 6, 7, 59, 45)));  // exactly 15 seconds: kept
+    EXPECT_EQ(bell.lastStartTime, momentAt(2024, 5, 6, 8, 0, 0));
+    EXPECT_FALSE(fire(bell, momentAt(2024, 5, 6, 7, 59, 44)));
     EXPECT_EQ(bell.lastStartTime, neverDateTime());
-    EXPECT_TRUE(fire(bell, at(2024, 5, 6, 8, 0, 0)));
+    EXPECT_TRUE(fire(bell, momentAt(2024, 5, 6, 8, 0, 0)));
     // Disabled programmes are reset too.
     Programme off = bell;
     off.disabled = 1;
     ProgrammeStatus status;
     LocalDateTime start;
-    EXPECT_FALSE(isProgrammeDue(off, at(2024, 5, 6, 7, 0, 0), {}, status, start));
+    EXPECT_FALSE(isProgrammeDue(off, momentAt(2024, 5, 6, 7, 0, 0), {}, status, start));
     EXPECT_EQ(off.lastStartTime, neverDateTime());
 }
 
@@ -102,7 +102,7 @@ TEST(Schedule, AdjustedDayDecidesWeekdaysAndMonthDays) {
     Programme thirtieth = makeProgramme(QStringLiteral("30th"), {{7, 30, 0}});
     thirtieth.byWeekday = 0;
     thirtieth.monthDays[29] = 1;
-    const LocalDateTime saturday = at(2018, 4, 28, 7, 30, 0);
+    const LocalDateTime saturday = momentAt(2018, 4, 28, 7, 30, 0);
     EXPECT_FALSE(dueAt(weekdays, saturday));
     EXPECT_FALSE(dueAt(thirtieth, saturday));
     HolidayCalendar calendar;
@@ -127,12 +127,12 @@ TEST(Schedule, HolidaysSuppressEverythingThroughHour24) {
     Holiday labour = blankHoliday();
     labour.range = DateHourRange{2024, 5, 1, 0, 2024, 5, 3, 24};
     calendar.holidays.push_back(labour);
-    EXPECT_FALSE(dueAt(bell, at(2024, 5, 1, 0, 0, 0), calendar));
-    EXPECT_FALSE(dueAt(bell, at(2024, 5, 3, 23, 59, 59), calendar));
-    EXPECT_TRUE(dueAt(bell, at(2024, 5, 4, 0, 0, 0), calendar));
-    EXPECT_TRUE(dueAt(bell, at(2024, 4, 30, 23, 59, 59), calendar));
+    EXPECT_FALSE(dueAt(bell, momentAt(2024, 5, 1, 0, 0, 0), calendar));
+    EXPECT_FALSE(dueAt(bell, momentAt(2024, 5, 3, 23, 59, 59), calendar));
+    EXPECT_TRUE(dueAt(bell, momentAt(2024, 5, 4, 0, 0, 0), calendar));
+    EXPECT_TRUE(dueAt(bell, momentAt(2024, 4, 30, 23, 59, 59), calendar));
     calendar.holidays[0].disabled = 1;
-    EXPECT_TRUE(dueAt(bell, at(2024, 5, 2, 0, 0, 0), calendar));
+    EXPECT_TRUE(dueAt(bell, momentAt(2024, 5, 2, 0, 0, 0), calendar));
 }
 
 TEST(Schedule, DateRangeEndingAtHour18AndTheStatusText) {
@@ -140,15 +140,15 @@ TEST(Schedule, DateRangeEndingAtHour18AndTheStatusText) {
     p.dateRange = DateHourRange{2024, 3, 1, 8, 2024, 6, 30, 18};
     ProgrammeStatus status;
     LocalDateTime start;
-    EXPECT_TRUE(isProgrammeDue(p, at(2024, 6, 30, 18, 0, 0), {}, status, start));
+    EXPECT_TRUE(isProgrammeDue(p, momentAt(2024, 6, 30, 18, 0, 0), {}, status, start));
     EXPECT_EQ(status, ProgrammeStatus::Enabled);
     p.lastStartTime = neverDateTime();
-    EXPECT_FALSE(isProgrammeDue(p, at(2024, 6, 30, 18, 1, 0), {}, status, start));
+    EXPECT_FALSE(isProgrammeDue(p, momentAt(2024, 6, 30, 18, 1, 0), {}, status, start));
     EXPECT_EQ(programmeStatusText(status), QStringLiteral("已过有效期"));
-    EXPECT_FALSE(isProgrammeDue(p, at(2024, 3, 1, 7, 0, 0), {}, status, start));
+    EXPECT_FALSE(isProgrammeDue(p, momentAt(2024, 3, 1, 7, 0, 0), {}, status, start));
     EXPECT_EQ(programmeStatusText(status), QStringLiteral("未到有效期"));
     p.disabled = 1;
-    EXPECT_FALSE(isProgrammeDue(p, at(2024, 5, 1, 18, 0, 0), {}, status, start));
+    EXPECT_FALSE(isProgrammeDue(p, momentAt(2024, 5, 1, 18, 0, 0), {}, status, start));
     EXPECT_EQ(status, ProgrammeStatus::Disabled);
     EXPECT_EQ(programmeStatusText(status), QStringLiteral("停用"));
 }
@@ -157,6 +157,6 @@ TEST(Schedule, MonthDayProgrammeOnlyOnItsDays) {
     Programme p = makeProgramme(QStringLiteral("payday"), {{9, 0, 0}});
     p.byWeekday = 0;
     p.monthDays[14] = 1;
-    EXPECT_TRUE(dueAt(p, at(2024, 2, 15, 9, 0, 0)));
-    EXPECT_FALSE(dueAt(p, at(2024, 2, 16, 9, 0, 0)));
+    EXPECT_TRUE(dueAt(p, momentAt(2024, 2, 15, 9, 0, 0)));
+    EXPECT_FALSE(dueAt(p, momentAt(2024, 2, 16, 9, 0, 0)));
 }

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr qint64 kMs = 1'000'000;
+constexpr qint64 kTicksPerMs = 1'000'000;
 constexpr double kTone = 882.0;
 
 class NoReports : public TimedEventReporter {
@@ -78,8 +78,10 @@ TEST(VolumeSliderRealTime, DragRampsThePlayingTrackAndSavesOnRelease) {
     pumpEvents(600);
     page.stopButton()->click();
 
-    const double before = speakers.toneLevelDb(moved - 500 * kMs, moved - 100 * kMs, kTone);
-    const double after = speakers.toneLevelDb(moved + 400 * kMs, moved + 800 * kMs, kTone);
+    const double before =
+        speakers.toneLevelDb(moved - 500 * kTicksPerMs, moved - 100 * kTicksPerMs, kTone);
+    const double after =
+        speakers.toneLevelDb(moved + 400 * kTicksPerMs, moved + 800 * kTicksPerMs, kTone);
     std::printf("tone %.2f dB at volume 80, %.2f dB at 40 (%.2f dB down)\n", before, after,
                 before - after);
     EXPECT_NEAR(before - after, (volumeToAttenuation(80) - volumeToAttenuation(40)) / 100.0, 0.5);
@@ -88,9 +90,10 @@ TEST(VolumeSliderRealTime, DragRampsThePlayingTrackAndSavesOnRelease) {
     qint64 leftOld = -1;
     qint64 reachedNew = -1;
     double lowest = before;
-    for (qint64 t = moved - 100 * kMs; t < moved + 700 * kMs; t += 10 * kMs) {
-        const double level = speakers.toneLevelDb(t, t + 10 * kMs, kTone);
-        EXPECT_LT(level, lowest + 0.5) << "back up at " << (t - moved) / kMs << " ms";
+    for (qint64 t = moved - 100 * kTicksPerMs; t < moved + 700 * kTicksPerMs;
+         t += 10 * kTicksPerMs) {
+        const double level = speakers.toneLevelDb(t, t + 10 * kTicksPerMs, kTone);
+        EXPECT_LT(level, lowest + 0.5) << "back up at " << (t - moved) / kTicksPerMs << " ms";
         lowest = std::min(lowest, level);
         if (leftOld < 0 && level < before - 1.0) {
             leftOld = t;
@@ -105,7 +108,7 @@ TEST(VolumeSliderRealTime, DragRampsThePlayingTrackAndSavesOnRelease) {
         "the level took %.0f ms to fall from 1 dB below the old level to 1 dB above the "
         "new one\n",
         (reachedNew - leftOld) / 1e6);
-    EXPECT_GE(reachedNew - leftOld, 120 * kMs);
+    EXPECT_GE(reachedNew - leftOld, 120 * kTicksPerMs);
     ImmediateSettings saved;
     QString message;
     ASSERT_TRUE(loadImmediateSettings(data.path(), QString(), saved, message));

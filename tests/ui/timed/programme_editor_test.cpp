@@ -38,8 +38,8 @@ struct EditorFixture : PageFixture {
     }
 };
 
-void expectRefused(ProgrammeEditor& editor, RecordedMessages& messages, const QString& text,
-                   QLineEdit* field) {
+void expectEditorRefused(ProgrammeEditor& editor, RecordedMessages& messages, const QString& text,
+                         QLineEdit* field) {
     editor.accept();
     EXPECT_EQ(messages.last(), text);
     EXPECT_EQ(editor.result(), QDialog::Rejected) << "stays open";
@@ -54,12 +54,12 @@ TEST(ProgrammeEditor, NamesAreTrimmedAndUniqueIgnoringCase) {
     EditorFixture f;
     f.add(QStringLiteral("Morning Bell"));
     auto blank = f.valid(QStringLiteral("\u3000 \u3000"));
-    expectRefused(*blank, f.messages, QStringLiteral("请输入节目名称"),
-                  child<QLineEdit>(blank, "nameEdit"));
+    expectEditorRefused(*blank, f.messages, QStringLiteral("请输入节目名称"),
+                        child<QLineEdit>(blank, "nameEdit"));
     EXPECT_EQ(f.messages.shown.last().icon, MessageIcon::Information);
     auto twin = f.valid(QStringLiteral(" morning bell "));
-    expectRefused(*twin, f.messages, QStringLiteral("该节目已存在"),
-                  child<QLineEdit>(twin, "nameEdit"));
+    expectEditorRefused(*twin, f.messages, QStringLiteral("该节目已存在"),
+                        child<QLineEdit>(twin, "nameEdit"));
     EXPECT_EQ(f.messages.shown.last().icon, MessageIcon::Warning);
     auto same = f.open(0);
     EXPECT_EQ(child<QPushButton>(same, "okButton")->text(), QStringLiteral("修改节目"));
@@ -72,8 +72,8 @@ TEST(ProgrammeEditor, VolumeMustBeACanonicalNumberFrom25To100) {
     for (const char* bad : {"080", "8 0", "24", "101", ""}) {
         auto editor = f.valid(QStringLiteral("v"));
         child<QLineEdit>(editor, "volumeEdit")->setText(QString::fromLatin1(bad));
-        expectRefused(*editor, f.messages, QStringLiteral("音量输入无效"),
-                      child<QLineEdit>(editor, "volumeEdit"));
+        expectEditorRefused(*editor, f.messages, QStringLiteral("音量输入无效"),
+                            child<QLineEdit>(editor, "volumeEdit"));
     }
     auto editor = f.valid(QStringLiteral("v"));
     child<QLineEdit>(editor, "volumeEdit")->setText(QStringLiteral("80"));
@@ -99,25 +99,25 @@ TEST(ProgrammeEditor, FolderPathsKeepTrailingBlanksFilePathsDoNot) {
     auto missing = f.valid(QStringLiteral("missing"));
     child<QLineEdit>(missing, "filePathEdit")
         ->setText(f.harness.folder.file(QStringLiteral("none.mp3")));
-    expectRefused(*missing, f.messages, QStringLiteral("音乐文件不存在"),
-                  child<QLineEdit>(missing, "filePathEdit"));
+    expectEditorRefused(*missing, f.messages, QStringLiteral("音乐文件不存在"),
+                        child<QLineEdit>(missing, "filePathEdit"));
     auto empty = f.valid(QStringLiteral("empty"));
     child<QRadioButton>(empty, "folderRadio")->click();
-    expectRefused(*empty, f.messages, QStringLiteral("请选取音乐文件夹"),
-                  child<QLineEdit>(empty, "folderPathEdit"));
+    expectEditorRefused(*empty, f.messages, QStringLiteral("请选取音乐文件夹"),
+                        child<QLineEdit>(empty, "folderPathEdit"));
 }
 
 TEST(ProgrammeEditor, CountsNeedAtLeastOneAndTheOtherBoxIsKeptAsItReads) {
     EditorFixture f;
     auto editor = f.valid(QStringLiteral("c"));
     child<QLineEdit>(editor, "tracksEdit")->setText(QStringLiteral("0"));
-    expectRefused(*editor, f.messages, QStringLiteral("播 n 首，输入无效"),
-                  child<QLineEdit>(editor, "tracksEdit"));
+    expectEditorRefused(*editor, f.messages, QStringLiteral("播 n 首，输入无效"),
+                        child<QLineEdit>(editor, "tracksEdit"));
     child<QRadioButton>(editor, "secondsRadio")->click();
     EXPECT_FALSE(child<QLineEdit>(editor, "tracksEdit")->isEnabled());
     child<QLineEdit>(editor, "secondsEdit")->setText(QStringLiteral("+5"));
-    expectRefused(*editor, f.messages, QStringLiteral("播 n 秒，输入无效"),
-                  child<QLineEdit>(editor, "secondsEdit"));
+    expectEditorRefused(*editor, f.messages, QStringLiteral("播 n 秒，输入无效"),
+                        child<QLineEdit>(editor, "secondsEdit"));
     child<QLineEdit>(editor, "secondsEdit")->setText(QStringLiteral("90"));
     child<QLineEdit>(editor, "tracksEdit")->setText(QStringLiteral("abc"));
     editor->accept();
@@ -271,8 +271,8 @@ TEST(ProgrammeEditor, DaysMustBeChosenAndEverythingIsStored) {
     DaysDialog::Days none;
     none.byWeekday = false;
     editor->setDays(none);
-    expectRefused(*editor, f.messages, QStringLiteral("请指定周几或几号"),
-                  child<QLineEdit>(editor, "daysEdit"));
+    expectEditorRefused(*editor, f.messages, QStringLiteral("请指定周几或几号"),
+                        child<QLineEdit>(editor, "daysEdit"));
     DaysDialog::Days fridays;
     fridays.weekdays[4] = 1;
     editor->setDays(fridays);
