@@ -5,7 +5,6 @@
 #include "core/immediate/immediate_player.h"
 #include "core/immediate/immediate_store.h"
 #include "core/immediate/playlist_model.h"
-#include "core/immediate/timed_ducking.h"
 #include "core/support/messages.h"
 #include "helpers/engine_harness.h"
 
@@ -33,14 +32,12 @@ struct MessageLog {
 // Immediate play beside timed play, on the simulated clock with scripted players.
 struct ImmediateHarness {
     ImmediateHarness() {
-        timed.runs.setImmediateActive([this] { return player.isActive(); });
         player.setRandomSeed(11);
         QObject::connect(&player, &ImmediatePlayer::statusChanged,
                          [this](const QString& text) { statuses.append(text); });
         QObject::connect(&store, &ImmediateStore::saved, [this] { ++saves; });
         timed.start(at(8, 0, 0));
     }
-    ~ImmediateHarness() { timed.runs.setImmediateActive(nullptr); }
 
     // Tracks of that length in the scratch folder, appended to the playlist.
     void addTracks(const QStringList& names, qint64 durationMs = 180'000) {
@@ -87,8 +84,8 @@ struct ImmediateHarness {
     EngineHarness timed;
     ImmediateStore store{timed.folder.path(), timed.folder.path()};
     PlaylistModel model{store.settings()};
-    RunEngineDucking ducking{timed.runs};
-    ImmediatePlayer player{{timed.clock, timed.backend, store, model, timed.settings, ducking}};
+    ImmediatePlayer player{
+        {timed.clock, timed.backend, store, model, timed.settings, timed.runs.ducking()}};
     QStringList statuses;
     int saves = 0;
 };

@@ -109,7 +109,11 @@ bool ProgramRunner::waitForError(const QString& text, int timeoutMs) {
 }
 
 int ProgramRunner::stop(int signalNumber, int timeoutMs) {
-    ::kill(static_cast<pid_t>(process_.processId()), signalNumber);
+    // A program that has ended has no id: kill(0) would signal the whole test run.
+    const auto pid = static_cast<pid_t>(process_.processId());
+    if (pid > 0) {
+        ::kill(pid, signalNumber);
+    }
     if (!process_.waitForFinished(timeoutMs)) {
         return -1;
     }

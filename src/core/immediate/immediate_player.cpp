@@ -24,9 +24,12 @@ constexpr double kSeekCeiling = 99.9;
 ImmediatePlayer::ImmediatePlayer(const Services& services, QObject* parent)
     : QObject(parent),
       s_(services),
-      random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {}
+      random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {
+    s_.ducking.lowerWhile(DuckSource::Immediate, [this] { return active_; });
+}
 
 ImmediatePlayer::~ImmediatePlayer() {
+    s_.ducking.lowerWhile(DuckSource::Immediate, nullptr);
     if (audio_) {
         audio_->stop();
         audio_->close();
@@ -151,11 +154,8 @@ void ImmediatePlayer::immediateTick() {
     }
     const LocalDateTime now = wholeSecond(s_.clock.now());
     if (!audio_) {
-        const double target = s_.timed.duckTarget();
-        if (!s_.timed.hasActiveRuns()) {
-            s_.timed.moveGainToTarget();
-        }
-        if (s_.timed.timedDuckGain() > target) {
+        s_.ducking.settleIfNothingPlays();
+        if (s_.ducking.gain() > s_.ducking.target()) {
             setStatus(ImmediateTexts::waiting(waitTextCounter_));
             waitTextCounter_ = waitTextCounter_ % 12 + 1;
             return;

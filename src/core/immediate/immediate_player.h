@@ -6,7 +6,7 @@
 
 #include "core/immediate/immediate_store.h"
 #include "core/immediate/playlist_model.h"
-#include "core/immediate/timed_ducking.h"
+#include "core/playback/ducking.h"
 #include "core/playback/media_player.h"
 #include "core/settings/system_settings.h"
 #include "core/support/clock.h"
@@ -23,7 +23,8 @@ class ImmediatePlayer : public QObject {
         ImmediateStore& store;
         PlaylistModel& playlist;
         const SystemSettings& systemSettings;
-        TimedDucking& timed;
+        // Timed play's gain: lowered while immediate play is active.
+        Ducking& ducking;
     };
     explicit ImmediatePlayer(const Services& services, QObject* parent = nullptr);
     ~ImmediatePlayer() override;

@@ -9,6 +9,7 @@
 #include <QtEndian>
 #include <cerrno>
 
+#include "core/storage/data_folder_watch.h"
 #include "core/storage/folders.h"
 #include "core/storage/whole_file.h"
 #include "core/support/access_rights.h"
@@ -196,6 +197,7 @@ bool DataFileWriter::finish(QString& message) {
             ::unlink(QFile::encodeName(tempPath_).constData());
         } else {
             syncFolder(parentFolder(path_));
+            noteOwnWrite(path_);
             return true;
         }
     }

@@ -1,5 +1,7 @@
 #include "core/storage/whole_file.h"
 
+#include "core/storage/data_folder_watch.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,6 +61,7 @@ int replaceWholeFile(const QString& path, const QByteArray& content) {
         return error;
     }
     syncFolder(parentFolder(path));
+    noteOwnWrite(path);
     return 0;
 }
 

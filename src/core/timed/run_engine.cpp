@@ -24,7 +24,10 @@ RunEngine::RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& re
       backend_(backend),
       reporter_(reporter),
       settings_(settings),
-      random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {}
+      ducking_(settings),
+      random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {
+    ducking_.setPlayingUnder([this] { return !list_.isEmpty(); });
+}
 
 RunEngine::~RunEngine() {
     for (const auto& run : list_.runs()) {
@@ -40,13 +43,8 @@ void RunEngine::report(const LocalDateTime& time, const QString& text) {
     reporter_.reportTimedEvent(time, text);
 }
 
-double RunEngine::duckTarget() const {
-    const bool active = immediateActive_ && immediateActive_();
-    return active ? (100 - settings_.duckPercent) / 100.0 : 1.0;
-}
-
 double RunEngine::level(const ActiveRun& run) const {
-    return run.programme.volume * duckGain_ * run.fadeGain;
+    return run.programme.volume * ducking_.gain() * run.fadeGain;
 }
 
 void RunEngine::applyLevel(ActiveRun& run, double fraction) {
@@ -84,15 +82,7 @@ void RunEngine::append(std::unique_ptr<ActiveRun> run, const QString& progress) 
 }
 
 void RunEngine::tickActiveRuns(const LocalDateTime& now) {
-    const double target = duckTarget();
-    bool gainChanged = false;
-    if (duckGain_ > target) {
-        duckGain_ = std::max(target, duckGain_ - 0.05 / settings_.duckFadeOutSeconds);
-        gainChanged = true;
-    } else if (duckGain_ < target) {
-        duckGain_ = std::min(target, duckGain_ + 0.05 / settings_.duckFadeInSeconds);
-        gainChanged = true;
-    }
+    const bool gainChanged = ducking_.glide();
 
     for (int i = 0; i < list_.size();) {
         ActiveRun& run = list_.at(i);

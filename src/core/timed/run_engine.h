@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 
+#include "core/playback/ducking.h"
 #include "core/playback/media_player.h"
 #include "core/settings/system_settings.h"
 #include "core/support/clock.h"
@@ -23,8 +24,6 @@ class RunEngine : public RunningProgrammes {
               const SystemSettings& settings);
     ~RunEngine() override;
 
-    // Whether immediate play is playing, which lowers timed play.
-    void setImmediateActive(std::function<bool()> active) { immediateActive_ = std::move(active); }
     void setRandomSeed(unsigned seed) { random_.seed(seed); }
 
     // Called every 50 ms with the tick's moment (milliseconds 0).
@@ -47,8 +46,9 @@ class RunEngine : public RunningProgrammes {
     // The now-playing list.
     NowPlayingModel& nowPlaying() { return list_; }
     const NowPlayingModel& nowPlaying() const { return list_; }
-    double timedDuckGain() const { return duckGain_; }
-    double duckTarget() const;
+    // The gain that lowers every run while something plays over timed play.
+    Ducking& ducking() { return ducking_; }
+    const Ducking& ducking() const { return ducking_; }
 
     bool hasRunOf(const QString& name) const override;
     void stopRunsOf(const QString& name, const QString& reason) override;
@@ -78,9 +78,8 @@ class RunEngine : public RunningProgrammes {
     AudioBackend& backend_;
     TimedEventReporter& reporter_;
     const SystemSettings& settings_;
-    std::function<bool()> immediateActive_;
     NowPlayingModel list_;
-    double duckGain_ = 1.0;
+    Ducking ducking_;
     std::mt19937 random_;
     PreparedPlayer prepared_{backend_};
     QString preparedKey_;  // what prepareFor was last asked for

@@ -1,5 +1,8 @@
 #include "core/timed/timetable_switch.h"
 
+#include "core/holidays/holiday_file.h"
+#include "core/timed/programme_file.h"
+
 namespace {
 
 // As long as a programme that pre-empts another fades it.
@@ -42,6 +45,32 @@ bool TimetableSwitch::restore(const QString& archivePath, QString& message) {
     }
     programmes_ = std::move(restored.programmes);
     calendar_ = std::move(restored.calendar);
+    emit timetableReplaced();
+    return true;
+}
+
+bool TimetableSwitch::reloadProgrammes(QString& message) {
+    ProgrammeTable loaded;
+    if (!loadProgrammes(dataFolder_, loaded, message)) {
+        return false;
+    }
+    for (Programme& p : loaded.items()) {
+        const int known = programmes_.findByName(programmeName(p));
+        if (known >= 0) {
+            p.lastStartTime = programmes_.at(known).lastStartTime;
+        }
+    }
+    programmes_ = std::move(loaded);
+    emit timetableReplaced();
+    return true;
+}
+
+bool TimetableSwitch::reloadHolidays(QString& message) {
+    HolidayCalendar loaded;
+    if (!loadHolidayCalendar(dataFolder_, loaded, message)) {
+        return false;
+    }
+    calendar_ = std::move(loaded);
     emit timetableReplaced();
     return true;
 }

@@ -22,6 +22,13 @@ class TimetableSwitch : public QObject {
     // the new tables in place. False with the message, and the timetable unchanged.
     bool restore(const QString& archivePath, QString& message);
 
+    // The programme or holiday file was replaced by another program: read it again as at
+    // start-up. Runs go on; a programme already in memory keeps the mark of its last start,
+    // so nothing rings twice. A file that fails its checks leaves the table in memory as it
+    // is (its reader keeps the file as .damaged); false with the message.
+    bool reloadProgrammes(QString& message);
+    bool reloadHolidays(QString& message);
+
     // The play-log reason of the runs a restore stops.
     static QString stopReason();
 

@@ -58,6 +58,8 @@ class TodayModel : public QAbstractTableModel {
     void update();
     // The findings of the latest check before the bell (they replace the earlier ones).
     void setProblems(const std::vector<StartProblem>& problems);
+    // What the last check before the bell found.
+    const std::vector<StartProblem>& problems() const { return problems_; }
 
   signals:
     void nextStartChanged(const QString& text);

@@ -17,6 +17,7 @@ QString usageText() {
         "       kelvora-broadcasting --list-devices\n"
         "       kelvora-broadcasting --probe FILE...\n"
         "       kelvora-broadcasting --play FILE [--device NAME] [--volume N]\n"
+        "       kelvora-broadcasting --status | --reload\n"
         "       kelvora-broadcasting --help | --version\n");
 }
 
@@ -40,10 +41,15 @@ QString helpText(const AppPaths& paths) {
                              "  --play FILE        play a file as a programme would, on "
                              "--device NAME at\n"
                              "                     --volume N (0 to 100)\n"
+                             "  --status           print what the running copy is doing (JSON); "
+                             "exit 3 when none runs\n"
+                             "  --reload           make the running copy read its data files "
+                             "again\n"
                              "  -h, --help         show this help and exit\n"
                              "  --version          show the version and exit\n"
                              "\n"
-                             "Exit status: 0 success, 1 failure, 2 wrong usage.\n"
+                             "Exit status: 0 success, 1 failure, 2 wrong usage, 3 no running "
+                             "copy.\n"
                              "\n"
                              "Files:\n"
                              "  data folder        %2\n"

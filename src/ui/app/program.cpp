@@ -10,12 +10,14 @@
 #include "core/settings/settings_file.h"
 #include "core/storage/data_file.h"
 #include "core/storage/folders.h"
+#include "core/support/log_categories.h"
 #include "core/support/messages.h"
 #include "core/timed/programme_file.h"
 #include "platform/autostart_entry.h"
 #include "ui/app/bell_watch.h"
 #include "ui/app/guarded_application.h"
 #include "ui/app/main_window.h"
+#include "ui/app/remote_control.h"
 #include "ui/app/tray_area.h"
 #include "ui/holidays/holidays_page.h"
 #include "ui/immediate/immediate_page.h"
@@ -32,19 +34,41 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       dispatcher_(clock_, programmes_, calendar_, runs_, playLog_),
       immediateStore_(paths.dataFolder, paths.musicFolder),
       playlist_(immediateStore_.settings()),
-      ducking_(runs_),
-      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, ducking_}),
-      timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_) {
+      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, runs_.ducking()}),
+      timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_),
+      shutdowns_(settings_, clock_, power_),
+      dataWatch_(paths.dataFolder, dataFileNames()) {
     playLog_.setEchoToStandardOutput(headless);
     dispatcher_.setProgrammeList(&programmeList_);
     // After an unexpected failure nothing new may start while its message is open.
     if (auto* guarded = qobject_cast<GuardedApplication*>(QCoreApplication::instance())) {
         guarded->setBeforeMessage([this] { disableAllProgrammes(); });
     }
-    runs_.setImmediateActive([this] { return immediate_.isActive(); });
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
     connect(&timetableSwitch_, &TimetableSwitch::timetableReplaced, this,
             &Program::reloadTimetable);
+    connect(&dataWatch_, &DataFolderWatch::replaced, this, &Program::reloadDataFile);
+    connect(&immediate_, &ImmediatePlayer::activeChanged, this, [this](bool active) {
+        QString message;
+        if (!active && playlistReloadPending_ && !reloadPlaylist(message)) {
+            showMessage(MessageIcon::Error, message, immediatePage_);
+        }
+    });
+    settingsTick_.setTimerType(Qt::PreciseTimer);
+    connect(&settingsTick_, &QTimer::timeout, this, &Program::settingsTick);
+    // A power-off or restart ends the session: the exit without the log line.
+    connect(&shutdowns_, &ShutdownScheduler::systemGoingDown, this, [this] { shutdown(true); });
+    connect(&shutdowns_, &ShutdownScheduler::countdownStarted, this, [this](ShutdownMode mode) {
+        if (!window_) {
+            announceCountdown(mode);
+        }
+    });
+    connect(&shutdowns_, &ShutdownScheduler::countdownEnded, this,
+            [this](bool, const QString& failure) {
+                if (!window_ && !failure.isEmpty()) {
+                    showMessage(MessageIcon::Error, failure);
+                }
+            });
     bellWatch_ = std::make_unique<BellWatch>(
         BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
 }
@@ -73,18 +97,16 @@ void Program::createWindow() {
         new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
     settingsPage_ = new SettingsPage({settings_, clock_, paths_, autostartFolder(),
-                                      programExecutablePath(), power_, timetableSwitch_});
+                                      programExecutablePath(), shutdowns_, timetableSwitch_});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
     connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
             &MainWindow::hideToTray);
     // Once remote, the hints of both playing pages show and stay.
-    connect(settingsPage_, &SettingsPage::remoteSessionDetected, timedPage_,
+    connect(&remote_, &RemoteSessionDetector::remoteSessionDetected, timedPage_,
             &TimedPage::showRemoteSessionHint);
-    connect(settingsPage_, &SettingsPage::remoteSessionDetected, immediatePage_,
+    connect(&remote_, &RemoteSessionDetector::remoteSessionDetected, immediatePage_,
             &ImmediatePage::showRemoteSessionHint);
     connect(settingsPage_, &SettingsPage::windowWanted, window_.get(), &MainWindow::bringForward);
-    // A power-off or restart ends the session: the exit without the log line.
-    connect(settingsPage_, &SettingsPage::systemGoingDown, this, [this] { shutdown(true); });
     // A new output device is checked before the next bell.
     connect(settingsPage_, &SettingsPage::settingsChanged, bellWatch_.get(),
             &BellWatch::settingsChanged);
@@ -98,6 +120,7 @@ bool Program::initialise(const StartArguments& arguments) {
     // Ticks begin once the event loop runs; a message box shown during start-up would run
     // them on the tables loaded so far.
     tickTimer_.start();
+    settingsTick_.start(ShutdownScheduler::kTickMs);
     if (window_) {
         window_->selectTab(MainWindow::kIntroTab);
         timedPage_->nowPlayingList()->setFocus();
@@ -123,7 +146,12 @@ bool Program::initialise(const StartArguments& arguments) {
     removeInterruptedSaves(paths_.dataFolder);
     log(QStringLiteral("软件启动"));
     loadDataFiles();
+    dataWatch_.start();
     bellWatch_->start();
+    remoteControl_ = std::make_unique<RemoteControl>(*this);
+    if (!remoteControl_->publish()) {
+        qCInfo(lcPlatform) << "not on the session bus: no D-Bus interface";
+    }
     // Loading the decoders takes longer than all of start-up: on a thread of its own, before
     // the first bell needs them (a start opens its player seconds ahead in any case).
     warmUp_.reset(QThread::create(&warmUpAudioEngine));
@@ -204,9 +232,8 @@ void Program::shutdown(bool sessionEnding) {
     }
     fadeOutEverything();
     tickTimer_.stop();
-    if (settingsPage_ != nullptr) {
-        settingsPage_->stopTicks();
-    }
+    settingsTick_.stop();
+    shutdowns_.cancel();
     if (window_) {
         if (!window_->isVisible()) {
             window_->tray().remove();
@@ -215,6 +242,27 @@ void Program::shutdown(bool sessionEnding) {
     }
     inhibitor_.release();
     emit finished();
+}
+
+void Program::settingsTick() {
+    // With a window the countdown is a modal loop inside an earlier tick.
+    if (shutdowns_.isCountingDown()) {
+        return;
+    }
+    remote_.check();
+    shutdowns_.tick();
+}
+
+void Program::announceCountdown(ShutdownMode mode) {
+    const int seconds = ShutdownScheduler::kSteps * ShutdownScheduler::kStepMs / 1000;
+    const bool restart = mode == ShutdownMode::Restart;
+    const QString summary =
+        restart ? QStringLiteral("关机重启倒计时") : QStringLiteral("关机倒计时");
+    const QString body =
+        (restart ? QStringLiteral("%1 秒后重启") : QStringLiteral("%1 秒后关机")).arg(seconds);
+    notifications_.notify(summary, body, true);
+    std::fprintf(stderr, "%s\n", (summary + QStringLiteral(": ") + body).toUtf8().constData());
+    std::fflush(stderr);
 }
 
 void Program::disableAllProgrammes() {

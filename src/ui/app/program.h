@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 #include <memory>
 
 #include "audio/engine_checks.h"
@@ -9,9 +10,10 @@
 #include "core/immediate/immediate_player.h"
 #include "core/immediate/immediate_store.h"
 #include "core/immediate/playlist_model.h"
-#include "core/immediate/timed_ducking.h"
+#include "core/settings/shutdown_scheduler.h"
 #include "core/settings/system_settings.h"
 #include "core/storage/app_paths.h"
+#include "core/storage/data_folder_watch.h"
 #include "core/support/clock.h"
 #include "core/support/command_line.h"
 #include "core/timed/dispatcher.h"
@@ -20,9 +22,11 @@
 #include "core/timed/run_engine.h"
 #include "core/timed/tick_timer.h"
 #include "core/timed/timetable_switch.h"
+#include "platform/desktop_notifications.h"
 #include "platform/session_services.h"
 
 class BellWatch;
+class RemoteControl;
 class HolidaysPage;
 class ImmediatePage;
 class MainWindow;
@@ -43,6 +47,7 @@ class Program : public QObject {
     void shutdown(bool sessionEnding);
 
     const AppPaths& paths() const { return paths_; }
+    Clock& clock() { return clock_; }
     PlayLog& playLog() { return playLog_; }
     ProgrammeTable& programmes() { return programmes_; }
     ProgrammeListModel& programmeList() { return programmeList_; }
@@ -54,6 +59,8 @@ class Program : public QObject {
     PlaylistModel& playlist() { return playlist_; }
     ImmediatePlayer& immediatePlayer() { return immediate_; }
     TimetableSwitch& timetableSwitch() { return timetableSwitch_; }
+    ShutdownScheduler& shutdowns() { return shutdowns_; }
+    RemoteSessionDetector& remoteSession() { return remote_; }
     MainWindow* window() const { return window_.get(); }
     ImmediatePage* immediatePage() const { return immediatePage_; }
     BellWatch& bellWatch() { return *bellWatch_; }
@@ -68,6 +75,10 @@ class Program : public QObject {
     // The programmes and the holiday calendar were replaced (a restored backup): every list
     // that shows them is filled again.
     void reloadTimetable();
+    // Every data file read again as at start-up (D-Bus Reload(), --reload); one that fails its
+    // checks is shown and leaves its table in memory as it is.
+    void reloadDataFiles();
+    void reloadDataFile(const QString& name);
 
   signals:
     void finished();
@@ -81,7 +92,14 @@ class Program : public QObject {
     void showStartupFailure(const QString& text);
     void loadDataFiles();
     void fadeOutEverything();
+    // Every half second: the remote-session check and the shutdown schedules.
+    void settingsTick();
+    // Without a window the countdown is told as a notification and on standard error.
+    void announceCountdown(ShutdownMode mode);
     void log(const QString& text);
+    static QStringList dataFileNames();
+    bool reloadSettings(QString& message);
+    bool reloadPlaylist(QString& message);
 
     AppPaths paths_;
     bool headless_;
@@ -96,11 +114,14 @@ class Program : public QObject {
     Dispatcher dispatcher_;
     ImmediateStore immediateStore_;
     PlaylistModel playlist_;
-    RunEngineDucking ducking_;
     ImmediatePlayer immediate_;
     TickTimer tickTimer_;
     TimetableSwitch timetableSwitch_;
     LogindPower power_;
+    ShutdownScheduler shutdowns_;
+    RemoteSessionDetector remote_;
+    QTimer settingsTick_;
+    DesktopNotifications notifications_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QThread> warmUp_;
@@ -109,6 +130,9 @@ class Program : public QObject {
     ImmediatePage* immediatePage_ = nullptr;
     SettingsPage* settingsPage_ = nullptr;
     bool shutDown_ = false;
+    bool playlistReloadPending_ = false;
+    DataFolderWatch dataWatch_;
+    std::unique_ptr<RemoteControl> remoteControl_;
     // Last, so that it stops listening before the engines go.
     std::unique_ptr<BellWatch> bellWatch_;
 };

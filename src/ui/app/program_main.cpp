@@ -12,6 +12,7 @@
 #include "core/support/command_line.h"
 #include "core/support/messages.h"
 #include "core/timed/preview.h"
+#include "platform/running_copy.h"
 #include "platform/single_instance.h"
 #include "platform/unix_signals.h"
 #include "ui/app/command_help.h"
@@ -62,9 +63,9 @@ std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) 
     if (arguments.isEmpty()) {
         return std::nullopt;
     }
-    static const QStringList kTools = {QStringLiteral("--preview"),
-                                       QStringLiteral("--list-devices"), QStringLiteral("--probe"),
-                                       QStringLiteral("--play")};
+    static const QStringList kTools = {
+        QStringLiteral("--preview"), QStringLiteral("--list-devices"), QStringLiteral("--probe"),
+        QStringLiteral("--play"),    QStringLiteral("--status"),       QStringLiteral("--reload")};
     if (!kTools.contains(arguments.first())) {
         return std::nullopt;
     }
@@ -72,6 +73,12 @@ std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) 
     std::setlocale(LC_NUMERIC, "C");
     if (arguments.first() == QLatin1String("--preview")) {
         return runPreviewCommand(arguments.mid(1), AppPaths::resolve().dataFolder);
+    }
+    if (arguments.first() == QLatin1String("--status")) {
+        return runRunningCopyCommand(QStringLiteral("Status"));
+    }
+    if (arguments.first() == QLatin1String("--reload")) {
+        return runRunningCopyCommand(QStringLiteral("Reload"));
     }
     return runAudioTool(arguments);
 }

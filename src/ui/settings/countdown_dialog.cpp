@@ -3,14 +3,14 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/storage/app_paths.h"
 #include "core/support/messages.h"
 
-CountdownDialog::CountdownDialog(ShutdownMode mode, SystemPower& power, int stepMs, QWidget* parent)
-    : QDialog(parent), mode_(mode), power_(power) {
+CountdownDialog::CountdownDialog(ShutdownScheduler& scheduler, QWidget* parent)
+    : QDialog(parent), scheduler_(scheduler) {
+    const ShutdownMode mode = scheduler.mode();
     setWindowTitle(kApplicationTitle);
     auto* layout = new QVBoxLayout(this);
     label_ = new QLabel(mode == ShutdownMode::Restart ? QStringLiteral("关机重启倒计时")
@@ -18,7 +18,7 @@ CountdownDialog::CountdownDialog(ShutdownMode mode, SystemPower& power, int step
                         this);
     label_->setAlignment(Qt::AlignCenter);
     layout->addWidget(label_);
-    number_ = new QLabel(QString::number(remaining_), this);
+    number_ = new QLabel(QString::number(scheduler.remaining()), this);
     number_->setObjectName(QStringLiteral("countdownNumber"));
     number_->setAlignment(Qt::AlignCenter);
     QFont digits(QStringLiteral("宋体"));
@@ -36,28 +36,21 @@ CountdownDialog::CountdownDialog(ShutdownMode mode, SystemPower& power, int step
     buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons, 0, Qt::AlignHCenter);
-    timer_ = new QTimer(this);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, &CountdownDialog::step);
-    // Cancel (or Escape) stops the count: the timer dies with the dialog's loop.
-    connect(this, &QDialog::rejected, timer_, &QTimer::stop);
-    timer_->start(stepMs);
+    connect(&scheduler, &ShutdownScheduler::countdownStep, this,
+            [this](int remaining) { number_->setText(QString::number(remaining)); });
+    connect(&scheduler, &ShutdownScheduler::countdownEnded, this,
+            [this](bool, const QString& failure) { ended(failure); });
+    // Cancel (or Escape) stops the count.
+    connect(this, &QDialog::rejected, &scheduler, &ShutdownScheduler::cancel);
 }
 
-void CountdownDialog::step() {
-    if (remaining_ > 0) {
-        --remaining_;
-        number_->setText(QString::number(remaining_));
-    }
-    if (remaining_ > 0) {
+void CountdownDialog::ended(const QString& failure) {
+    if (!isVisible()) {
         return;
     }
-    timer_->stop();
     number_->repaint();
-    QString message;
-    goingDown_ = shutdownOrRestart(mode_, power_, message);
-    if (!goingDown_) {
-        showMessage(MessageIcon::Error, message, this);
+    if (!failure.isEmpty()) {
+        showMessage(MessageIcon::Error, failure, this);
     }
     accept();
 }

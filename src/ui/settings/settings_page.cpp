@@ -6,13 +6,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "audio/output_devices.h"
 #include "core/settings/settings_file.h"
 #include "core/support/messages.h"
-#include "ui/settings/countdown_dialog.h"
 #include "ui/widgets/amplifier_dialog.h"
 #include "ui/widgets/hint_link.h"
 
@@ -62,10 +60,7 @@ QWidget* indented(QWidget* widget, int pixels) {
 }  // namespace
 
 SettingsPage::SettingsPage(const Services& services, QWidget* parent)
-    : QWidget(parent),
-      s_(services),
-      entry_(services.autostartFolder, services.programPath),
-      countdownStepMs_(CountdownDialog::kStepMs) {
+    : QWidget(parent), s_(services), entry_(services.autostartFolder, services.programPath) {
     // Two columns side by side while they fit; on a narrow window one below the other, and
     // the page scrolls rather than cutting a text or a link short.
     auto* room = new QScrollArea(this);
@@ -84,12 +79,8 @@ SettingsPage::SettingsPage(const Services& services, QWidget* parent)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(room);
     refresh();
-    connect(&remote_, &RemoteSessionDetector::remoteSessionDetected, this,
-            &SettingsPage::remoteSessionDetected);
-    timer_ = new QTimer(this);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, &SettingsPage::tick);
-    timer_->start(kTickMs);
+    connect(&s_.shutdowns, &ShutdownScheduler::countdownStarted, this,
+            &SettingsPage::showCountdown);
 }
 
 void SettingsPage::resizeEvent(QResizeEvent* event) {
@@ -204,10 +195,6 @@ void SettingsPage::loadData() {
         showMessage(MessageIcon::Error, kReadFailure.arg(systemText), this);
     }
     refresh();
-}
-
-void SettingsPage::stopTicks() {
-    timer_->stop();
 }
 
 void SettingsPage::autoStartClicked(bool checked) {

@@ -80,7 +80,7 @@ void SettingsPage::scheduleClicked(ShutdownSchedule schedule, bool checked) {
     *scheduleFields(s_.settings, schedule).enabled = checked ? 1 : 0;
     // Ticked again, it may fire again today; unticked, the mark is kept.
     if (checked) {
-        marks_.of(schedule) = neverDateTime();
+        s_.shutdowns.rearm(schedule);
     }
     refreshSchedules();
     save();
@@ -96,39 +96,19 @@ void SettingsPage::editSchedule(ShutdownSchedule schedule) {
     if (fields.days != nullptr) {
         dialog.storeDays(fields.days);
     }
-    marks_.of(schedule) = neverDateTime();
+    s_.shutdowns.rearm(schedule);
     refreshSchedules();
     save();
 }
 
-void SettingsPage::tick() {
-    // The countdown is a modal loop inside an earlier tick.
-    if (countdownOpen_) {
-        return;
-    }
-    remote_.check();
-    if (const std::optional<ShutdownMode> mode =
-            checkShutdownSchedules(s_.settings, marks_, s_.clock.now())) {
-        showShutdownCountdown(*mode);
-    }
-}
-
-void SettingsPage::showShutdownCountdown(ShutdownMode mode) {
-    if (countdownOpen_) {
+void SettingsPage::showCountdown() {
+    // Counted out already (a step of a few milliseconds): nothing left to show.
+    if (!s_.shutdowns.isCountingDown()) {
         return;
     }
     emit windowWanted();
-    countdownOpen_ = true;
-    bool goingDown = false;
-    {
-        CountdownDialog dialog(mode, s_.power, countdownStepMs_, this);
-        dialog.exec();
-        goingDown = dialog.systemGoingDown();
-    }
-    countdownOpen_ = false;
-    if (goingDown) {
-        emit systemGoingDown();
-    }
+    CountdownDialog dialog(s_.shutdowns, this);
+    dialog.exec();
 }
 
 void SettingsPage::openBackup() {

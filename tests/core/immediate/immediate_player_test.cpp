@@ -52,7 +52,7 @@ TEST(ImmediatePlayer, WaitsForTimedPlayToDuckThenStarts) {
     while (!h.player.hasAudio() && waitingTicks < 200) {
         h.tick();
         if (h.player.hasAudio()) {
-            gainAtStart = h.timed.runs.timedDuckGain();
+            gainAtStart = h.timed.runs.ducking().gain();
         } else {
             ++waitingTicks;
             waitingTexts.append(h.player.status());
@@ -76,10 +76,10 @@ TEST(ImmediatePlayer, WaitsForTimedPlayToDuckThenStarts) {
     EXPECT_FALSE(h.player.isActive());
     EXPECT_EQ(h.player.status(), QString());
     h.runForSeconds(0.6);
-    EXPECT_GT(h.timed.runs.timedDuckGain(), 0.4);
-    EXPECT_LT(h.timed.runs.timedDuckGain(), 1.0);
+    EXPECT_GT(h.timed.runs.ducking().gain(), 0.4);
+    EXPECT_LT(h.timed.runs.ducking().gain(), 1.0);
     h.runForSeconds(1.0);
-    EXPECT_DOUBLE_EQ(h.timed.runs.timedDuckGain(), 1.0);
+    EXPECT_DOUBLE_EQ(h.timed.runs.ducking().gain(), 1.0);
     EXPECT_EQ(recordOf(h, QStringLiteral("timed.mp3"))->volumes.back(), 0);
 }
 
@@ -91,7 +91,7 @@ TEST(ImmediatePlayer, WithNothingTimedPlayingStartsOnTheNextTickAndLaterRunsPlay
     h.player.startImmediatePlay();
     h.tick();
     EXPECT_TRUE(h.player.hasAudio());
-    EXPECT_DOUBLE_EQ(h.timed.runs.timedDuckGain(), 0.4);
+    EXPECT_DOUBLE_EQ(h.timed.runs.ducking().gain(), 0.4);
     EXPECT_TRUE(h.statuses.filter(QStringLiteral("即将播放")).isEmpty());
     // A programme due while immediate play sounds starts at the lowered level.
     Programme& p = h.timed.addProgramme(

@@ -2,7 +2,10 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "core/settings/shutdown_schedule.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "core/settings/shutdown_scheduler.h"
 #include "core/support/date_text.h"
 #include "helpers/simulated_clock.h"
 
@@ -220,4 +223,82 @@ TEST(ShutdownSchedule, RowTextsAndFailureTexts) {
                                       "技术支持 - 帮助栏里有联系方式"));
     EXPECT_FALSE(shutdownOrRestart(ShutdownMode::Restart, refusing, message));
     EXPECT_TRUE(message.startsWith(QStringLiteral("关机重启失败：\nInteractive")));
+}
+
+namespace {
+
+struct AnsweringPower : SystemPower {
+    bool powerOff(QString& error) override { return answer(QStringLiteral("PowerOff"), error); }
+    bool reboot(QString& error) override { return answer(QStringLiteral("Reboot"), error); }
+    bool answer(const QString& call, QString& error) {
+        calls.append(call);
+        error = refusal;
+        return refusal.isEmpty();
+    }
+    QStringList calls;
+    QString refusal;
+};
+
+}  // namespace
+
+// Without a window nobody opens a dialog: the scheduler counts the 60 steps itself.
+TEST(ShutdownScheduler, ADueScheduleCountsDownByItselfAndAsksTheSystem) {
+    struct Case {
+        ShutdownSchedule schedule;
+        QString refusal;
+        bool cancelled;
+        QStringList calls;
+        QString failure;
+    };
+    const Case cases[] = {
+        {ShutdownSchedule::Daily, QString(), false, {QStringLiteral("PowerOff")}, QString()},
+        {ShutdownSchedule::Restart, QString(), false, {QStringLiteral("Reboot")}, QString()},
+        {ShutdownSchedule::Daily,
+         QStringLiteral("Access denied"),
+         false,
+         {QStringLiteral("PowerOff")},
+         QStringLiteral("定时关机失败：\nAccess denied\n\n技术支持 - 帮助栏里有联系方式")},
+        {ShutdownSchedule::Daily, QString(), true, {}, QString()},
+    };
+    for (const Case& c : cases) {
+        SystemSettings settings = firstRunSettings();
+        *scheduleFields(settings, c.schedule).enabled = 1;
+        *scheduleFields(settings, c.schedule).time = {17, 0, 0};
+        if (qint32* days = scheduleFields(settings, c.schedule).days) {
+            std::fill(days, days + 7, 1);
+        }
+        SimulatedClock clock;
+        clock.set(on(2, 17, 0, 3));
+        AnsweringPower power;
+        power.refusal = c.refusal;
+        ShutdownScheduler scheduler(settings, clock, power);
+        scheduler.setStepMs(1);
+        QStringList seen;
+        int goingDown = 0;
+        QObject::connect(&scheduler, &ShutdownScheduler::countdownStep,
+                         [&](int remaining) { seen.append(QString::number(remaining)); });
+        QObject::connect(&scheduler, &ShutdownScheduler::countdownEnded,
+                         [&](bool, const QString& failure) { seen.append(failure); });
+        QObject::connect(&scheduler, &ShutdownScheduler::systemGoingDown, [&] { ++goingDown; });
+        scheduler.tick();
+        ASSERT_TRUE(scheduler.isCountingDown());
+        if (c.cancelled) {
+            scheduler.cancel();
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (scheduler.isCountingDown() && waited.elapsed() < 30'000) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        EXPECT_EQ(power.calls, c.calls);
+        EXPECT_EQ(goingDown, c.calls.isEmpty() || !c.refusal.isEmpty() ? 0 : 1);
+        EXPECT_EQ(seen.value(seen.size() - 1), c.failure);
+        if (!c.cancelled) {
+            EXPECT_EQ(seen.size(), ShutdownScheduler::kSteps + 1) << "59 … 0, then the end";
+            EXPECT_EQ(seen.value(seen.size() - 2), QStringLiteral("0"));
+        }
+        // Fired for today: the next ticks of its window do nothing.
+        scheduler.tick();
+        EXPECT_FALSE(scheduler.isCountingDown());
+    }
 }

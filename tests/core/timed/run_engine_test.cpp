@@ -243,7 +243,7 @@ TEST(RunEngine, ClockSetBackEndsSecondsRunsButNotCountedOnes) {
 TEST(RunEngine, DuckGainGlidesTowardItsTarget) {
     EngineHarness h;
     bool immediate = false;
-    h.runs.setImmediateActive([&] { return immediate; });
+    h.runs.ducking().lowerWhile(DuckSource::Immediate, [&] { return immediate; });
     h.settings.duckPercent = 60;
     h.settings.duckFadeOutSeconds = 5;
     h.settings.duckFadeInSeconds = 8;
@@ -253,26 +253,26 @@ TEST(RunEngine, DuckGainGlidesTowardItsTarget) {
     h.runForSeconds(1);
     immediate = true;
     h.tick();
-    EXPECT_NEAR(h.runs.timedDuckGain(), 0.99, 1e-9);
+    EXPECT_NEAR(h.runs.ducking().gain(), 0.99, 1e-9);
     for (int i = 0; i < 10; ++i) {
         h.tick();
     }
-    EXPECT_NEAR(h.runs.timedDuckGain(), 0.89, 1e-9);
+    EXPECT_NEAR(h.runs.ducking().gain(), 0.89, 1e-9);
     const PlayerRecord& player = *h.backend.players[0];
     EXPECT_EQ(player.volumes.back(), levelToAttenuation(80 * 0.89));
     // 60 steps of 0.01 in all: down to 40 % in 5 s x 60 % = 3 s, then it stays.
     for (int i = 0; i < 49; ++i) {
         h.tick();
     }
-    EXPECT_DOUBLE_EQ(h.runs.timedDuckGain(), 0.4);
+    EXPECT_DOUBLE_EQ(h.runs.ducking().gain(), 0.4);
     const size_t steps = player.volumes.size();
     h.tick();
     EXPECT_EQ(player.volumes.size(), steps) << "no change, no new level";
     immediate = false;
     h.tick();
-    EXPECT_NEAR(h.runs.timedDuckGain(), 0.4 + 0.05 / 8, 1e-9);
+    EXPECT_NEAR(h.runs.ducking().gain(), 0.4 + 0.05 / 8, 1e-9);
     h.runForSeconds(10);
-    EXPECT_DOUBLE_EQ(h.runs.timedDuckGain(), 1.0);
+    EXPECT_DOUBLE_EQ(h.runs.ducking().gain(), 1.0);
     EXPECT_EQ(player.volumes.back(), volumeToAttenuation(80));
 }
 

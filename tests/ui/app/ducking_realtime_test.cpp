@@ -48,9 +48,7 @@ TEST(DuckingRealTime, TimedPlayGlidesDownForImmediatePlayAndBackAfterIt) {
     Dispatcher dispatcher(clock, table, calendar, runs, log);
     ImmediateStore store(data.path(), data.path());
     PlaylistModel playlist(store.settings());
-    RunEngineDucking ducking(runs);
-    ImmediatePlayer immediate({clock, backend, store, playlist, settings, ducking});
-    runs.setImmediateActive([&] { return immediate.isActive(); });
+    ImmediatePlayer immediate({clock, backend, store, playlist, settings, runs.ducking()});
 
     Programme music = newProgramme();
     setProgrammeName(music, QStringLiteral("课间音乐"));

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QThread>
+#include <QTime>
 #include <csignal>
 
 #include "helpers/desktop_session.h"
@@ -76,8 +77,7 @@ TEST(SettingsSession, ARemoteSessionShowsTheHintsWithinASecond) {
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     Program program(AppPaths::forFolders(data.path(), data.path()), false);
     ASSERT_TRUE(program.initialise({}));
-    auto* settings = static_cast<SettingsPage*>(program.window()->page(MainWindow::kSettingsTab));
-    QSignalSpy detected(settings, &SettingsPage::remoteSessionDetected);
+    QSignalSpy detected(&program.remoteSession(), &RemoteSessionDetector::remoteSessionDetected);
     auto* hint = program.window()
                      ->page(MainWindow::kTimedTab)
                      ->findChild<HyperLink*>(QStringLiteral("remoteLink"));
@@ -154,14 +154,15 @@ namespace {
 
 // The program in this process on the desktop's private system bus, with its settings page.
 struct ProgramOnStandInLogind {
-    ProgramOnStandInLogind() {
+    explicit ProgramOnStandInLogind(bool headless = false) {
         started = desktop.start(false, true) && useStandInLogind(desktop);
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        program = std::make_unique<Program>(AppPaths::forFolders(data.path(), data.path()), false);
+        program =
+            std::make_unique<Program>(AppPaths::forFolders(data.path(), data.path()), headless);
         started = started && program->initialise({});
-        if (started) {
+        if (started && !headless) {
             page = static_cast<SettingsPage*>(program->window()->page(MainWindow::kSettingsTab));
-            page->setCountdownStepMs(2);
+            program->shutdowns().setStepMs(2);
         }
     }
     ~ProgramOnStandInLogind() { program->shutdown(false); }
@@ -187,7 +188,7 @@ struct ProgramOnStandInLogind {
 void expectCountdownEndsTheSession(ShutdownMode mode, const QString& call) {
     ProgramOnStandInLogind f;
     ASSERT_TRUE(f.started);
-    f.page->showShutdownCountdown(mode);
+    f.program->shutdowns().startCountdown(mode);
     EXPECT_TRUE(waitUntil([&] { return f.desktop.logindCalls().contains(call); }, 3000))
         << f.desktop.logindCalls().toStdString();
     EXPECT_TRUE(f.program->isShutDown());
@@ -220,13 +221,32 @@ TEST(SettingsSession, ARefusalOfLogindIsShownAndTheProgramKeepsRunning) {
               QDBusMessage::ReplyMessage);
     // Hidden as in the tray: the countdown brings the window back while it counts.
     f.program->window()->hide();
-    f.page->setCountdownStepMs(10);
-    f.page->showShutdownCountdown(ShutdownMode::Shutdown);
+    f.program->shutdowns().setStepMs(10);
+    f.program->shutdowns().startCountdown(ShutdownMode::Shutdown);
     EXPECT_TRUE(f.program->window()->isVisible());
     EXPECT_EQ(f.messages.texts(),
               QStringList{QStringLiteral("定时关机失败：\nAccess denied by the test policy\n\n"
                                          "技术支持 - 帮助栏里有联系方式")});
     EXPECT_EQ(f.messages.shown.value(0).icon, MessageIcon::Error);
     EXPECT_FALSE(f.program->isShutDown());
-    EXPECT_FALSE(f.page->isCountdownOpen());
+    EXPECT_FALSE(f.program->shutdowns().isCountingDown());
+}
+
+// Without a window (a PC in a cupboard) the schedule still powers the machine off.
+TEST(SettingsSession, WithoutAWindowTheScheduleCountsDownAndPowersOff) {
+    ProgramOnStandInLogind f(true);
+    ASSERT_TRUE(f.started);
+    f.program->shutdowns().setStepMs(2);
+    const QTime soon = QTime::currentTime().addSecs(1);
+    f.program->settings().dailyShutdownEnabled = 1;
+    f.program->settings().dailyShutdownTime = {soon.hour(), soon.minute(), soon.second()};
+    QElapsedTimer waited;
+    waited.start();
+    while (!f.program->isShutDown() && waited.elapsed() < 20000) {
+        pumpEvents(50);
+    }
+    EXPECT_TRUE(f.desktop.logindCalls().contains(QStringLiteral("PowerOff False")))
+        << f.desktop.logindCalls().toStdString();
+    EXPECT_TRUE(f.program->isShutDown());
+    EXPECT_EQ(f.program->window(), nullptr);
 }

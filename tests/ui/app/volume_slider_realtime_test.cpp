@@ -45,9 +45,7 @@ TEST(VolumeSliderRealTime, DragRampsThePlayingTrackAndSavesOnRelease) {
     RunEngine runs(clock, backend, reports, settings);
     ImmediateStore store(data.path(), data.path());
     PlaylistModel playlist(store.settings());
-    RunEngineDucking ducking(runs);
-    ImmediatePlayer player({clock, backend, store, playlist, settings, ducking});
-    runs.setImmediateActive([&] { return player.isActive(); });
+    ImmediatePlayer player({clock, backend, store, playlist, settings, runs.ducking()});
     playlist.append({makePlaylistEntry(toneFile(QStringLiteral("wav"), 20.0, 882), -1)});
     int saves = 0;
     QObject::connect(&store, &ImmediateStore::saved, [&] { ++saves; });

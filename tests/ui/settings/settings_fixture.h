@@ -36,7 +36,7 @@ struct SettingsFixture {
         harness.start(at(8, 0, 0));
         page = std::make_unique<SettingsPage>(SettingsPage::Services{
             settings, harness.clock, paths, config.file(QStringLiteral("autostart")), programPath,
-            power, timetable});
+            shutdowns, timetable});
         page->resize(1000, 700);
         page->show();
     }
@@ -63,6 +63,7 @@ struct SettingsFixture {
     EngineHarness harness;
     SystemSettings& settings = harness.settings;
     RecordingPower power;
+    ShutdownScheduler shutdowns{settings, harness.clock, power};
     TimetableSwitch timetable;
     std::unique_ptr<SettingsPage> page;
 };

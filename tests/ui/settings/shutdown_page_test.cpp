@@ -14,8 +14,8 @@ namespace {
 // The page's half-second ticks on the simulated clock until the moment.
 void tickUntil(SettingsFixture& f, const LocalDateTime& end) {
     while (compareDateTimes(f.harness.clock.now(), end) < 0) {
-        f.page->tick();
-        f.harness.clock.advanceMs(SettingsPage::kTickMs);
+        f.shutdowns.tick();
+        f.harness.clock.advanceMs(ShutdownScheduler::kTickMs);
     }
 }
 
@@ -46,16 +46,16 @@ void onCountdown(CountdownSeen& seen, int key = 0) {
 
 TEST(SettingsShutdown, TheDueCountdownCountsDownAndPowersOff) {
     SettingsFixture f;
-    f.page->setCountdownStepMs(1);
+    f.shutdowns.setStepMs(1);
     f.settings.dailyShutdownEnabled = 1;
     f.settings.dailyShutdownTime = {17, 0, 0};
     f.page->refresh();
     f.harness.clock.set(at(17, 0, 10));
     QSignalSpy wanted(f.page.get(), &SettingsPage::windowWanted);
-    QSignalSpy goingDown(f.page.get(), &SettingsPage::systemGoingDown);
+    QSignalSpy goingDown(&f.shutdowns, &ShutdownScheduler::systemGoingDown);
     CountdownSeen seen;
     onCountdown(seen);
-    f.page->tick();
+    f.shutdowns.tick();
     // The steps are 1 ms here, so the count has moved on when the dialog is seen; the
     // tests with a long step see the 60.
     EXPECT_EQ(seen.label, QStringLiteral("关机倒计时"));
@@ -65,13 +65,13 @@ TEST(SettingsShutdown, TheDueCountdownCountsDownAndPowersOff) {
     EXPECT_EQ(f.power.calls, QStringList{QStringLiteral("PowerOff")});
     EXPECT_EQ(wanted.count(), 1) << "a window in the tray comes back first";
     EXPECT_EQ(goingDown.count(), 1);
-    EXPECT_FALSE(f.page->isCountdownOpen());
+    EXPECT_FALSE(f.shutdowns.isCountingDown());
     EXPECT_TRUE(f.messages.shown.isEmpty());
 }
 
 TEST(SettingsShutdown, EscapeCancelsForTheDayAndTickingTheBoxAgainRearms) {
     SettingsFixture f;
-    f.page->setCountdownStepMs(60'000);  // never runs out here
+    f.shutdowns.setStepMs(60'000);  // never runs out here
     f.page->loadData();
     f.harness.clock.set(at(16, 59, 58));
     f.page->scheduleBox(ShutdownSchedule::Daily)->click();
@@ -91,7 +91,7 @@ TEST(SettingsShutdown, EscapeCancelsForTheDayAndTickingTheBoxAgainRearms) {
     onCountdown(seen, Qt::Key_Escape);
     tickUntil(f, at(17, 0, 5));
     EXPECT_EQ(seen.number, QStringLiteral("60"));
-    EXPECT_EQ(f.page->marks().lastDailyShutdown, at(17, 0, 0));
+    EXPECT_EQ(f.shutdowns.marks().lastDailyShutdown, at(17, 0, 0));
     tickUntil(f, at(17, 0, 8));
     EXPECT_TRUE(f.power.calls.isEmpty());
 
@@ -102,7 +102,7 @@ TEST(SettingsShutdown, EscapeCancelsForTheDayAndTickingTheBoxAgainRearms) {
     EXPECT_FALSE(f.page->scheduleButton(ShutdownSchedule::Daily)->isEnabled());
     f.page->scheduleBox(ShutdownSchedule::Daily)->click();
     onCountdown(seen, Qt::Key_Escape);
-    f.page->tick();
+    f.shutdowns.tick();
     EXPECT_EQ(seen.label, QStringLiteral("关机倒计时"));
     EXPECT_TRUE(f.power.calls.isEmpty());
     SystemSettings stored = firstRunSettings();
@@ -114,12 +114,12 @@ TEST(SettingsShutdown, EscapeCancelsForTheDayAndTickingTheBoxAgainRearms) {
 
 TEST(SettingsShutdown, ARefusalIsShownAndTheProgramGoesOn) {
     SettingsFixture f;
-    f.page->setCountdownStepMs(1);
+    f.shutdowns.setStepMs(1);
     f.power.refusal = QStringLiteral("Access denied");
-    QSignalSpy goingDown(f.page.get(), &SettingsPage::systemGoingDown);
+    QSignalSpy goingDown(&f.shutdowns, &ShutdownScheduler::systemGoingDown);
     CountdownSeen seen;
     onCountdown(seen);
-    f.page->showShutdownCountdown(ShutdownMode::Restart);
+    f.shutdowns.startCountdown(ShutdownMode::Restart);
     EXPECT_EQ(seen.label, QStringLiteral("关机重启倒计时"));
     EXPECT_EQ(f.power.calls, QStringList{QStringLiteral("Reboot")});
     EXPECT_EQ(f.messages.texts(),
@@ -131,16 +131,16 @@ TEST(SettingsShutdown, ARefusalIsShownAndTheProgramGoesOn) {
 
 TEST(SettingsShutdown, TicksDuringTheCountdownDoNothing) {
     SettingsFixture f;
-    f.page->setCountdownStepMs(60'000);
+    f.shutdowns.setStepMs(60'000);
     bool openedAgain = false;
     whenModal([&](QWidget* modal) {
-        EXPECT_TRUE(f.page->isCountdownOpen());
-        f.page->showShutdownCountdown(ShutdownMode::Restart);  // returns at once
-        f.page->tick();
+        EXPECT_TRUE(f.shutdowns.isCountingDown());
+        f.shutdowns.startCountdown(ShutdownMode::Restart);  // returns at once
+        f.shutdowns.tick();
         openedAgain = QApplication::activeModalWidget() != modal;
         qobject_cast<QDialog*>(modal)->reject();
     });
-    f.page->showShutdownCountdown(ShutdownMode::Shutdown);
+    f.shutdowns.startCountdown(ShutdownMode::Shutdown);
     EXPECT_FALSE(openedAgain);
     EXPECT_TRUE(f.power.calls.isEmpty());
 }

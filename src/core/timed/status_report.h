@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "core/support/date_time.h"
+#include "core/timed/today_model.h"
+
+// What the running program tells a tool that asks (`--status`, D-Bus Status()).
+struct ProgramStatus {
+    struct Playing {
+        QString programme;
+        LocalDateTime since;
+    };
+    struct Next {
+        LocalDateTime time;
+        QString programme;
+    };
+    QString version;
+    LocalDateTime now;
+    std::vector<Playing> playing;
+    std::optional<Next> next;
+    // From the check before each bell.
+    std::vector<StartProblem> problems;
+    bool immediatePlaying = false;
+    QString immediateTrack;
+};
+
+// One JSON object: "version", "now" (YYYY-MM-DD HH:MM:SS), "playing" [{"programme",
+// "since"}], "next" {"time", "programme"} or null, "problems" [{"time", "programme",
+// "text"}], "immediate" {"playing", "track"}.
+QByteArray statusJson(const ProgramStatus& status);

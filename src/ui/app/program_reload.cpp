@@ -1,0 +1,81 @@
+#include <QStringList>
+
+#include "core/holidays/holiday_file.h"
+#include "core/immediate/immediate_file.h"
+#include "core/settings/settings_file.h"
+#include "core/storage/data_folder_watch.h"
+#include "core/timed/programme_file.h"
+#include "ui/app/bell_watch.h"
+#include "ui/app/program.h"
+#include "ui/immediate/immediate_page.h"
+#include "ui/settings/settings_page.h"
+
+// Data files replaced by another program (a district's rsync, a school's Ansible, the import
+// from the Windows program) are read again as at start-up; a file that fails its checks is
+// shown and leaves the tables in memory as they are, so the bells go on.
+
+QStringList Program::dataFileNames() {
+    return {kProgrammeFileName, kImmediateFileName, kHolidayFileName, kSettingsFileName};
+}
+
+void Program::reloadDataFiles() {
+    for (const QString& name : dataFileNames()) {
+        reloadDataFile(name);
+    }
+}
+
+void Program::reloadDataFile(const QString& name) {
+    // A file that is not there holds no table: what is in memory stays.
+    if (!identityOf(paths_.dataFile(name)).exists()) {
+        return;
+    }
+    QString message;
+    bool ok = true;
+    QObject* owner = nullptr;
+    if (name == kProgrammeFileName) {
+        ok = timetableSwitch_.reloadProgrammes(message);
+    } else if (name == kHolidayFileName) {
+        ok = timetableSwitch_.reloadHolidays(message);
+    } else if (name == kSettingsFileName) {
+        ok = reloadSettings(message);
+    } else if (name == kImmediateFileName) {
+        // Never under a playing announcement: the new playlist waits for its end.
+        if (immediate_.isActive()) {
+            playlistReloadPending_ = true;
+            return;
+        }
+        ok = reloadPlaylist(message);
+        owner = immediatePage_;
+    }
+    if (!ok) {
+        showMessage(MessageIcon::Error, message, owner);
+    }
+}
+
+bool Program::reloadSettings(QString& message) {
+    SystemSettings loaded = settings_;
+    if (!loadSystemSettings(paths_.dataFolder, loaded, message)) {
+        return false;
+    }
+    settings_ = loaded;
+    if (settingsPage_ != nullptr) {
+        settingsPage_->refresh();
+    }
+    bellWatch_->settingsChanged();
+    return true;
+}
+
+bool Program::reloadPlaylist(QString& message) {
+    playlistReloadPending_ = false;
+    ImmediateSettings loaded;
+    if (!loadImmediateSettings(paths_.dataFolder, paths_.musicFolder, loaded, message)) {
+        return false;
+    }
+    settleCurrentEntry(loaded.playlist);
+    immediateStore_.settings() = std::move(loaded);
+    playlist_.reload();
+    if (immediatePage_ != nullptr) {
+        immediatePage_->showLoaded();
+    }
+    return true;
+}
