@@ -108,11 +108,13 @@ std::vector<File> makeLameFiles(const QString& folder) {
                 for (int content = 0; content < 5; ++content, ++n) {
                     File f;
                     f.kind = QStringLiteral("lame %1 %2 %3")
-                                 .arg(mode, version, tag ? QStringLiteral("+tag") : QStringLiteral("-tag"));
+                                 .arg(mode, version,
+                                      tag ? QStringLiteral("+tag") : QStringLiteral("-tag"));
                     f.path = QStringLiteral("%1/%2-%3-%4-%5.mp3")
                                  .arg(folder)
                                  .arg(n, 3, 10, QLatin1Char('0'))
-                                 .arg(mode, version, tag ? QStringLiteral("tag") : QStringLiteral("bare"));
+                                 .arg(mode, version,
+                                      tag ? QStringLiteral("tag") : QStringLiteral("bare"));
                     if (!QFileInfo::exists(f.path)) {
                         // Quiet and busy stretches of different lengths and order, mono and
                         // stereo.
@@ -123,12 +125,13 @@ std::vector<File> makeLameFiles(const QString& folder) {
                         const QString noise = QStringLiteral("anoisesrc=d=%1:a=0.%2")
                                                   .arg(1 + (n * 5) % 13)
                                                   .arg(2 + content);
-                        encodeWithFfmpeg(wav,
-                                         content % 2 == 0 ? QStringList{tone, noise}
-                                                          : QStringList{noise, tone},
-                                         QStringLiteral("[0][1]concat=n=2:v=0:a=1"),
-                                         {QStringLiteral("-ac"), QString::number(1 + content % 2)});
-                        QStringList arguments = QStringList{QStringLiteral("--quiet")} + modeOptions;
+                        encodeWithFfmpeg(
+                            wav,
+                            content % 2 == 0 ? QStringList{tone, noise} : QStringList{noise, tone},
+                            QStringLiteral("[0][1]concat=n=2:v=0:a=1"),
+                            {QStringLiteral("-ac"), QString::number(1 + content % 2)});
+                        QStringList arguments =
+                            QStringList{QStringLiteral("--quiet")} + modeOptions;
                         arguments << QStringLiteral("--resample") << rates[content % 2];
                         if (!tag) {
                             arguments << QStringLiteral("-t");
@@ -202,8 +205,7 @@ void measure(const char* maker, const std::vector<File>& files) {
         all.over300);
     for (const auto& [kind, e] : byKind) {
         std::printf("  %-22s %3d files: worst %5lld ms, %d over 5 ms, %d over 100 ms\n",
-                    qPrintable(kind), e.count, static_cast<long long>(e.worst), e.over5,
-                    e.over100);
+                    qPrintable(kind), e.count, static_cast<long long>(e.worst), e.over5, e.over100);
     }
     std::printf("probe time per file: median %.2f ms, mean %.2f ms, worst %.2f ms\n",
                 times[times.size() / 2], total / static_cast<double>(times.size()), times.back());

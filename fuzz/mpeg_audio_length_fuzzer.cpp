@@ -13,8 +13,7 @@
 namespace {
 
 // A frame of the header's size: silence (all side information zero), or the start of a tag.
-QByteArray frame(quint32 header, int bytes, const QByteArray& content = QByteArray(),
-                 int at = 0) {
+QByteArray frame(quint32 header, int bytes, const QByteArray& content = QByteArray(), int at = 0) {
     QByteArray f(bytes, '\0');
     qToBigEndian(header, f.data());
     f.replace(at, content.size(), content);
@@ -43,18 +42,17 @@ std::vector<QByteArray> seeds() {
     std::vector<QByteArray> all;
     all.push_back(frames(kMpeg1Layer3Mono, 417, 20));
     // Info frame with every field and a LAME tag (delay 576, padding 1000).
-    QByteArray info = QByteArray("Info") + bigEndian(0xF) + bigEndian(20) +
-                      bigEndian(21 * 417) + QByteArray(100, '\x10') + bigEndian(78) +
-                      QByteArray("LAME3.100") + QByteArray(12, '\0') +
-                      QByteArray::fromHex("2403E8");
+    QByteArray info = QByteArray("Info") + bigEndian(0xF) + bigEndian(20) + bigEndian(21 * 417) +
+                      QByteArray(100, '\x10') + bigEndian(78) + QByteArray("LAME3.100") +
+                      QByteArray(12, '\0') + QByteArray::fromHex("2403E8");
     all.push_back(frame(kMpeg1Layer3, 417, info, 36) + frames(kMpeg1Layer3, 417, 20));
     // A VBRI frame counting itself and 20 more.
     QByteArray vbri = QByteArray("VBRI") + QByteArray::fromHex("000104510050") +
                       bigEndian(21 * 417) + bigEndian(21) + QByteArray(8, '\0');
     all.push_back(frame(kMpeg1Layer3, 417, vbri, 36) + frames(kMpeg1Layer3, 417, 20));
     // An ID3v2 tag ahead of MPEG-2.5 frames, an ID3v1 tag after them.
-    QByteArray id3 = QByteArray("ID3") + QByteArray::fromHex("03000000000014") +
-                     QByteArray(20, ' ');
+    QByteArray id3 =
+        QByteArray("ID3") + QByteArray::fromHex("03000000000014") + QByteArray(20, ' ');
     all.push_back(id3 + frames(kMpeg25Layer3Mono, 576, 12) + QByteArray("TAG") +
                   QByteArray(125, ' '));
     all.push_back(frames(kMpeg1Layer2, 417, 16));

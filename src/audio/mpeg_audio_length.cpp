@@ -147,7 +147,11 @@ qint64 toMs(qint64 samples, int rate) {
 // The smallest frame this stream can have: its lowest bitrate, without padding.
 qint64 smallestFrameBytes(const Frame& f) {
     uchar lowest[4] = {0xFF, 0, 0x10, 0};
-    lowest[1] = static_cast<uchar>(0xE0 | (f.version == 1 ? 3 : f.version == 2 ? 2 : 0) << 3 |
+    lowest[1] = static_cast<uchar>(0xE0 |
+                                   (f.version == 1   ? 3
+                                    : f.version == 2 ? 2
+                                                     : 0)
+                                       << 3 |
                                    (4 - f.layer) << 1);
     const int rateBits = f.sampleRate * (f.version == 1 ? 1 : f.version == 2 ? 2 : 4);
     lowest[2] |= static_cast<uchar>((rateBits == 48000 ? 1 : rateBits == 32000 ? 2 : 0) << 2);
@@ -257,9 +261,8 @@ qint64 playedSamples(const StreamInfo& info, qint64 frames, int samplesPerFrame)
     if (!info.lame) {
         return decoded;
     }
-    const qint64 end = info.frames > 0
-                           ? info.frames * samplesPerFrame + kDecoderDelay - info.padding
-                           : decoded;
+    const qint64 end =
+        info.frames > 0 ? info.frames * samplesPerFrame + kDecoderDelay - info.padding : decoded;
     return std::max<qint64>(0, std::min(decoded, end) - (info.delay + kDecoderDelay));
 }
 

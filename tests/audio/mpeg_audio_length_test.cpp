@@ -48,15 +48,16 @@ QStringList lame(const QStringList& mode, int channels, int rate, bool xing) {
 QString lameFile(const QString& folder, const QString& name, const QStringList& options) {
     const QString wav = folder + QStringLiteral("/lame-input.wav");
     if (!QFile::exists(wav) &&
-        !encodeWithFfmpeg(wav,
-                          {QStringLiteral("sine=f=330:d=2.3"), QStringLiteral("anoisesrc=d=1:a=0.3")},
-                          QStringLiteral("[0][1]concat=n=2:v=0:a=1"), {QStringLiteral("-ac"), QStringLiteral("2")})) {
+        !encodeWithFfmpeg(
+            wav, {QStringLiteral("sine=f=330:d=2.3"), QStringLiteral("anoisesrc=d=1:a=0.3")},
+            QStringLiteral("[0][1]concat=n=2:v=0:a=1"),
+            {QStringLiteral("-ac"), QStringLiteral("2")})) {
         return QString();
     }
     const QString path = folder + u'/' + name;
     QProcess lame;
-    lame.start(QStringLiteral("lame"), QStringList{QStringLiteral("--quiet")} + options +
-                                           QStringList{wav, path});
+    lame.start(QStringLiteral("lame"),
+               QStringList{QStringLiteral("--quiet")} + options + QStringList{wav, path});
     return lame.waitForFinished(60000) && lame.exitCode() == 0 ? path : QString();
 }
 
@@ -97,15 +98,16 @@ TEST(MpegAudioLength, LameFilesAndDamagedHeadersMeasureAsTheyDecode) {
     for (const auto& [mode, modeOptions] : modes) {
         for (const auto& [version, versionOptions] : versions) {
             for (const bool tag : {true, false}) {
-                const QString name = QStringLiteral("%1-%2-%3.mp3")
-                                         .arg(mode, version,
-                                              tag ? QStringLiteral("tag") : QStringLiteral("bare"));
+                const QString name =
+                    QStringLiteral("%1-%2-%3.mp3")
+                        .arg(mode, version, tag ? QStringLiteral("tag") : QStringLiteral("bare"));
                 QStringList options = modeOptions + versionOptions;
                 if (!tag) {
                     options << QStringLiteral("-t");
                 }
                 files.push_back(lameFile(folder.path(), name, options));
-                ASSERT_FALSE(files.back().isEmpty()) << name.toStdString() << ": is lame installed?";
+                ASSERT_FALSE(files.back().isEmpty())
+                    << name.toStdString() << ": is lame installed?";
             }
         }
     }
@@ -121,7 +123,8 @@ TEST(MpegAudioLength, LameFilesAndDamagedHeadersMeasureAsTheyDecode) {
     ASSERT_TRUE(writeAll(files.back(), bytes));
     // Cut short after its header was written: the LAME tag's padding is never reached.
     files.push_back(folder.file(QStringLiteral("xing-cut.mp3")));
-    ASSERT_TRUE(writeAll(files.back(), readAll(vbr).left(readAll(vbr).size() * 7 / 10)));
+    const QByteArray whole = readAll(vbr);
+    ASSERT_TRUE(writeAll(files.back(), whole.left(whole.size() * 7 / 10)));
 
     // A VBRI header (Fraunhofer's encoders write it; lame does not) ahead of 64 kbit/s frames:
     // the frame holding it has the size of theirs and is played like them.
