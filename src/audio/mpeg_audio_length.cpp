@@ -71,6 +71,7 @@ struct Frame {
     int sampleRate = 0;
     int samples = 0;  // per frame
     int bytes = 0;
+    int smallestBytes = 0;  // of a frame of this stream at its lowest bitrate
     bool mono = false;
 };
 
@@ -98,15 +99,14 @@ bool parseHeader(const uchar* h, Frame& f) {
     f.layer = 4 - layerBits;
     f.sampleRate = kRates[rateIndex] / (f.version == 1 ? 1 : f.version == 2 ? 2 : 4);
     const int table = f.version == 1 ? f.layer - 1 : f.layer == 1 ? 3 : 4;
-    const int bitrate = kBitrates[table][bitrateIndex] * 1000;
-    const int padding = (h[2] >> 1) & 1;
-    if (f.layer == 1) {
-        f.samples = 384;
-        f.bytes = (12 * bitrate / f.sampleRate + padding) * 4;
-    } else {
-        f.samples = f.layer == 3 && f.version != 1 ? 576 : 1152;
-        f.bytes = f.samples / 8 * bitrate / f.sampleRate + padding;
-    }
+    f.samples = f.layer == 1 ? 384 : f.layer == 3 && f.version != 1 ? 576 : 1152;
+    const auto bytesAt = [&f](int kbits, int padding) {
+        const int bitrate = kbits * 1000;
+        return f.layer == 1 ? (12 * bitrate / f.sampleRate + padding) * 4
+                            : f.samples / 8 * bitrate / f.sampleRate + padding;
+    };
+    f.bytes = bytesAt(kBitrates[table][bitrateIndex], (h[2] >> 1) & 1);
+    f.smallestBytes = bytesAt(kBitrates[table][1], 0);
     f.mono = (h[3] >> 6) == 3;
     return f.bytes >= 4;
 }
@@ -142,21 +142,6 @@ quint32 bigEndian32(const uchar* p) {
 
 qint64 toMs(qint64 samples, int rate) {
     return samples * 1000 / rate;
-}
-
-// The smallest frame this stream can have: its lowest bitrate, without padding.
-qint64 smallestFrameBytes(const Frame& f) {
-    uchar lowest[4] = {0xFF, 0, 0x10, 0};
-    lowest[1] = static_cast<uchar>(0xE0 |
-                                   (f.version == 1   ? 3
-                                    : f.version == 2 ? 2
-                                                     : 0)
-                                       << 3 |
-                                   (4 - f.layer) << 1);
-    const int rateBits = f.sampleRate * (f.version == 1 ? 1 : f.version == 2 ? 2 : 4);
-    lowest[2] |= static_cast<uchar>((rateBits == 48000 ? 1 : rateBits == 32000 ? 2 : 0) << 2);
-    Frame smallest;
-    return parseHeader(lowest, smallest) ? smallest.bytes : 4;
 }
 
 // What the first frame says about the whole stream.
@@ -220,7 +205,7 @@ StreamInfo vbriInfo(Source& source, qint64 offset) {
 // written, or a count that no file of this size could hold, leaves counting the frames.
 bool believable(const StreamInfo& info, Source& source, qint64 offset, const Frame& first) {
     const qint64 available = source.size() - offset;
-    if (info.frames <= 0 || info.frames > available / smallestFrameBytes(first)) {
+    if (info.frames <= 0 || info.frames > available / first.smallestBytes) {
         return false;
     }
     return info.bytes < 0 || info.bytes <= available + 1024;
