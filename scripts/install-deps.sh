@@ -15,7 +15,7 @@ run_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev
-  pulseaudio pulseaudio-utils ffmpeg sox gstreamer1.0-tools
+  pulseaudio pulseaudio-utils ffmpeg sox lame gstreamer1.0-tools
   dbus dbus-x11 python3-dbusmock rsync xvfb xauth x11-apps x11-utils trayer xdotool
   desktop-file-utils appstream systemd man-db util-linux dex
   clang clang-format libclang-rt-14-dev llvm

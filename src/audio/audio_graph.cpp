@@ -130,6 +130,36 @@ void answerWithFileUri(GstElement* source, const QString& path) {
     gst_object_unref(pad);
 }
 
+// One channel is mono whatever the file says about its place: a WAV that names it the front
+// centre would be split by the sound server over the front pair, 6 dB down on each side.
+GstPadProbeReturn announceOneChannelAsMono(GstPad*, GstPadProbeInfo* info, gpointer) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS) {
+        return GST_PAD_PROBE_OK;
+    }
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    gint channels = 0;
+    if (s == nullptr || !gst_structure_get_int(s, "channels", &channels) || channels != 1 ||
+        !gst_structure_has_field(s, "channel-mask")) {
+        return GST_PAD_PROBE_OK;
+    }
+    GstCaps* mono = gst_caps_copy(caps);
+    gst_structure_remove_field(gst_caps_get_structure(mono, 0), "channel-mask");
+    GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_caps(mono);
+    gst_caps_unref(mono);
+    gst_event_unref(event);
+    return GST_PAD_PROBE_OK;
+}
+
+void playOneChannelAsMono(GstElement* converter) {
+    GstPad* pad = gst_element_get_static_pad(converter, "sink");
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, announceOneChannelAsMono, nullptr,
+                      nullptr);
+    gst_object_unref(pad);
+}
+
 // Counted down when the pipeline is really finalised, not when its owner lets go of it: a
 // reference left anywhere (a message, a handler) keeps it alive, and the count shows it.
 void onPipelineFinalised(gpointer, GObject*) {
@@ -170,6 +200,7 @@ bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstElement* sink, 
     g_object_weak_ref(G_OBJECT(pipeline), onPipelineFinalised, nullptr);
     g_object_set(source, "location", file.location().constData(), nullptr);
     answerWithFileUri(source, file.path());
+    playOneChannelAsMono(convert);
     // Silent until the owner sets a level: the buffers that preroll pass the volume before
     // run(), and would otherwise start the sound with a click at full level.
     g_object_set(volume, "volume", kSilentGain, nullptr);

@@ -24,7 +24,8 @@ struct AudioGraph {
 
 // filesrc ! (decodebin | asfdemux ! wma decoder) ! audioconvert ! audioresample
 //   ! audiobuffersplit ! volume ! sink, reading the open file, which must stay open as long as
-// the graph. Takes ownership of the sink. Returns false (and frees everything) when an
+// the graph. One-channel streams go to the sink as mono, heard at full level on every
+// speaker. Takes ownership of the sink. Returns false (and frees everything) when an
 // element is missing.
 bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstElement* sink, AudioGraph& graph);
 

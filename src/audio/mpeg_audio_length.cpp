@@ -16,6 +16,8 @@ constexpr qint64 kMaxCountedBytes = 64LL << 20;
 constexpr qint64 kFirstFrameSearch = 64 * 1024;
 // Frames in a row that must follow the first one, so that a stray sync word is not taken.
 constexpr int kConfirmingFrames = 4;
+// The samples by which GStreamer takes a decoder's output to lag the stream it decodes.
+constexpr int kDecoderDelay = 529;
 
 // The bytes of a file, read through a window, or a whole buffer.
 class Source {
@@ -69,6 +71,7 @@ struct Frame {
     int sampleRate = 0;
     int samples = 0;  // per frame
     int bytes = 0;
+    int smallestBytes = 0;  // of a frame of this stream at its lowest bitrate
     bool mono = false;
 };
 
@@ -96,15 +99,14 @@ bool parseHeader(const uchar* h, Frame& f) {
     f.layer = 4 - layerBits;
     f.sampleRate = kRates[rateIndex] / (f.version == 1 ? 1 : f.version == 2 ? 2 : 4);
     const int table = f.version == 1 ? f.layer - 1 : f.layer == 1 ? 3 : 4;
-    const int bitrate = kBitrates[table][bitrateIndex] * 1000;
-    const int padding = (h[2] >> 1) & 1;
-    if (f.layer == 1) {
-        f.samples = 384;
-        f.bytes = (12 * bitrate / f.sampleRate + padding) * 4;
-    } else {
-        f.samples = f.layer == 3 && f.version != 1 ? 576 : 1152;
-        f.bytes = f.samples / 8 * bitrate / f.sampleRate + padding;
-    }
+    f.samples = f.layer == 1 ? 384 : f.layer == 3 && f.version != 1 ? 576 : 1152;
+    const auto bytesAt = [&f](int kbits, int padding) {
+        const int bitrate = kbits * 1000;
+        return f.layer == 1 ? (12 * bitrate / f.sampleRate + padding) * 4
+                            : f.samples / 8 * bitrate / f.sampleRate + padding;
+    };
+    f.bytes = bytesAt(kBitrates[table][bitrateIndex], (h[2] >> 1) & 1);
+    f.smallestBytes = bytesAt(kBitrates[table][1], 0);
     f.mono = (h[3] >> 6) == 3;
     return f.bytes >= 4;
 }
@@ -142,36 +144,111 @@ qint64 toMs(qint64 samples, int rate) {
     return samples * 1000 / rate;
 }
 
-// The Xing ("Info" for constant bitrate) tag of the first frame, or nullptr. The frame
-// carries no sound.
-const uchar* xingTag(Source& source, qint64 offset, const Frame& f) {
+// What the first frame says about the whole stream.
+struct StreamInfo {
+    bool xing = false;  // a Xing or Info frame: it carries no sound and is not played
+    qint64 frames = -1;
+    qint64 bytes = -1;
+    // The LAME tag's encoder delay and padding, which GStreamer cuts from what it plays (only
+    // from files whose tag says LAME made them; other encoders' files are played whole).
+    bool lame = false;
+    int delay = 0;
+    int padding = 0;
+};
+
+StreamInfo xingInfo(Source& source, qint64 offset, const Frame& f) {
+    StreamInfo info;
     const int sideInfo = f.version == 1 ? (f.mono ? 17 : 32) : (f.mono ? 9 : 17);
-    const uchar* x = source.at(offset + 4 + sideInfo, 16);
-    return x != nullptr && (std::memcmp(x, "Xing", 4) == 0 || std::memcmp(x, "Info", 4) == 0)
-               ? x
-               : nullptr;
+    const qint64 tag = offset + 4 + sideInfo;
+    const uchar* x = source.at(tag, 8);
+    if (x == nullptr || (std::memcmp(x, "Xing", 4) != 0 && std::memcmp(x, "Info", 4) != 0)) {
+        return info;
+    }
+    info.xing = true;
+    const quint32 flags = bigEndian32(x + 4);
+    qint64 field = tag + 8;
+    if ((flags & 1) != 0) {
+        const uchar* p = source.at(field, 4);
+        info.frames = p != nullptr && bigEndian32(p) != 0 ? bigEndian32(p) : -1;
+        field += 4;
+    }
+    if ((flags & 2) != 0) {
+        const uchar* p = source.at(field, 4);
+        info.bytes = p != nullptr && bigEndian32(p) != 0 ? bigEndian32(p) : -1;
+        field += 4;
+    }
+    field += ((flags & 4) != 0 ? 100 : 0) + ((flags & 8) != 0 ? 4 : 0);
+    // The LAME tag follows the fields the flags announce, inside the frame.
+    if (offset + f.bytes - field >= 36) {
+        if (const uchar* lame = source.at(field, 24); lame != nullptr) {
+            if (std::memcmp(lame, "LAME", 4) == 0) {
+                info.lame = true;
+                info.delay = (lame[21] << 4) | (lame[22] >> 4);
+                info.padding = ((lame[22] & 0x0F) << 8) | lame[23];
+            }
+        }
+    }
+    return info;
 }
 
-// The samples the Xing or VBRI header of the first frame counts, or -1 when there is none.
-qint64 headerSamples(Source& source, qint64 offset, const Frame& f) {
-    if (const uchar* x = xingTag(source, offset, f)) {
-        const quint32 flags = bigEndian32(x + 4);
-        // Without a frame count, or in a file cut short after it was written, the header is
-        // of no use.
-        if ((flags & 1) == 0 ||
-            ((flags & 2) != 0 && bigEndian32(x + 12) > source.size() - offset + 1024)) {
-            return -1;
-        }
-        // The frames after the header's own; GStreamer's decoders play them all, the
-        // encoder's delay and padding included.
-        return qint64(bigEndian32(x + 8)) * f.samples;
+StreamInfo vbriInfo(Source& source, qint64 offset) {
+    StreamInfo info;
+    const uchar* v = source.at(offset + 4 + 32, 18);
+    if (v != nullptr && std::memcmp(v, "VBRI", 4) == 0) {
+        info.bytes = bigEndian32(v + 10) != 0 ? bigEndian32(v + 10) : -1;
+        info.frames = bigEndian32(v + 14) != 0 ? bigEndian32(v + 14) : -1;
     }
-    if (const uchar* v = source.at(offset + 4 + 32, 18)) {
-        if (std::memcmp(v, "VBRI", 4) == 0) {
-            return qint64(bigEndian32(v + 14)) * f.samples;
-        }
+    return info;
+}
+
+// Whether the header's frame count can be taken for the file: a file cut short after it was
+// written, or a count that no file of this size could hold, leaves counting the frames.
+bool believable(const StreamInfo& info, Source& source, qint64 offset, const Frame& first) {
+    const qint64 available = source.size() - offset;
+    if (info.frames <= 0 || info.frames > available / first.smallestBytes) {
+        return false;
     }
-    return -1;
+    return info.bytes < 0 || info.bytes <= available + 1024;
+}
+
+// The frames of the stream from the offset on; a damaged stretch is skipped up to the next
+// frame that is followed by others, as a decoder resynchronises.
+qint64 countFrames(Source& source, qint64 offset, const Frame& first) {
+    qint64 frames = 0;
+    while (offset < source.size()) {
+        Frame f;
+        const uchar* h = source.at(offset, 4);
+        if (h != nullptr && parseHeader(h, f) && sameStream(f, first)) {
+            if (offset + f.bytes > source.size()) {
+                break;  // a frame cut short is not played
+            }
+            ++frames;
+            offset += f.bytes;
+            continue;
+        }
+        qint64 next = offset + 1;
+        while (next < source.size() && !confirmedFrameAt(source, next, f)) {
+            ++next;
+        }
+        if (next >= source.size() || !sameStream(f, first)) {
+            break;  // trailing tags (ID3v1, APE) or the end
+        }
+        offset = next;
+    }
+    return frames;
+}
+
+// GStreamer plays a stream with a LAME tag from the end of the encoder's delay to the start
+// of its padding, counted on the decoder's output, which lags the stream by kDecoderDelay
+// samples: a stream that ends early (cut short, or shorter than its header) loses that lag too.
+qint64 playedSamples(const StreamInfo& info, qint64 frames, int samplesPerFrame) {
+    const qint64 decoded = frames * samplesPerFrame;
+    if (!info.lame) {
+        return decoded;
+    }
+    const qint64 end =
+        info.frames > 0 ? info.frames * samplesPerFrame + kDecoderDelay - info.padding : decoded;
+    return std::max<qint64>(0, std::min(decoded, end) - (info.delay + kDecoderDelay));
 }
 
 qint64 lengthOf(Source& source) {
@@ -193,37 +270,18 @@ qint64 lengthOf(Source& source) {
     if (offset >= searchEnd) {
         return -1;
     }
-    const qint64 fromHeader = headerSamples(source, offset, first);
-    if (fromHeader >= 0) {
-        return toMs(fromHeader, first.sampleRate);
+    StreamInfo info = xingInfo(source, offset, first);
+    if (!info.xing) {
+        info = vbriInfo(source, offset);  // a VBRI frame is played like any other
+    }
+    if (believable(info, source, offset, first)) {
+        return toMs(playedSamples(info, info.frames, first.samples), first.sampleRate);
     }
     if (source.size() > kMaxCountedBytes) {
         return -1;
     }
-    if (xingTag(source, offset, first) != nullptr) {
-        offset += first.bytes;
-    }
-    // Every frame of the stream; a damaged stretch is skipped up to the next frame that
-    // is followed by others, as a decoder resynchronises.
-    qint64 samples = 0;
-    while (offset < source.size()) {
-        Frame f;
-        const uchar* h = source.at(offset, 4);
-        if (h != nullptr && parseHeader(h, f) && sameStream(f, first)) {
-            samples += f.samples;
-            offset += f.bytes;
-            continue;
-        }
-        qint64 next = offset + 1;
-        while (next < source.size() && !confirmedFrameAt(source, next, f)) {
-            ++next;
-        }
-        if (next >= source.size() || !sameStream(f, first)) {
-            break;  // trailing tags (ID3v1, APE) or the end
-        }
-        offset = next;
-    }
-    return toMs(samples, first.sampleRate);
+    const qint64 frames = countFrames(source, info.xing ? offset + first.bytes : offset, first);
+    return toMs(playedSamples(info, frames, first.samples), first.sampleRate);
 }
 
 }  // namespace

@@ -11,9 +11,10 @@
 bool isMpegAudioFile(const QString& path);
 
 // Milliseconds as GStreamer's decoders play the stream: from the Xing or VBRI header's frame
-// count, else (or when the file is shorter than its header says) from counting every frame. -1 when
-// the file is not a regular file, is too large to count, or holds no MPEG audio frames where they
-// should begin.
+// count less the LAME tag's encoder delay and padding, else (when the file is shorter than its
+// header says, or the count is more than a file of its size can hold) from counting every
+// frame. -1 when the file is not a regular file, is too large to count, or holds no MPEG audio
+// frames where they should begin.
 qint64 mpegAudioLengthMs(const QString& path);
 
 // The same for the bytes of a whole file (for tests and for callers that read it already).

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <QFile>
+#include <QProcess>
+#include <QtEndian>
 
 #include "audio/audio_player.h"
 #include "audio/duration_probe.h"
@@ -42,7 +44,115 @@ QStringList lame(const QStringList& mode, int channels, int rate, bool xing) {
            mode;
 }
 
+// An MP3 that lame makes of a tone with a burst of noise (so that its bitrate varies).
+QString lameFile(const QString& folder, const QString& name, const QStringList& options) {
+    const QString wav = folder + QStringLiteral("/lame-input.wav");
+    if (!QFile::exists(wav) &&
+        !encodeWithFfmpeg(
+            wav, {QStringLiteral("sine=f=330:d=2.3"), QStringLiteral("anoisesrc=d=1:a=0.3")},
+            QStringLiteral("[0][1]concat=n=2:v=0:a=1"),
+            {QStringLiteral("-ac"), QStringLiteral("2")})) {
+        return QString();
+    }
+    const QString path = folder + u'/' + name;
+    QProcess lame;
+    lame.start(QStringLiteral("lame"),
+               QStringList{QStringLiteral("--quiet")} + options + QStringList{wav, path});
+    return lame.waitForFinished(60000) && lame.exitCode() == 0 ? path : QString();
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 }  // namespace
+
+// lame's own files, with and without their Xing and LAME tags, and headers that lie: the length
+// is what GStreamer decodes, within 5 ms.
+TEST(MpegAudioLength, LameFilesAndDamagedHeadersMeasureAsTheyDecode) {
+    ASSERT_TRUE(initAudioEngine());
+    TempFolder folder;
+    // Rate modes by MPEG-1, MPEG-2 and MPEG-2.5 sample rates (the last two in mono), with and
+    // without lame's tags.
+    const std::vector<std::pair<QString, QStringList>> modes = {
+        {QStringLiteral("cbr"), {QStringLiteral("-b"), QStringLiteral("64")}},
+        {QStringLiteral("vbr"), {QStringLiteral("-V"), QStringLiteral("4")}},
+        {QStringLiteral("abr"), {QStringLiteral("--abr"), QStringLiteral("56")}},
+    };
+    const std::vector<std::pair<QString, QStringList>> versions = {
+        {QStringLiteral("mpeg1"), {QStringLiteral("--resample"), QStringLiteral("44.1")}},
+        {QStringLiteral("mpeg2"),
+         {QStringLiteral("--resample"), QStringLiteral("22.05"), QStringLiteral("-m"),
+          QStringLiteral("m")}},
+        {QStringLiteral("mpeg25"),
+         {QStringLiteral("--resample"), QStringLiteral("8"), QStringLiteral("-m"),
+          QStringLiteral("m")}},
+    };
+    std::vector<QString> files;
+    for (const auto& [mode, modeOptions] : modes) {
+        for (const auto& [version, versionOptions] : versions) {
+            for (const bool tag : {true, false}) {
+                const QString name =
+                    QStringLiteral("%1-%2-%3.mp3")
+                        .arg(mode, version, tag ? QStringLiteral("tag") : QStringLiteral("bare"));
+                QStringList options = modeOptions + versionOptions;
+                if (!tag) {
+                    options << QStringLiteral("-t");
+                }
+                files.push_back(lameFile(folder.path(), name, options));
+                ASSERT_FALSE(files.back().isEmpty())
+                    << name.toStdString() << ": is lame installed?";
+            }
+        }
+    }
+    const QString vbr = folder.file(QStringLiteral("vbr-mpeg1-tag.mp3"));
+    const QString cbrBare = folder.file(QStringLiteral("cbr-mpeg1-bare.mp3"));
+
+    // A frame count no file of this size can hold (a 117 KB file once showed 3.6 years).
+    QByteArray bytes = readAll(vbr);
+    const qsizetype xing = bytes.indexOf("Xing");
+    ASSERT_GT(xing, 0);
+    qToBigEndian<quint32>(0xFFFFFF00u, bytes.data() + xing + 8);
+    files.push_back(folder.file(QStringLiteral("huge-count.mp3")));
+    ASSERT_TRUE(writeAll(files.back(), bytes));
+    // Cut short after its header was written: the LAME tag's padding is never reached.
+    files.push_back(folder.file(QStringLiteral("xing-cut.mp3")));
+    const QByteArray whole = readAll(vbr);
+    ASSERT_TRUE(writeAll(files.back(), whole.left(whole.size() * 7 / 10)));
+
+    // A VBRI header (Fraunhofer's encoders write it; lame does not) ahead of 64 kbit/s frames:
+    // the frame holding it has the size of theirs and is played like them.
+    bytes = readAll(cbrBare);
+    ASSERT_EQ(static_cast<uchar>(bytes[0]), 0xFF);
+    const int frameBytes = 144 * 64000 / 44100;
+    QByteArray vbri(frameBytes, '\0');
+    vbri.replace(0, 4, bytes.left(4));
+    vbri[2] = static_cast<char>(vbri[2] & ~2);  // no padding byte
+    const qint64 audioMs = decodedLengthMs(cbrBare);
+    const quint32 frames = static_cast<quint32>(qRound(audioMs * 44.1 / 1152.0)) + 1;
+    vbri.replace(36, 4, "VBRI");
+    qToBigEndian<quint16>(1, vbri.data() + 40);
+    qToBigEndian<quint32>(static_cast<quint32>(frameBytes + bytes.size()), vbri.data() + 46);
+    qToBigEndian<quint32>(frames, vbri.data() + 50);
+    files.push_back(folder.file(QStringLiteral("vbri.mp3")));
+    ASSERT_TRUE(writeAll(files.back(), vbri + bytes));
+    // The same cut short: its header still counts the whole.
+    files.push_back(folder.file(QStringLiteral("vbri-cut.mp3")));
+    ASSERT_TRUE(writeAll(files.back(), (vbri + bytes).left((frameBytes + bytes.size()) * 6 / 10)));
+
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        const qint64 decoded = decodedLengthMs(file);
+        ASSERT_GT(decoded, 0);
+        EXPECT_LE(std::abs(mpegAudioLengthMs(file) - decoded), 5);
+    }
+}
 
 // Variable and average bitrate MP3s without a Xing header: GStreamer only estimates their
 // length from the first frames; counting the frames gives it within a frame or two.
