@@ -56,6 +56,10 @@ QTreeView* makeList(QWidget* parent, const QString& name, QAbstractItemModel* mo
     return list;
 }
 
+const QList<int> kProgrammeColumnWidths = {190, 85, 145, 105, 215, 50, 120, 285};
+// The content column gives way down to this share of its width.
+constexpr double kNarrowestContent = 0.4;
+
 }  // namespace
 
 TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent), s_(services) {
@@ -79,9 +83,8 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
         makeHintLink(QStringLiteral("未按时播放, 或播放但没声音?"), kTroubleshooting, this);
     moreLink_ = makeHintLink(QStringLiteral("更多 …"),
                              QStringLiteral("打开日志文件 - 列表框中点鼠标右键"), this);
-    remoteLink_ =
-        makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"),
-                     remoteSessionHint(), this, s_.paths.resourceFolder, QStringLiteral("remote"));
+    remoteLink_ = makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"),
+                               remoteSessionHint(), this, s_.paths, QStringLiteral("remote"));
     remoteLink_->setObjectName(QStringLiteral("remoteLink"));
     remoteLink_->hide();
     todayLink_ = new HyperLink(QStringLiteral("今天 …"), this);
@@ -99,9 +102,9 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
 
 void TimedPage::buildLists() {
     const double scale = s_.paths.dpiScale;
-    programmes_ = makeList(this, QStringLiteral("programmeList"), &s_.programmes,
-                           {190, 85, 145, 105, 215, 50, 120, 285}, scale, true,
-                           QAbstractItemView::ExtendedSelection);
+    programmes_ =
+        makeList(this, QStringLiteral("programmeList"), &s_.programmes, kProgrammeColumnWidths,
+                 scale, true, QAbstractItemView::ExtendedSelection);
     nowPlaying_ = makeList(this, QStringLiteral("nowPlayingList"), &s_.runs.nowPlaying(),
                            {190, 160, 320}, scale, false, QAbstractItemView::ExtendedSelection);
     log_ = makeList(this, QStringLiteral("logList"), &s_.logRows, {190, 2000}, scale, false,
@@ -176,6 +179,7 @@ void TimedPage::resizeEvent(QResizeEvent* event) {
     const int below = 3 * g + h + g + playingHeight + 3 * g + h + g + logHeight;
     const int programmesHeight = qMax(8 * h, height() - y - below);
     programmes_->setGeometry(x, y, listWidth, programmesHeight);
+    fitProgrammeColumns();
     y += programmesHeight + 3 * g;
     playingLabel_->move(x, y);
     y += h + g;
@@ -193,6 +197,28 @@ void TimedPage::resizeEvent(QResizeEvent* event) {
                        playingLabel_->y());
     remoteLink_->move(qMax(x + 3 * w - 6 * g, moreLink_->geometry().right() + 2 * g),
                       logLabel_->y());
+}
+
+void TimedPage::fitProgrammeColumns() {
+    const double scale = s_.paths.dpiScale;
+    QHeaderView* header = programmes_->header();
+    const int content = ProgrammeListModel::Content;
+    const int dates = ProgrammeListModel::DateRange;
+    // The widest range text, in the list's font, with the cell's margins.
+    const QString widest = formatDateHourRange({2026, 12, 28, 20, 2026, 12, 28, 24});
+    const int datesWidth = qMax(static_cast<int>(kProgrammeColumnWidths[dates] * scale),
+                                programmes_->fontMetrics().horizontalAdvance(widest) + 16);
+    int others = 0;
+    for (int i = 0; i < kProgrammeColumnWidths.size(); ++i) {
+        if (i != content && i != dates) {
+            others += static_cast<int>(kProgrammeColumnWidths[i] * scale);
+        }
+    }
+    const int fullContent = static_cast<int>(kProgrammeColumnWidths[content] * scale);
+    const int room = programmes_->viewport()->width() - others - datesWidth;
+    header->resizeSection(
+        content, qBound(static_cast<int>(fullContent * kNarrowestContent), room, fullContent));
+    header->resizeSection(dates, datesWidth);
 }
 
 bool TimedPage::eventFilter(QObject* watched, QEvent* event) {

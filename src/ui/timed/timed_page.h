@@ -67,6 +67,10 @@ class TimedPage : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The programme list's columns at their widths, the content column (a long path, read
+    // least at a glance) giving way first when the list is narrower, so the date range
+    // shows whole.
+    void fitProgrammeColumns();
     void buildLists();
     void buildMenus();
     QList<int> selectedRows(QTreeView* list) const;
