@@ -115,6 +115,8 @@ void TimedPage::buildLists() {
         DragHint::install(list);
     }
     programmes_->installEventFilter(this);
+    programmesViewport_ = programmes_->viewport();
+    programmesViewport_->installEventFilter(this);
     connect(programmes_, &QTreeView::doubleClicked, this, [this] { modifyProgramme(); });
     // New runs show at the top, new log lines at the bottom.
     connect(&s_.runs.nowPlaying(), &QAbstractItemModel::rowsInserted, nowPlaying_,
@@ -179,7 +181,6 @@ void TimedPage::resizeEvent(QResizeEvent* event) {
     const int below = 3 * g + h + g + playingHeight + 3 * g + h + g + logHeight;
     const int programmesHeight = qMax(8 * h, height() - y - below);
     programmes_->setGeometry(x, y, listWidth, programmesHeight);
-    fitProgrammeColumns();
     y += programmesHeight + 3 * g;
     playingLabel_->move(x, y);
     y += h + g;
@@ -206,8 +207,8 @@ void TimedPage::fitProgrammeColumns() {
     const int dates = ProgrammeListModel::DateRange;
     // The widest range text, in the list's font, with the cell's margins.
     const QString widest = formatDateHourRange({2026, 12, 28, 20, 2026, 12, 28, 24});
-    const int datesWidth = qMax(static_cast<int>(kProgrammeColumnWidths[dates] * scale),
-                                programmes_->fontMetrics().horizontalAdvance(widest) + 16);
+    const int datesNeed = programmes_->fontMetrics().horizontalAdvance(widest) + 16;
+    const int fullDates = qMax(static_cast<int>(kProgrammeColumnWidths[dates] * scale), datesNeed);
     int others = 0;
     for (int i = 0; i < kProgrammeColumnWidths.size(); ++i) {
         if (i != content && i != dates) {
@@ -215,13 +216,21 @@ void TimedPage::fitProgrammeColumns() {
         }
     }
     const int fullContent = static_cast<int>(kProgrammeColumnWidths[content] * scale);
-    const int room = programmes_->viewport()->width() - others - datesWidth;
-    header->resizeSection(
-        content, qBound(static_cast<int>(fullContent * kNarrowestContent), room, fullContent));
+    // The content column gives way first, then the space after the date range's text.
+    const int room = programmes_->viewport()->width() - others;
+    const int contentWidth =
+        qBound(static_cast<int>(fullContent * kNarrowestContent), room - fullDates, fullContent);
+    const int datesWidth = qBound(datesNeed, room - contentWidth, fullDates);
+    header->resizeSection(content, contentWidth);
     header->resizeSection(dates, datesWidth);
 }
 
 bool TimedPage::eventFilter(QObject* watched, QEvent* event) {
+    // The viewport's size is known only once the list lays itself out (a hidden page's list
+    // does so when it is first shown).
+    if (event->type() == QEvent::Resize && watched == programmesViewport_) {
+        fitProgrammeColumns();
+    }
     if (watched == programmes_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {
