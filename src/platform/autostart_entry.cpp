@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 
 #include "core/storage/whole_file.h"
@@ -137,6 +138,49 @@ QByteArray entryText(const QString& command) {
         .toUtf8();
 }
 
+// Characters that GLib's launcher and systemd's autostart generator read differently in an
+// Exec value: each undoes a backslash in its own way, so no quoting of them suits both.
+bool readAlikeByLaunchers(const QString& path) {
+    return std::none_of(path.begin(), path.end(), [](QChar c) {
+        return c == u'\\' || c == u'"' || c == u'`' || c == u'$' || c.unicode() < 0x20;
+    });
+}
+
+// Both look for the program an Exec value names before they turn "%%" into "%": a path with
+// "%" is handed to env, which every PATH has.
+QString startedByEnvWhenNeeded(const QString& command, const QString& programPath) {
+    return programPath.contains(u'%') ? QStringLiteral("env ") + command : command;
+}
+
+QString linkTarget(const QString& link) {
+    char target[4096];
+    const ssize_t length =
+        ::readlink(QFile::encodeName(link).constData(), target, sizeof target - 1);
+    return length > 0 ? QFile::decodeName(QByteArray(target, static_cast<int>(length))) : QString();
+}
+
+int removeFile(const QString& path) {
+    return ::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT ? 0 : errno;
+}
+
+// The link at `link` points to `target` after this, put in place in one step; 0 or an errno.
+int placeLink(const QString& link, const QString& target) {
+    if (linkTarget(link) == target) {
+        return 0;
+    }
+    const QString temporary = link + QStringLiteral(".new");
+    removeFile(temporary);
+    if (::symlink(QFile::encodeName(target).constData(),
+                  QFile::encodeName(temporary).constData()) != 0 ||
+        ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(link).constData()) !=
+            0) {
+        const int error = errno;
+        removeFile(temporary);
+        return error;
+    }
+    return 0;
+}
+
 }  // namespace
 
 QString autostartFolder() {
@@ -182,6 +226,29 @@ QString AutostartEntry::path() const {
     return folder_ + u'/' + kAutostartFileName;
 }
 
+QString AutostartEntry::launcherPath() const {
+    return folder_ + QStringLiteral("/.KelvoraBroadcasting-program");
+}
+
+bool AutostartEntry::needsLauncher() const {
+    return !readAlikeByLaunchers(programPath_) && readAlikeByLaunchers(launcherPath());
+}
+
+QString AutostartEntry::command(const AutoStartOptions& options) const {
+    const QString started = needsLauncher() ? launcherPath() : programPath_;
+    return startedByEnvWhenNeeded(autostartCommand(started, options), started);
+}
+
+AutoStartOptions AutostartEntry::parse(const QString& exec) const {
+    const QString env = QStringLiteral("env ");
+    const QString command = exec.startsWith(env) ? exec.mid(env.size()).trimmed() : exec;
+    const AutoStartOptions direct = parseAutostartCommand(command, programPath_);
+    if (direct.autoStart || linkTarget(launcherPath()) != programPath_) {
+        return direct;
+    }
+    return parseAutostartCommand(command, launcherPath());
+}
+
 bool AutostartEntry::read(AutoStartOptions& options, QString& systemText) const {
     options = {};
     QByteArray content;
@@ -199,7 +266,7 @@ bool AutostartEntry::read(AutoStartOptions& options, QString& systemText) const 
     }
     const EntryValues values = parseEntry(QString::fromUtf8(content));
     if (!values.disabled && !values.exec.isEmpty()) {
-        options = parseAutostartCommand(values.exec, programPath_);
+        options = parse(values.exec);
     }
     return true;
 }
@@ -209,13 +276,20 @@ bool AutostartEntry::write(const AutoStartOptions& options, QString& systemText)
     int error = 0;
     for (;;) {
         if (!options.autoStart) {
-            error =
-                ::unlink(QFile::encodeName(path()).constData()) == 0 || errno == ENOENT ? 0 : errno;
+            error = removeFile(path());
+            if (error == 0) {
+                removeFile(launcherPath());
+            }
         } else {
             error = makeFolders(folder_);
+            if (error == 0 && needsLauncher()) {
+                error = placeLink(launcherPath(), programPath_);
+            }
             if (error == 0) {
-                error =
-                    replaceWholeFile(path(), entryText(autostartCommand(programPath_, options)));
+                error = replaceWholeFile(path(), entryText(command(options)));
+            }
+            if (error == 0 && !needsLauncher()) {
+                removeFile(launcherPath());
             }
         }
         if (error == 0) {

@@ -34,7 +34,16 @@ class AutostartEntry {
     // when autoStart is off. False with the system's text; the old entry then stays.
     bool write(const AutoStartOptions& options, QString& systemText) const;
 
+    // A program whose path the desktop's launchers would read differently (a backslash, a
+    // quote, "$") is started through a link beside the entry that points to it.
+    QString launcherPath() const;
+    // The Exec value written for the options.
+    QString command(const AutoStartOptions& options) const;
+
   private:
+    bool needsLauncher() const;
+    AutoStartOptions parse(const QString& exec) const;
+
     QString folder_;
     QString programPath_;
 };

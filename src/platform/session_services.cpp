@@ -35,11 +35,38 @@ bool managerCall(const QString& method, QString& error) {
     if (reply.type() == QDBusMessage::ReplyMessage) {
         return true;
     }
-    error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    error = powerFailureText(reply.errorName(), reply.errorMessage());
     return false;
 }
 
 }  // namespace
+
+QString powerFailureText(const QString& errorName, const QString& errorMessage) {
+    // No bus, no logind on it, or no answer in time: the request never reached the service.
+    static const QStringList kUnreachable = {
+        QStringLiteral("org.freedesktop.DBus.Error.Disconnected"),
+        QStringLiteral("org.freedesktop.DBus.Error.NoServer"),
+        QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
+        QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
+        QStringLiteral("org.freedesktop.DBus.Error.NoReply"),
+        QStringLiteral("org.freedesktop.DBus.Error.Timeout"),
+        QStringLiteral("org.freedesktop.DBus.Error.TimedOut"),
+        QStringLiteral("org.freedesktop.DBus.Error.Spawn.ServiceNotFound")};
+    static const QStringList kRefused = {
+        QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"),
+        QStringLiteral("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"),
+        QStringLiteral("org.freedesktop.PolicyKit1.Error.NotAuthorized")};
+    QString what;
+    if (errorName.isEmpty() || kUnreachable.contains(errorName)) {
+        what = QStringLiteral("无法连接系统的电源管理服务 (logind)");
+    } else if (kRefused.contains(errorName)) {
+        what = QStringLiteral("系统不允许本用户关机或重启 (没有权限)");
+    } else {
+        what = QStringLiteral("系统的电源管理服务 (logind) 拒绝了请求");
+    }
+    const QString words = errorMessage.isEmpty() ? errorName : errorMessage;
+    return words.isEmpty() ? what : what + QStringLiteral("\n(") + words + u')';
+}
 
 bool SleepInhibitor::inhibit() {
     const QDBusMessage reply =

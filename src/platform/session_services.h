@@ -25,12 +25,17 @@ class SleepInhibitor {
 bool lockScreen();
 
 // Powers the machine off or restarts it through logind (PowerOff(false), Reboot(false)):
-// the program asks no questions itself. False with the bus's error text.
+// the program asks no questions itself. False with what failed, in Chinese, and the bus's
+// own words after it.
 class LogindPower : public SystemPower {
   public:
     bool powerOff(QString& error) override;
     bool reboot(QString& error) override;
 };
+
+// What a failed call to logind means to the user: a line that says what failed, then the
+// system's own text on the next line.
+QString powerFailureText(const QString& errorName, const QString& errorMessage);
 
 // Notices that the user works through a remote session: SSH or xrdp in the environment, or
 // logind's Remote property of this session, asked without ever waiting on the bus.

@@ -12,7 +12,8 @@ class QLocalServer;
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
-    // The folder holds the lock and the socket; by default the user's runtime folder.
+    // The folder holds the lock and the socket; by default the user's runtime folder. An
+    // empty folder means none could be had: no lock, and the program runs.
     explicit SingleInstance(const QString& folder = defaultFolder());
     ~SingleInstance() override;
 
@@ -22,6 +23,8 @@ class SingleInstance : public QObject {
     // Asks the running copy to come forward; true when the request was delivered.
     bool requestActivation(int timeoutMs = 1500) const;
 
+    // The user's runtime folder when it is private to the user; else a folder of the user's
+    // own, made for this; empty when there is none.
     static QString defaultFolder();
 
   signals:

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
 #include <cstring>
 
 #include "helpers/temp_folder.h"
@@ -137,4 +139,122 @@ TEST(AutostartEntry, AnUnreadableEntryReportsTheSystemText) {
     QDir().rmdir(entry.path());
     ASSERT_EQ(runShell(QStringLiteral("mkfifo '%1'").arg(entry.path())), 0);
     EXPECT_FALSE(entry.read(read, text));
+}
+
+namespace {
+
+// The words of a systemd ExecStart value as systemd hands them to the program: quotes,
+// C escapes and "%%".
+QStringList systemdWords(QString value) {
+    while (!value.isEmpty() && QStringLiteral(":-@+!").contains(value[0])) {
+        value.remove(0, 1);
+    }
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\\' && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            word += next == u'n' ? QChar(u'\n') : next == u't' ? QChar(u'\t') : next;
+            inWord = true;
+        } else if (c == u'%' && i + 1 < value.size() && value[i + 1] == u'%') {
+            word += u'%';
+            ++i;
+            inWord = true;
+        } else if (c == u'"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c == u' ' && !quoted) {
+            if (inWord) {
+                words.append(word);
+            }
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) {
+        words.append(word);
+    }
+    return words;
+}
+
+bool waitForLine(const QString& log, const QString& line) {
+    for (int i = 0; i < 200; ++i) {
+        if (QString::fromUtf8(readBytes(log)).split(u'\n').contains(line)) {
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(AutostartEntry, StartsTheProgramUnderGioAndSystemdFromAnyFolder) {
+    const QString generator =
+        QStringLiteral("/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator");
+    ASSERT_TRUE(QFile::exists(generator)) << "systemd is installed by install-deps.sh";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+        << "libglib2.0-bin is installed by install-deps.sh";
+    TempFolder dir;
+    const QString log = dir.file(QStringLiteral("started.log"));
+    const QStringList folders = {QStringLiteral("校园 广播"), QStringLiteral("100%"),
+                                 QStringLiteral("back\\slash"),
+                                 QStringLiteral("all 50% \\ $HOME `x` \"q\"")};
+    for (int n = 0; n < folders.size(); ++n) {
+        SCOPED_TRACE(folders[n].toStdString());
+        const QString folder = dir.file(QStringLiteral("programs/") + folders[n]);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        // A stand-in for the program that notes how it was started.
+        const QString program = folder + QStringLiteral("/kelvora-broadcasting");
+        writeBytes(
+            program,
+            QStringLiteral("#!/bin/sh\necho \"case %1 $*\" >> '%2'\n").arg(n).arg(log).toUtf8());
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString config = dir.file(QStringLiteral("config%1").arg(n));
+        AutostartEntry entry(config + QStringLiteral("/autostart"), program);
+        QString text;
+        ASSERT_TRUE(entry.write(options(true, true), text)) << text.toStdString();
+        AutoStartOptions read;
+        ASSERT_TRUE(entry.read(read, text));
+        expectOptions(read, true, true, true);
+
+        QProcess gio;
+        gio.start(QStringLiteral("gio"), {QStringLiteral("launch"), entry.path()});
+        ASSERT_TRUE(gio.waitForFinished(10000));
+        EXPECT_EQ(gio.exitCode(), 0) << gio.readAllStandardError().toStdString();
+        EXPECT_TRUE(waitForLine(log, QStringLiteral("case %1 3").arg(n)))
+            << "gio: " << execLine(entry.path()).toStdString();
+
+        const QString units = dir.file(QStringLiteral("units%1").arg(n));
+        ASSERT_TRUE(QDir().mkpath(units));
+        QProcess generate;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), dir.file(QStringLiteral("none")));
+        generate.setProcessEnvironment(env);
+        generate.start(generator, {units, units, units});
+        ASSERT_TRUE(generate.waitForFinished(10000));
+        QString execStart;
+        for (const QString& unit : QDir(units).entryList({QStringLiteral("*.service")})) {
+            for (const QString& line :
+                 QString::fromUtf8(readBytes(units + u'/' + unit)).split(u'\n')) {
+                if (line.startsWith(QLatin1String("ExecStart="))) {
+                    execStart = line.mid(10);
+                }
+            }
+        }
+        ASSERT_FALSE(execStart.isEmpty())
+            << "systemd: " << generate.readAllStandardError().toStdString();
+        const QStringList words = systemdWords(execStart);
+        ASSERT_FALSE(words.isEmpty());
+        EXPECT_EQ(QProcess::execute(words.first(), words.mid(1)), 0) << execStart.toStdString();
+        EXPECT_EQ(QString::fromUtf8(readBytes(log)).count(QStringLiteral("case %1 3\n").arg(n)), 2)
+            << "systemd: " << execStart.toStdString();
+    }
 }

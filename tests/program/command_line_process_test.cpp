@@ -65,6 +65,8 @@ TEST(CommandLine, WrongUsageGetsAUsageLineOnStandardErrorAndStatusTwo) {
         {QStringLiteral("--play"), QStringLiteral("a.mp3"), QStringLiteral("--volume"),
          QStringLiteral("101")},
         {QStringLiteral("--preview"), QStringLiteral("2026-02-30"), QStringLiteral("7")},
+        {QStringLiteral("--preview"), QStringLiteral("2026-09-01"), QStringLiteral("36601")},
+        {QStringLiteral("--preview"), QStringLiteral("2026-09-01"), QStringLiteral("2147483647")},
     };
     for (const QStringList& arguments : wrong) {
         const ToolResult run = runProgram(arguments);

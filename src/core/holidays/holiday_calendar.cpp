@@ -29,6 +29,27 @@ bool HolidayCalendar::isInHoliday(const LocalDateTime& moment) const {
     return false;
 }
 
+const Holiday* HolidayCalendar::holidayOn(int year, int month, int day, int& fromHour,
+                                          int& toHour) const {
+    for (const Holiday& h : holidays) {
+        if (h.disabled != 0) {
+            continue;
+        }
+        fromHour = -1;
+        for (int hour = 0; hour < 24; ++hour) {
+            // The middle of the hour: a range ends on a whole hour, which it still covers.
+            if (dateHourPosition(h.range, makeDateTime(year, month, day, hour, 30)) == 0) {
+                fromHour = fromHour < 0 ? hour : fromHour;
+                toHour = hour + 1;
+            }
+        }
+        if (fromHour >= 0) {
+            return &h;
+        }
+    }
+    return nullptr;
+}
+
 LocalDateTime HolidayCalendar::adjustedDate(const LocalDateTime& moment) const {
     for (const AdjustedDay& a : adjustedDays) {
         if (a.disabled != 0 || a.dateA.year != moment.year || a.dateA.month != moment.month ||

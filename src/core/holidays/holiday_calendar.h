@@ -36,6 +36,9 @@ class HolidayCalendar {
 
     // True when an enabled holiday covers the moment.
     bool isInHoliday(const LocalDateTime& moment) const;
+    // The first enabled holiday that covers some hour of the day, with the hours it covers
+    // (from 0 to 24); null when none does.
+    const Holiday* holidayOn(int year, int month, int day, int& fromHour, int& toHour) const;
     // The moment moved to the date whose timetable applies (weekday recomputed).
     LocalDateTime adjustedDate(const LocalDateTime& moment) const;
 

@@ -58,6 +58,11 @@ QByteArray encodeAdjustedDay(const AdjustedDay& a) {
 bool saveHolidayCalendar(const QString& dataFolder, const HolidayCalendar& calendar,
                          bool rescueHint, QString& message) {
     DataFileWriter writer(dataFolder, kHolidayFileName, MidWriteWording::Timetable, rescueHint);
+    return sealHolidayCalendar(writer, calendar, message) && writer.place(message);
+}
+
+bool sealHolidayCalendar(DataFileWriter& writer, const HolidayCalendar& calendar,
+                         QString& message) {
     if (!writer.open(message)) {
         return false;
     }
@@ -69,7 +74,7 @@ bool saveHolidayCalendar(const QString& dataFolder, const HolidayCalendar& calen
     for (const AdjustedDay& a : calendar.adjustedDays) {
         writer.write(encodeAdjustedDay(a));
     }
-    return writer.finish(message);
+    return writer.seal(message);
 }
 
 bool loadHolidayCalendar(const QString& dataFolder, HolidayCalendar& calendar, QString& message) {

@@ -151,6 +151,9 @@ void DataFileWriter::discard() {
         ::close(fd_);
         fd_ = -1;
         ::unlink(QFile::encodeName(tempPath_).constData());
+    } else if (sealed_) {
+        sealed_ = false;
+        ::unlink(QFile::encodeName(tempPath_).constData());
     }
 }
 
@@ -174,7 +177,7 @@ void DataFileWriter::write(const QByteArray& block) {
     }
 }
 
-bool DataFileWriter::finish(QString& message) {
+bool DataFileWriter::seal(QString& message) {
     if (fd_ < 0) {
         return false;
     }
@@ -191,19 +194,31 @@ bool DataFileWriter::finish(QString& message) {
         if (::close(fd) != 0) {
             error_ = errno;
             ::unlink(QFile::encodeName(tempPath_).constData());
-        } else if (::rename(QFile::encodeName(tempPath_).constData(),
-                            QFile::encodeName(path_).constData()) != 0) {
-            error_ = errno;
-            ::unlink(QFile::encodeName(tempPath_).constData());
         } else {
-            syncFolder(parentFolder(path_));
-            noteOwnWrite(path_);
+            sealed_ = true;
             return true;
         }
     }
     discard();
     message = midWriteMessage(error_);
     return false;
+}
+
+bool DataFileWriter::place(QString& message) {
+    if (!sealed_) {
+        return false;
+    }
+    if (::rename(QFile::encodeName(tempPath_).constData(), QFile::encodeName(path_).constData()) !=
+        0) {
+        error_ = errno;
+        discard();
+        message = midWriteMessage(error_);
+        return false;
+    }
+    sealed_ = false;
+    syncFolder(parentFolder(path_));
+    noteOwnWrite(path_);
+    return true;
 }
 
 QString DataFileWriter::midWriteMessage(int errorNumber) const {

@@ -52,7 +52,12 @@ class DataFileWriter {
     // Writes one block; after a failure the rest is skipped and finish() reports it.
     void write(const QByteArray& block);
     // Writes the digest and puts the file in place. False with the mid-write message.
-    bool finish(QString& message);
+    bool finish(QString& message) { return seal(message) && place(message); }
+    // The two steps of finish: the file complete and on disk under its temporary name, then
+    // renamed over the target. Several files can so be written whole before any of them
+    // replaces its old one. A sealed file never placed is removed with the writer.
+    bool seal(QString& message);
+    bool place(QString& message);
 
   private:
     void discard();
@@ -63,6 +68,7 @@ class DataFileWriter {
     MidWriteWording wording_;
     bool rescueHint_;
     int fd_ = -1;
+    bool sealed_ = false;
     int error_ = 0;
     QCryptographicHash digest_{QCryptographicHash::Md5};
 };

@@ -89,3 +89,14 @@ QString formatTimestamp(const LocalDateTime& t) {
 QString formatDate(const LocalDateTime& t) {
     return QString::asprintf("%.4d-%.2d-%.2d", t.year, t.month, t.day);
 }
+
+QString formatStartFrom(const LocalDateTime& start, const LocalDateTime& today) {
+    const QString time = formatClockTime({start.hour, start.minute, start.second});
+    if (sameDate(start, today)) {
+        return time;
+    }
+    const LocalDateTime tomorrow =
+        dateTimeFromTicks(dateTimeTicks(makeDateTime(today.year, today.month, today.day)) +
+                          qint64{kSecondsPerDay} * kTicksPerSecond);
+    return (sameDate(start, tomorrow) ? QStringLiteral("明天") : formatDate(start)) + u' ' + time;
+}

@@ -21,3 +21,6 @@ QString formatProgress(qint64 totalSeconds, qint64 elapsedSeconds);
 // "yyyy-mm-dd hh:mm:ss", as the play log and the log list show a moment.
 QString formatTimestamp(const LocalDateTime& t);
 QString formatDate(const LocalDateTime& t);
+// A start as a notice names it: "hh:mm:ss" today, "明天 hh:mm:ss" tomorrow, else with its
+// date in front.
+QString formatStartFrom(const LocalDateTime& start, const LocalDateTime& today);

@@ -100,6 +100,14 @@ void BellCheck::runNow() {
             jobs.push_back({s.path, s.folder, QString(), false});
         }
     }
+    // The list marks every programme that would not play, also those not due today.
+    for (const Programme& p : table_.items()) {
+        const QString path = programmePath(p);
+        if (!known.contains(path)) {
+            known.insert(path);
+            jobs.push_back({path, p.singleFile == 0, QString(), false});
+        }
+    }
     const QString deviceName = outputDeviceName(settings_);
     QPointer<BellCheck> self(this);
     pool_.start([self, generation, starts, jobs, deviceName, latest = latest_, music = music_,
@@ -148,6 +156,7 @@ void BellCheck::finish(int generation, const std::vector<DueStart>& starts,
     }
     watch(findings);
     emit checked(problems);
+    emit pathsChecked(problemOf);
 }
 
 void BellCheck::watch(const std::vector<Finding>& findings) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QObject>
 #include <QThreadPool>
 #include <QTimer>
@@ -58,6 +59,9 @@ class BellCheck : public QObject {
   signals:
     // The problems of the starts of the next 24 hours (a device problem has no name).
     void checked(const std::vector<StartProblem>& problems);
+    // The problem of each programme's file or folder, due soon or not, by path (paths that
+    // would play are absent).
+    void pathsChecked(const QHash<QString, QString>& problems);
 
   private:
     struct Finding {

@@ -193,7 +193,8 @@ int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
     const int year = match.captured(1).toInt();
     const int month = match.captured(2).toInt();
     const int day = match.captured(3).toInt();
-    if (!match.hasMatch() || !isValidDate(year, month, day) || !daysOk || days < 0) {
+    if (!match.hasMatch() || !isValidDate(year, month, day) || !daysOk || days < 0 ||
+        days > kMaxPreviewDays) {
         std::fprintf(stderr, "usage: kelvora-broadcasting --preview YYYY-MM-DD N\n");
         return 2;
     }

@@ -21,5 +21,7 @@ void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int ye
 void appendPreviewLine(std::string& out, const LocalDateTime& moment, const LocalDateTime& start,
                        const QByteArray& name);
 
+// A hundred years of days: the preview of a larger N would run for hours.
+constexpr int kMaxPreviewDays = 36'600;
 // The "--preview YYYY-MM-DD N" command: reads the data folder and prints one line per start.
 int runPreviewCommand(const QStringList& arguments, const QString& dataFolder);

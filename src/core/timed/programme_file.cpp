@@ -22,6 +22,10 @@ bool anySet(const qint32* flags, int count) {
 bool saveProgrammes(const QString& dataFolder, const ProgrammeTable& table, bool rescueHint,
                     QString& message) {
     DataFileWriter writer(dataFolder, kProgrammeFileName, MidWriteWording::Timetable, rescueHint);
+    return sealProgrammes(writer, table, message) && writer.place(message);
+}
+
+bool sealProgrammes(DataFileWriter& writer, const ProgrammeTable& table, QString& message) {
     if (!writer.open(message)) {
         return false;
     }
@@ -29,7 +33,7 @@ bool saveProgrammes(const QString& dataFolder, const ProgrammeTable& table, bool
     for (const Programme& p : table.items()) {
         writer.write(encodeProgramme(p));
     }
-    return writer.finish(message);
+    return writer.seal(message);
 }
 
 bool acceptStoredProgramme(Programme& p) {

@@ -3,6 +3,8 @@
 #include "core/support/date_text.h"
 #include "core/support/row_moves.h"
 
+#include <utility>
+
 namespace {
 
 // "%d遍", "%d首" or "%d秒".
@@ -53,9 +55,17 @@ QVariant ProgrammeListModel::data(const QModelIndex& index, int role) const {
         return headerData(column, Qt::Horizontal, role);
     }
     const Programme& p = table_.at(index.row());
+    const QString problem = p.disabled != 0 ? QString() : pathProblem(index.row());
     if (role == Qt::ForegroundRole) {
-        // A disabled programme is drawn greyed; the view turns the name into a colour.
-        return p.disabled != 0 ? QVariant(QStringLiteral("gray")) : QVariant();
+        // A disabled programme is drawn greyed, one that would not play red (as today's
+        // list draws it); the view turns the name into a colour.
+        if (p.disabled != 0) {
+            return QStringLiteral("gray");
+        }
+        return problem.isEmpty() ? QVariant() : QVariant(QStringLiteral("darkred"));
+    }
+    if (role == Qt::ToolTipRole && !problem.isEmpty()) {
+        return problem;
     }
     if (role == Qt::ToolTipRole && column == StartTimes) {
         return allStartTimes(p);
@@ -215,6 +225,25 @@ bool ProgrammeListModel::sortByFirstStart(bool ascending) {
     }
     resetWith([&] { table_.sortByFirstStart(ascending); });
     return true;
+}
+
+QString ProgrammeListModel::pathProblem(int row) const {
+    return row >= 0 && row < table_.size() ? pathProblems_.value(programmePath(table_.at(row)))
+                                           : QString();
+}
+
+void ProgrammeListModel::setPathProblems(const QHash<QString, QString>& problems) {
+    if (problems == pathProblems_) {
+        return;
+    }
+    const QHash<QString, QString> before = std::exchange(pathProblems_, problems);
+    for (int row = 0; row < rowCount() && row < table_.size(); ++row) {
+        const QString path = programmePath(table_.at(row));
+        if (before.value(path) != pathProblems_.value(path)) {
+            emit dataChanged(index(row, 0), index(row, Columns - 1),
+                             {Qt::ForegroundRole, Qt::ToolTipRole});
+        }
+    }
 }
 
 void ProgrammeListModel::setStatus(int row, ProgrammeStatus status) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <functional>
 #include <vector>
 
@@ -42,6 +43,11 @@ class ProgrammeListModel : public QAbstractTableModel {
     // The dispatcher's finding for a row at this tick; only a change is announced, so an
     // unchanged row is not redrawn.
     void setStatus(int row, ProgrammeStatus status);
+    // The check before the bell's findings by music path (paths without a problem are
+    // absent): a programme whose file or folder would not play is drawn red, its problem as
+    // the tip. Only rows whose finding changed are announced, with those two roles.
+    void setPathProblems(const QHash<QString, QString>& problems);
+    QString pathProblem(int row) const;
 
   private:
     void resetWith(const std::function<void()>& change);
@@ -51,4 +57,5 @@ class ProgrammeListModel : public QAbstractTableModel {
     ProgrammeTable& table_;
     const Clock& clock_;
     std::vector<ProgrammeStatus> statuses_;  // per row, as last found
+    QHash<QString, QString> pathProblems_;
 };

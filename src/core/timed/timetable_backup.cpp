@@ -3,6 +3,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <unistd.h>
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "core/holidays/holiday_file.h"
+#include "core/storage/data_file.h"
 #include "core/storage/folders.h"
 #include "core/storage/whole_file.h"
 #include "core/support/system_text.h"
@@ -21,6 +23,17 @@ namespace {
 // A backup of the largest timetable is under 2 MB; anything far larger is not one.
 constexpr qint64 kMaxArchiveBytes = 16 * 1024 * 1024;
 constexpr qint64 kMaxEntryBytes = 4 * 1024 * 1024;
+// A backup has two entries; an archive manager may add a folder or two. An archive with
+// thousands is not a backup, and listing them all would hold the window for seconds.
+constexpr qsizetype kMaxArchiveEntries = 256;
+// Beside the programme file while a restore puts the new pair in place (a leftover goes
+// with the interrupted saves at the next start).
+const QString kKeptSuffix = QStringLiteral(".previous");
+
+// The central directory's records, counted by their signature without reading the archive.
+qsizetype centralRecords(const QByteArray& data) {
+    return data.count(QByteArrayView("PK\x01\x02", 4));
+}
 
 QString readFailure(const QString& path, int error) {
     return QStringLiteral("读文件失败：\n%1\n\n%2").arg(path, runtimeErrorText(error)) +
@@ -190,7 +203,7 @@ bool readTimetableBackup(const QString& archivePath, Timetable& timetable, QStri
     }
     const QStringList names = {kProgrammeFileName, kHolidayFileName};
     std::vector<ArchiveEntry> found;
-    if (!readZip(data, names, found)) {
+    if (centralRecords(data) > kMaxArchiveEntries || !readZip(data, names, found)) {
         message = contentFailure(archivePath);
         return false;
     }
@@ -223,13 +236,32 @@ bool readTimetableBackup(const QString& archivePath, Timetable& timetable, QStri
 
 bool writeTimetableFiles(const QString& dataFolder, const Timetable& timetable,
                          const ProgrammeTable& previousProgrammes, QString& message) {
-    if (!saveProgrammes(dataFolder, timetable.programmes, false, message)) {
+    // Both files are whole on disk before either replaces its old one: a full disk or a
+    // failed write leaves the old pair.
+    DataFileWriter programmes(dataFolder, kProgrammeFileName, MidWriteWording::Timetable, false);
+    DataFileWriter holidays(dataFolder, kHolidayFileName, MidWriteWording::Timetable, false);
+    if (!sealProgrammes(programmes, timetable.programmes, message) ||
+        !sealHolidayCalendar(holidays, timetable.calendar, message)) {
         return false;
     }
-    if (!saveHolidayCalendar(dataFolder, timetable.calendar, false, message)) {
+    // The old programme file stays reachable until the holidays are in place too, so that a
+    // failed second rename can put it back without writing anything.
+    const QByteArray current = QFile::encodeName(programmes.path());
+    const QByteArray kept = QFile::encodeName(savingPathFor(programmes.path() + kKeptSuffix));
+    ::unlink(kept.constData());
+    const bool hadOld = ::link(current.constData(), kept.constData()) == 0;
+    if (!programmes.place(message)) {
+        ::unlink(kept.constData());
+        return false;
+    }
+    if (!holidays.place(message)) {
         QString ignored;
-        saveProgrammes(dataFolder, previousProgrammes, false, ignored);
+        if (!hadOld || ::rename(kept.constData(), current.constData()) != 0) {
+            saveProgrammes(dataFolder, previousProgrammes, false, ignored);
+        }
+        ::unlink(kept.constData());
         return false;
     }
+    ::unlink(kept.constData());
     return true;
 }

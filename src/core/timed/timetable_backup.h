@@ -22,11 +22,13 @@ bool writeTimetableBackup(const QString& archivePath, const ProgrammeTable& prog
                           const HolidayCalendar& calendar, QString& message);
 
 // Reads both files of a backup and checks them with the data-file readers; nothing is
-// written. A damaged or foreign archive is refused with the data-file read message.
+// written. A damaged or foreign archive, or one with far more entries than a backup has, is
+// refused with the data-file read message.
 bool readTimetableBackup(const QString& archivePath, Timetable& timetable, QString& message);
 
-// Writes both files through their writers. When the second write fails the first file is
-// written back from `previousProgrammes`, so that a failure the program sees never leaves the
-// files holding two different timetables. False with the writer's message.
+// Writes both files whole under temporary names, then puts them in place, so that a failure
+// at any point leaves the old pair or the new one, never two different timetables. Should the
+// second rename fail, the old programme file goes back (rewritten from `previousProgrammes`
+// only where it could not be kept). False with the writer's message.
 bool writeTimetableFiles(const QString& dataFolder, const Timetable& timetable,
                          const ProgrammeTable& previousProgrammes, QString& message);

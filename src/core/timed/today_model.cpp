@@ -19,6 +19,28 @@ bool isOpen(StartState state) {
            state == StartState::Playing;
 }
 
+QString noteFor(const HolidayCalendar& calendar, const LocalDateTime& today) {
+    QStringList notes;
+    int fromHour = 0;
+    int toHour = 24;
+    if (const Holiday* h =
+            calendar.holidayOn(today.year, today.month, today.day, fromHour, toHour)) {
+        notes.append(fromHour == 0 && toHour == 24
+                         ? QStringLiteral("今天是节假日: %1, 不播放").arg(holidayName(*h))
+                         : QStringLiteral("今天 %1 点到 %2 点是节假日: %3, 不播放")
+                               .arg(fromHour)
+                               .arg(toHour)
+                               .arg(holidayName(*h)));
+    }
+    const LocalDateTime adjusted = calendar.adjustedDate(today);
+    if (!sameDate(adjusted, today) && (fromHour != 0 || toHour != 24 || notes.isEmpty())) {
+        notes.append(
+            QStringLiteral("今天调休, 按 %1 的节目播放")
+                .arg(formatDateWithWeekday({adjusted.year, adjusted.month, adjusted.day})));
+    }
+    return notes.join(QStringLiteral("；"));
+}
+
 }  // namespace
 
 TodayModel::TodayModel(const ProgrammeTable& table, const HolidayCalendar& calendar,
@@ -154,6 +176,7 @@ void TodayModel::rebuild() {
         });
     }
     day_ = now;
+    dayNote_ = noteFor(calendar_, now);
     beginResetModel();
     entries_ = std::move(fresh);
     applyProblems();

@@ -50,6 +50,9 @@ class TodayModel : public QAbstractTableModel {
     static QString stateText(StartState state);
     // "下一个: HH:MM:SS 节目名", or empty when nothing more is due today.
     QString nextStartText() const { return nextText_; }
+    // Why today plays as it does: a holiday, or an adjusted day and whose timetable it
+    // follows; empty on an ordinary day.
+    QString dayNote() const { return dayNote_; }
 
   public slots:
     // The timetable or the holidays changed: today's starts anew, keeping what happened.
@@ -82,4 +85,5 @@ class TodayModel : public QAbstractTableModel {
     std::vector<Entry> entries_;
     std::vector<StartProblem> problems_;
     QString nextText_;
+    QString dayNote_;
 };

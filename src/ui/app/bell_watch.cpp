@@ -24,11 +24,12 @@ BellWatch::BellWatch(const Sources& s, QObject* parent)
       today_(s.programmes.table(), s.calendar, s.clock, watch_),
       check_(s.programmes.table(), s.calendar, s.settings, s.clock, musicPathProblem,
              outputDeviceProblem),
-      alerts_(notifications_) {
+      alerts_(notifications_, s.clock) {
     connect(&s.playLog, &PlayLog::reported, &watch_, &RunWatch::noteReport);
     connect(&watch_, &RunWatch::runReported, &alerts_, &FailureAlerts::runReported);
     connect(&check_, &BellCheck::checked, &today_, &TodayModel::setProblems);
     connect(&check_, &BellCheck::checked, &alerts_, &FailureAlerts::problemsFound);
+    connect(&check_, &BellCheck::pathsChecked, &s.programmes, &ProgrammeListModel::setPathProblems);
     follow(&s.programmes);
     clock_.setInterval(kClockMs);
     connect(&clock_, &QTimer::timeout, this, [this] {
@@ -44,7 +45,13 @@ void BellWatch::follow(QAbstractItemModel* model) {
     connect(model, &QAbstractItemModel::rowsMoved, this, &BellWatch::timetableChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &BellWatch::timetableChanged);
     connect(model, &QAbstractItemModel::layoutChanged, this, &BellWatch::timetableChanged);
-    connect(model, &QAbstractItemModel::dataChanged, this, &BellWatch::timetableChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                // The check's own marks change no start.
+                if (roles != QList<int>{Qt::ForegroundRole, Qt::ToolTipRole}) {
+                    timetableChanged();
+                }
+            });
 }
 
 void BellWatch::attach(MainWindow* window, TimedPage* timed, HolidaysPage* holidays) {

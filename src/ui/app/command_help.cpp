@@ -34,6 +34,7 @@ QString helpText(const AppPaths& paths) {
                              "                     printed on standard output\n"
                              "  --preview DATE N   list every start that would fire in N "
                              "days from DATE\n"
+                             "                     (N from 0 to 36600)\n"
                              "  --list-devices     list the audio outputs by the names the "
                              "settings use\n"
                              "  --probe FILE...    print each file's length in milliseconds "

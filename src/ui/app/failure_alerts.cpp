@@ -8,8 +8,9 @@
 #include "platform/desktop_notifications.h"
 #include "ui/app/tray_area.h"
 
-FailureAlerts::FailureAlerts(DesktopNotifications& notifications, QObject* parent)
-    : QObject(parent), notifications_(notifications) {
+FailureAlerts::FailureAlerts(DesktopNotifications& notifications, const Clock& clock,
+                             QObject* parent)
+    : QObject(parent), notifications_(notifications), clock_(clock) {
     connect(&notifications_, &DesktopNotifications::failed, this, &FailureAlerts::fallBack);
 }
 
@@ -30,6 +31,7 @@ bool FailureAlerts::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FailureAlerts::problemsFound(const std::vector<StartProblem>& problems) {
+    const LocalDateTime today = clock_.now();
     QSet<QString> now;
     for (const StartProblem& p : problems) {
         // One notice per programme and problem (per problem for the device), naming the
@@ -42,7 +44,7 @@ void FailureAlerts::problemsFound(const std::vector<StartProblem>& problems) {
         if (told_.contains(key)) {
             continue;
         }
-        const QString time = formatClockTime({p.start.hour, p.start.minute, p.start.second});
+        const QString time = formatStartFrom(p.start, today);
         if (p.name.isEmpty()) {
             notify(QStringLiteral("定时播: 音频输出设备有问题"),
                    QStringLiteral("%1 起的节目将无法播放\n%2").arg(time, p.problem), false);

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <vector>
 
+#include "core/support/clock.h"
 #include "core/timed/run_watch.h"
 #include "core/timed/today_model.h"
 
@@ -18,7 +19,9 @@ class QWidget;
 class FailureAlerts : public QObject {
     Q_OBJECT
   public:
-    FailureAlerts(DesktopNotifications& notifications, QObject* parent = nullptr);
+    // The clock tells which day a start to come falls on.
+    FailureAlerts(DesktopNotifications& notifications, const Clock& clock,
+                  QObject* parent = nullptr);
 
     // The window whose opening clears the warning, and its tray icon; both may be absent.
     void setWindow(QWidget* window, TrayArea* tray);
@@ -35,6 +38,7 @@ class FailureAlerts : public QObject {
     void fallBack(const QString& summary, const QString& body);
 
     DesktopNotifications& notifications_;
+    const Clock& clock_;
     QWidget* window_ = nullptr;
     TrayArea* tray_ = nullptr;
     // Problems already told, so that a later check does not tell them again.

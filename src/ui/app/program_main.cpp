@@ -151,7 +151,7 @@ int runProgram(int argc, char** argv) {
     }
     app->exec();
     if (guarded != nullptr && guarded->failed()) {
-        openHelpPage(program.paths().resourceFolder);
+        openHelpPage(program.paths());
         return 1;
     }
     return 0;

@@ -159,24 +159,23 @@ void ImmediatePage::buildControls() {
 }
 
 void ImmediatePage::buildLinks() {
-    const QString exe = s_.paths.exeFolder;
     moreLink_ = makeHintLink(QStringLiteral("更多操作"),
                              QStringLiteral("更多操作 - 列表框中点鼠标右键"), this);
     downloadLink_ = makeHintLink(QStringLiteral("音乐资源下载"), downloadHint(s_.paths.musicFolder),
-                                 this, exe, QStringLiteral("music"));
+                                 this, s_.paths, QStringLiteral("music"));
     silentLink_ = makeHintLink(QStringLiteral("正在播放但没声音?"), kSilentHint, this);
     remoteLink_ = makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"),
-                               remoteSessionHint(), this, exe, QStringLiteral("remote"));
+                               remoteSessionHint(), this, s_.paths, QStringLiteral("remote"));
     remoteLink_->setObjectName(QStringLiteral("remoteLink"));
     remoteLink_->hide();
     tipsLabel_ = new QLabel(QStringLiteral("小贴士:"), this);
     tipLinks_ = {
-        makeHintLink(QStringLiteral("统一音乐文件本身的响度"), EditorHints::loudness(), this, exe,
-                     QStringLiteral("loudness")),
-        makeHintLink(QStringLiteral("控制音乐播放间隔的方法"), EditorHints::interval(), this, exe,
-                     QStringLiteral("interval")),
-        makeHintLink(QStringLiteral("录音/音频处理/格式转换"), EditorHints::conversion(), this, exe,
-                     QStringLiteral("convert")),
+        makeHintLink(QStringLiteral("统一音乐文件本身的响度"), EditorHints::loudness(), this,
+                     s_.paths, QStringLiteral("loudness")),
+        makeHintLink(QStringLiteral("控制音乐播放间隔的方法"), EditorHints::interval(), this,
+                     s_.paths, QStringLiteral("interval")),
+        makeHintLink(QStringLiteral("录音/音频处理/格式转换"), EditorHints::conversion(), this,
+                     s_.paths, QStringLiteral("convert")),
         makeHintLink(QStringLiteral("音乐格式支持说明(16种)"), EditorHints::formats(), this)};
 
     auto* grid = new QGridLayout(this);
@@ -283,7 +282,7 @@ void ImmediatePage::connectPlayer() {
     });
     connect(&player, &ImmediatePlayer::rowRevealed, this, [this](int row) { revealRow(row); });
     connect(&player, &ImmediatePlayer::helpRequested, this,
-            [this](const QString& anchor) { openHelpPage(s_.paths.exeFolder, anchor); });
+            [this](const QString& anchor) { openHelpPage(s_.paths, anchor, this); });
 }
 
 void ImmediatePage::showLoaded() {

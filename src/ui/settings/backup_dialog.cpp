@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +17,12 @@ namespace {
 
 const QString kArchiveFilter = QStringLiteral("节目备份 (*.zip)");
 
+// A restore most often takes the backup just made, or one beside it.
+QString& lastBackupFolder() {
+    static QString folder;
+    return folder;
+}
+
 QString chosenFile(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return QString();
@@ -26,6 +33,9 @@ QString chosenFile(QFileDialog& dialog) {
 }  // namespace
 
 QString backupFolder() {
+    if (!lastBackupFolder().isEmpty() && QDir(lastBackupFolder()).exists()) {
+        return lastBackupFolder();
+    }
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
 }
@@ -69,6 +79,7 @@ void BackupDialog::backup() {
         showMessage(MessageIcon::Error, message, this);
         return;
     }
+    lastBackupFolder() = QFileInfo(path).absolutePath();
     showMessage(MessageIcon::Information, QStringLiteral("备份成功：\n%1").arg(path), this);
 }
 

@@ -19,5 +19,6 @@ class BackupDialog : public QDialog {
     TimetableSwitch& timetable_;
 };
 
-// Where the save dialog proposes a backup: the user's documents folder, else home.
+// Where the backup and restore dialogs open: the folder of the last backup saved in this run,
+// else the user's documents folder, else home.
 QString backupFolder();

@@ -17,9 +17,10 @@
 namespace {
 
 const QString kAutoLogonHint = QStringLiteral(
-    "图文教程，参看：\n官网 > 帮助 > 自动登录 Windows 的方法\n\n技术支持 / "
-    "官网：\n帮助栏里有联系方式 "
-    "/ 网址");
+    "图文教程，参看：\n帮助 > 自动登录桌面的方法\n\n在登录管理器里打开自动登录：\n"
+    "GNOME (GDM)：设置 > 用户 > 自动登录\nKDE (SDDM)：系统设置 > 登录屏幕 > 行为 > 自动登录\n"
+    "Xfce、MATE 等 (LightDM)：/etc/lightdm/lightdm.conf 里的 autologin-user\n\n"
+    "技术支持 - 帮助栏里有联系方式");
 const QString kPowerOnHint = QStringLiteral(
     "图文教程，参看：\n官网 > 帮助 > 电脑定时开机\n\n技术支持 / 官网：\n帮助栏里有联系方式 / 网址");
 const QString kZonesHint = QStringLiteral(
@@ -27,10 +28,12 @@ const QString kZonesHint = QStringLiteral(
     "在\"音频输出设备\"里选取要播出的设备\n3. "
     "几个区域播同样的内容时，可以用一台功放带几个区域的喇叭\n\n详情参看：帮助栏");
 const QString kReadFailure = QStringLiteral(
-    "读注册表失败：\n无法读取 \"开机自动启动\" 相关设置\n\n%1\n\n\n常见原因 - 被杀毒类软件拦截\n( "
+    "读自动启动设置失败：\n无法读取 \"开机自动启动\" 相关设置\n\n%1\n\n\n常见原因 - "
+    "被杀毒类软件拦截\n( "
     "卸载杀毒、卫士，再次尝试 )\n\n技术支持 - 帮助栏里有联系方式");
 const QString kWriteFailure = QStringLiteral(
-    "写注册表失败：\n无法保存 \"开机自动启动\" 相关设置\n\n%1\n\n\n常见原因 - 被杀毒类软件拦截\n( "
+    "写自动启动设置失败：\n无法保存 \"开机自动启动\" 相关设置\n\n%1\n\n\n常见原因 - "
+    "被杀毒类软件拦截\n( "
     "卸载杀毒、卫士，再次尝试 )\n\n技术支持 - 帮助栏里有联系方式");
 
 QLabel* heading(const QString& text, QWidget* parent) {
@@ -97,7 +100,7 @@ QVBoxLayout* SettingsPage::buildStartColumn() {
     const int indent = static_cast<int>(22 * s_.paths.dpiScale);
     auto* column = new QVBoxLayout();
     column->addWidget(heading(QStringLiteral("┄┄ 开关机 ┄┄"), this));
-    autoStart_ = new QCheckBox(QStringLiteral("登录 Windows 后自动启动"), this);
+    autoStart_ = new QCheckBox(QStringLiteral("登录桌面后自动启动"), this);
     minimised_ = new QCheckBox(QStringLiteral("并最小化到屏幕右下角"), this);
     locked_ = new QCheckBox(QStringLiteral("并立即锁屏"), this);
     column->addWidget(autoStart_);
@@ -112,21 +115,20 @@ QVBoxLayout* SettingsPage::buildStartColumn() {
         options_.locked = checked;
         writeAutoStart();
     });
-    column->addWidget(makeHintLink(QStringLiteral("有用户密码时, 自动登录 Windows 的方法"),
-                                   kAutoLogonHint, this, s_.paths.exeFolder,
-                                   QStringLiteral("autologon")));
-    column->addWidget(new QLabel(QStringLiteral("( 自动登录 Windows 后, 可以立即锁屏 )"), this));
+    column->addWidget(makeHintLink(QStringLiteral("有用户密码时, 自动登录桌面的方法"),
+                                   kAutoLogonHint, this, s_.paths, QStringLiteral("autologon")));
+    column->addWidget(new QLabel(QStringLiteral("( 自动登录桌面后, 可以立即锁屏 )"), this));
     column->addSpacing(indent);
     column->addLayout(buildScheduleRows());
     column->addSpacing(indent);
     column->addLayout(
         labelled(QStringLiteral("定时开机:"),
                  makeHintLink(QStringLiteral("通过主板BIOS实现电脑定时开机教程"), kPowerOnHint,
-                              this, s_.paths.exeFolder, QStringLiteral("poweron")),
+                              this, s_.paths, QStringLiteral("poweron")),
                  this));
     auto* amplifier = new HyperLink(QStringLiteral("定时开/关功放机的方法"), this);
     connect(amplifier, &HyperLink::clicked, this, [this] {
-        AmplifierDialog dialog(s_.paths.exeFolder, this);
+        AmplifierDialog dialog(s_.paths, this);
         dialog.exec();
     });
     column->addLayout(labelled(QStringLiteral("功放:"), amplifier, this));
@@ -147,8 +149,8 @@ QVBoxLayout* SettingsPage::buildOtherColumn() {
     connect(choose, &QPushButton::clicked, this, &SettingsPage::chooseDevice);
     deviceRow->addWidget(choose);
     column->addLayout(deviceRow);
-    column->addWidget(makeHintLink(QStringLiteral("多路分区的实现方法"), kZonesHint, this,
-                                   s_.paths.exeFolder, QStringLiteral("devices")));
+    column->addWidget(makeHintLink(QStringLiteral("多路分区的实现方法"), kZonesHint, this, s_.paths,
+                                   QStringLiteral("devices")));
     column->addSpacing(static_cast<int>(16 * s_.paths.dpiScale));
     auto* duckRow = new QHBoxLayout();
     duckingText_ = new QLabel(this);

@@ -210,35 +210,36 @@ void ProgrammeEditor::buildContent() {
 void ProgrammeEditor::buildLinks() {
     auto* grid = static_cast<QGridLayout*>(layout());
     auto* column = new QVBoxLayout();
-    const QString exe = paths_.resourceFolder;
     column->addWidget(makeHintLink(QStringLiteral("音乐素材下载"),
-                                   EditorHints::musicDownload(paths_.musicFolder), this, exe,
+                                   EditorHints::musicDownload(paths_.musicFolder), this, paths_,
                                    QStringLiteral("music")));
     column->addWidget(new QLabel(QStringLiteral("功放开/关:"), this));
     auto* amplifier = new HyperLink(QStringLiteral("定时开/关功放机的方法"), this);
-    connect(amplifier, &HyperLink::clicked, this,
-            [this] { AmplifierDialog(paths_.resourceFolder, this).exec(); });
+    connect(amplifier, &HyperLink::clicked, this, [this] { AmplifierDialog(paths_, this).exec(); });
     column->addWidget(amplifier);
     column->addWidget(new QLabel(QStringLiteral("音频输出:"), this));
     column->addWidget(makeHintLink(QStringLiteral("选音频输出设备、多路分区"),
                                    EditorHints::outputDevice(), this));
     column->addWidget(new QLabel(QStringLiteral("小贴士:"), this));
     column->addWidget(makeHintLink(QStringLiteral("统一音乐文件本身的响度"),
-                                   EditorHints::loudness(), this, exe, QStringLiteral("loudness")));
+                                   EditorHints::loudness(), this, paths_,
+                                   QStringLiteral("loudness")));
     column->addWidget(makeHintLink(QStringLiteral("控制音乐播放间隔的方法"),
-                                   EditorHints::interval(), this, exe, QStringLiteral("interval")));
+                                   EditorHints::interval(), this, paths_,
+                                   QStringLiteral("interval")));
     column->addWidget(makeHintLink(QStringLiteral("录音/音频处理/格式转换"),
-                                   EditorHints::conversion(), this, exe,
+                                   EditorHints::conversion(), this, paths_,
                                    QStringLiteral("convert")));
     column->addWidget(
         makeHintLink(QStringLiteral("音乐格式支持说明(16种)"), EditorHints::formats(), this));
     column->addWidget(makeHintLink(QStringLiteral("广播系统硬件构成和连接"),
-                                   EditorHints::hardware(), this, exe, QStringLiteral("hardware")));
+                                   EditorHints::hardware(), this, paths_,
+                                   QStringLiteral("hardware")));
     column->addWidget(makeHintLink(QStringLiteral("立即播放"), EditorHints::playNow(), this));
     column->addWidget(new QLabel(QStringLiteral("技术支持:"), this));
     auto* support = new HyperLink(QStringLiteral("联系方式"), this);
     connect(support, &HyperLink::clicked, this,
-            [exe] { openHelpPage(exe, QStringLiteral("support")); });
+            [this] { openHelpPage(paths_, QStringLiteral("support"), this); });
     column->addWidget(support);
     column->addStretch();
     grid->addLayout(column, 0, 4, grid->rowCount(), 1);

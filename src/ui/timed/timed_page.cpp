@@ -56,6 +56,10 @@ QTreeView* makeList(QWidget* parent, const QString& name, QAbstractItemModel* mo
     return list;
 }
 
+const QList<int> kProgrammeColumnWidths = {190, 85, 145, 105, 215, 50, 120, 285};
+// The content column gives way down to this share of its width.
+constexpr double kNarrowestContent = 0.4;
+
 }  // namespace
 
 TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent), s_(services) {
@@ -79,9 +83,8 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
         makeHintLink(QStringLiteral("未按时播放, 或播放但没声音?"), kTroubleshooting, this);
     moreLink_ = makeHintLink(QStringLiteral("更多 …"),
                              QStringLiteral("打开日志文件 - 列表框中点鼠标右键"), this);
-    remoteLink_ =
-        makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"),
-                     remoteSessionHint(), this, s_.paths.resourceFolder, QStringLiteral("remote"));
+    remoteLink_ = makeHintLink(QStringLiteral("远程登录时 - 应选\"在远程电脑上播放音频\"!"),
+                               remoteSessionHint(), this, s_.paths, QStringLiteral("remote"));
     remoteLink_->setObjectName(QStringLiteral("remoteLink"));
     remoteLink_->hide();
     todayLink_ = new HyperLink(QStringLiteral("今天 …"), this);
@@ -99,9 +102,9 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
 
 void TimedPage::buildLists() {
     const double scale = s_.paths.dpiScale;
-    programmes_ = makeList(this, QStringLiteral("programmeList"), &s_.programmes,
-                           {190, 85, 145, 105, 215, 50, 120, 285}, scale, true,
-                           QAbstractItemView::ExtendedSelection);
+    programmes_ =
+        makeList(this, QStringLiteral("programmeList"), &s_.programmes, kProgrammeColumnWidths,
+                 scale, true, QAbstractItemView::ExtendedSelection);
     nowPlaying_ = makeList(this, QStringLiteral("nowPlayingList"), &s_.runs.nowPlaying(),
                            {190, 160, 320}, scale, false, QAbstractItemView::ExtendedSelection);
     log_ = makeList(this, QStringLiteral("logList"), &s_.logRows, {190, 2000}, scale, false,
@@ -112,6 +115,8 @@ void TimedPage::buildLists() {
         DragHint::install(list);
     }
     programmes_->installEventFilter(this);
+    programmesViewport_ = programmes_->viewport();
+    programmesViewport_->installEventFilter(this);
     connect(programmes_, &QTreeView::doubleClicked, this, [this] { modifyProgramme(); });
     // New runs show at the top, new log lines at the bottom.
     connect(&s_.runs.nowPlaying(), &QAbstractItemModel::rowsInserted, nowPlaying_,
@@ -195,7 +200,37 @@ void TimedPage::resizeEvent(QResizeEvent* event) {
                       logLabel_->y());
 }
 
+void TimedPage::fitProgrammeColumns() {
+    const double scale = s_.paths.dpiScale;
+    QHeaderView* header = programmes_->header();
+    const int content = ProgrammeListModel::Content;
+    const int dates = ProgrammeListModel::DateRange;
+    // The widest range text, in the list's font, with the cell's margins.
+    const QString widest = formatDateHourRange({2026, 12, 28, 20, 2026, 12, 28, 24});
+    const int datesNeed = programmes_->fontMetrics().horizontalAdvance(widest) + 16;
+    const int fullDates = qMax(static_cast<int>(kProgrammeColumnWidths[dates] * scale), datesNeed);
+    int others = 0;
+    for (int i = 0; i < kProgrammeColumnWidths.size(); ++i) {
+        if (i != content && i != dates) {
+            others += static_cast<int>(kProgrammeColumnWidths[i] * scale);
+        }
+    }
+    const int fullContent = static_cast<int>(kProgrammeColumnWidths[content] * scale);
+    // The content column gives way first, then the space after the date range's text.
+    const int room = programmes_->viewport()->width() - others;
+    const int contentWidth =
+        qBound(static_cast<int>(fullContent * kNarrowestContent), room - fullDates, fullContent);
+    const int datesWidth = qBound(datesNeed, room - contentWidth, fullDates);
+    header->resizeSection(content, contentWidth);
+    header->resizeSection(dates, datesWidth);
+}
+
 bool TimedPage::eventFilter(QObject* watched, QEvent* event) {
+    // The viewport's size is known only once the list lays itself out (a hidden page's list
+    // does so when it is first shown).
+    if (event->type() == QEvent::Resize && watched == programmesViewport_) {
+        fitProgrammeColumns();
+    }
     if (watched == programmes_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {

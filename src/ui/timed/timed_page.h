@@ -67,6 +67,10 @@ class TimedPage : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The programme list's columns at their widths; when the list is narrower, the content
+    // column (a long path, read least at a glance) gives way first, so the date range shows
+    // whole.
+    void fitProgrammeColumns();
     void buildLists();
     void buildMenus();
     QList<int> selectedRows(QTreeView* list) const;
@@ -90,6 +94,7 @@ class TimedPage : public QWidget {
     QPointer<TodayDialog> today_;
     QPointer<LogViewerDialog> logViewer_;
     QTreeView* programmes_;
+    QWidget* programmesViewport_ = nullptr;  // watched for its size
     QTreeView* nowPlaying_;
     QTreeView* log_;
 };

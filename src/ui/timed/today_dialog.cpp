@@ -12,6 +12,12 @@ TodayDialog::TodayDialog(TodayModel& model, QWidget* parent) : QDialog(parent), 
     setWindowTitle(QStringLiteral("今天的节目"));
     setObjectName(QStringLiteral("todayDialog"));
     auto* layout = new QVBoxLayout(this);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("todayNote"));
+    QFont bold = note_->font();
+    bold.setBold(true);
+    note_->setFont(bold);
+    layout->addWidget(note_);
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("todaySummary"));
     layout->addWidget(summary_);
@@ -36,6 +42,8 @@ TodayDialog::TodayDialog(TodayModel& model, QWidget* parent) : QDialog(parent), 
 }
 
 void TodayDialog::updateSummary() {
+    note_->setText(model_.dayNote());
+    note_->setVisible(!model_.dayNote().isEmpty());
     int done = 0;
     int failed = 0;
     int troubled = 0;

@@ -18,6 +18,7 @@ class TodayDialog : public QDialog {
     void updateSummary();
 
     TodayModel& model_;
+    QLabel* note_;
     QLabel* summary_;
     QTreeView* list_;
 };

@@ -9,7 +9,7 @@
 #include "ui/widgets/help_page.h"
 #include "ui/widgets/hyper_link.h"
 
-AmplifierDialog::AmplifierDialog(const QString& resourceFolder, QWidget* parent) : QDialog(parent) {
+AmplifierDialog::AmplifierDialog(const AppPaths& paths, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("定时开/关功放机的方法"));
     auto* layout = new QVBoxLayout(this);
     auto* heading = new QLabel(QStringLiteral("定时开/关功放机的方法："), this);
@@ -25,7 +25,7 @@ AmplifierDialog::AmplifierDialog(const QString& resourceFolder, QWidget* parent)
         QStringLiteral("3. 推荐用智能定时插座控制功放的电源 (约20元, 至少16组定时)"), this));
     auto* support = new HyperLink(QStringLiteral("技术支持 - 帮助栏里有联系方式"), this);
     connect(support, &HyperLink::clicked, this,
-            [resourceFolder] { openHelpPage(resourceFolder, QStringLiteral("amplifier")); });
+            [this, paths] { openHelpPage(paths, QStringLiteral("amplifier"), this); });
     layout->addWidget(support);
     layout->addWidget(okCancelButtons(this, QStringLiteral("确定"), false));
 }

@@ -2,9 +2,11 @@
 
 #include <QDialog>
 
+#include "core/storage/app_paths.h"
+
 // "定时开/关功放机的方法": how schools switch the amplifier on and off on a timer.
 class AmplifierDialog : public QDialog {
     Q_OBJECT
   public:
-    AmplifierDialog(const QString& resourceFolder, QWidget* parent = nullptr);
+    AmplifierDialog(const AppPaths& paths, QWidget* parent = nullptr);
 };

@@ -4,16 +4,15 @@
 #include <QLocale>
 
 QString datePickerFormat() {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QStringLiteral("yyyy"))) {
-        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    }
-    return format;
+    return QStringLiteral("yyyy-MM-dd");
 }
 
 QDateEdit* makeDatePicker(QWidget* parent, const QString& objectName, const QDate& date) {
     auto* picker = new QDateEdit(parent);
     picker->setObjectName(objectName);
+    // The calendar pop-up names its months and weekdays in Chinese, as the rest of the
+    // program does, whatever the desktop's language.
+    picker->setLocale(QLocale(QLocale::Chinese, QLocale::China));
     picker->setDisplayFormat(datePickerFormat());
     picker->setCalendarPopup(true);
     // The dates the data files accept.

@@ -9,17 +9,34 @@
 
 #include "core/storage/folders.h"
 #include "core/support/log_categories.h"
+#include "core/support/messages.h"
 
-QString helpPageUrl(const QString& resourceFolder, const QString& anchor) {
-    QUrl url = QUrl::fromLocalFile(joinPath(resourceFolder, kHelpIndexName));
+QString helpPageUrl(const AppPaths& paths, const QString& anchor) {
+    QUrl url = QUrl::fromLocalFile(paths.helpIndex());
     if (!anchor.isEmpty()) {
         url.setFragment(anchor);
     }
     return url.toString();
 }
 
-void openHelpPage(const QString& resourceFolder, const QString& anchor) {
-    QDesktopServices::openUrl(QUrl(helpPageUrl(resourceFolder, anchor)));
+bool openHelpPage(const AppPaths& paths, const QString& anchor, QObject* owner) {
+    const QString index = paths.helpIndex();
+    // The desktop's opener is started for any path and only then finds nothing there.
+    if (!QFileInfo(index).isFile()) {
+        qCWarning(lcUi) << "help page missing:" << index;
+        showMessage(
+            MessageIcon::Warning,
+            QStringLiteral("无法打开帮助页面：\n%1\n\n文件不存在，请重新安装软件").arg(index),
+            owner);
+        return false;
+    }
+    if (!QDesktopServices::openUrl(QUrl(helpPageUrl(paths, anchor)))) {
+        showMessage(MessageIcon::Warning,
+                    QStringLiteral("无法打开帮助页面：\n%1\n\n没有可以打开网页的程序").arg(index),
+                    owner);
+        return false;
+    }
+    return true;
 }
 
 HelpPage::HelpPage(const AppPaths& paths, QWidget* parent) : QWidget(parent) {

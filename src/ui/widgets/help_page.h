@@ -17,8 +17,10 @@ class HelpPage : public QWidget {
     QTextBrowser* view_;
 };
 
-// The local help page in the program's resource folder, optionally at an anchor, as the
-// target of the hint links.
-QString helpPageUrl(const QString& resourceFolder, const QString& anchor = QString());
-// Opens it in the default browser.
-void openHelpPage(const QString& resourceFolder, const QString& anchor = QString());
+// The local help page of the program's resource folder (installed or in the build folder),
+// optionally at a topic's anchor.
+QString helpPageUrl(const AppPaths& paths, const QString& anchor = QString());
+// Opens it in the default browser. A page that is missing, or that the desktop cannot open,
+// is said in a message box owned by `owner`; false then.
+bool openHelpPage(const AppPaths& paths, const QString& anchor = QString(),
+                  QObject* owner = nullptr);

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "core/support/messages.h"
+
 HyperLink::HyperLink(const QString& text, QWidget* parent) : QLabel(text, parent) {
     QFont underlined = font();
     underlined.setUnderline(true);
@@ -23,8 +25,8 @@ void HyperLink::setLink(const QString& text, const QString& target) {
 
 void HyperLink::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        if (!target_.isEmpty()) {
-            QDesktopServices::openUrl(QUrl::fromUserInput(target_));
+        if (!target_.isEmpty() && !QDesktopServices::openUrl(QUrl::fromUserInput(target_))) {
+            showMessage(MessageIcon::Warning, QStringLiteral("无法打开：\n%1").arg(target_), this);
         }
         emit clicked();
     }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -237,4 +238,64 @@ TEST(TimetableBackup, ASecondWriteThatFailsPutsTheFirstFileBack) {
         << message.toStdString();
     EXPECT_EQ(filesIn(mount), before);
     runShell(QStringLiteral("umount '%1'").arg(mount));
+}
+
+TEST(TimetableBackup, ARestoreThatCannotWriteBothFilesReplacesNeither) {
+    if (!runningAsRoot()) {
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    }
+    TempFolder dir;
+    const QString mount = dir.file(QStringLiteral("small"));
+    QDir().mkpath(mount);
+    if (runShell(QStringLiteral("mount -t tmpfs -o size=96k tmpfs '%1' 2>/dev/null").arg(mount)) !=
+        0) {
+        GTEST_SKIP() << "tmpfs cannot be mounted here";
+    }
+    const Timetable old = sampleTimetable(QStringLiteral("旧的"));
+    saveTimetable(mount, old);
+    const DataFiles before = filesIn(mount);
+    struct stat programmesBefore {};
+    ASSERT_EQ(::stat(QFile::encodeName(mount + u'/' + kProgrammes).constData(), &programmesBefore),
+              0);
+    // The new programme file fits on the nearly full disk; the new holiday file does not.
+    Timetable next = sampleTimetable(QStringLiteral("新的"));
+    for (int i = 0; i < 127; ++i) {
+        next.calendar.holidays.push_back(next.calendar.holidays.front());
+        next.calendar.adjustedDays.push_back(next.calendar.adjustedDays.front());
+    }
+    runShell(
+        QStringLiteral("dd if=/dev/zero of='%1/filler' bs=1k count=48 2>/dev/null").arg(mount));
+    QString message;
+    EXPECT_FALSE(writeTimetableFiles(mount, next, old.programmes, message));
+    // The old programme file was never replaced, not even for a moment: nothing had to be
+    // written back (which a full disk may refuse).
+    struct stat programmesAfter {};
+    ASSERT_EQ(::stat(QFile::encodeName(mount + u'/' + kProgrammes).constData(), &programmesAfter),
+              0);
+    EXPECT_EQ(programmesAfter.st_ino, programmesBefore.st_ino);
+    EXPECT_EQ(filesIn(mount), before);
+    EXPECT_EQ(QDir(mount).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("filler"), kProgrammes, kHolidays}));
+    runShell(QStringLiteral("umount '%1'").arg(mount));
+}
+
+TEST(TimetableBackup, AnArchiveWithFarMoreEntriesThanABackupIsRefused) {
+    TempFolder dir;
+    const QString backup = dir.file(QStringLiteral("backup.zip"));
+    const QString crowded = dir.file(QStringLiteral("crowded.zip"));
+    const Timetable t = sampleTimetable();
+    QString message;
+    ASSERT_TRUE(writeTimetableBackup(backup, t.programmes, t.calendar, message));
+    // The backup's two files and 100,000 empty ones beside them.
+    EXPECT_EQ(python(QStringLiteral("import sys, zipfile\n"
+                                    "with zipfile.ZipFile(sys.argv[1]) as a, "
+                                    "zipfile.ZipFile(sys.argv[2], 'w') as b:\n"
+                                    "    for info in a.infolist(): b.writestr(info, a.read(info))\n"
+                                    "    for i in range(100000): b.writestr('x/%d' % i, b'')\n"),
+                     {backup, crowded}),
+              QString());
+    Timetable read;
+    EXPECT_FALSE(readTimetableBackup(crowded, read, message));
+    EXPECT_EQ(message, QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(crowded));
+    EXPECT_TRUE(read.programmes.items().empty());
 }

@@ -9,6 +9,7 @@
 #include "core/timed/run_watch.h"
 #include "core/timed/today_model.h"
 #include "helpers/engine_harness.h"
+#include "helpers/holiday_builders.h"
 #include "helpers/program_runner.h"
 #include "helpers/programme_builders.h"
 
@@ -249,4 +250,46 @@ TEST(TodayModel, ProblemsOfTheCheckShowOnStartsStillToCome) {
     EXPECT_EQ(model.index(1, TodayModel::Reason).data().toString(), QStringLiteral("音频设备无效"));
     model.setProblems({});
     EXPECT_EQ(stateColumn(model)[1], QStringLiteral("早操 待播"));
+}
+
+TEST(TodayModel, TheDaySaysWhyOnAHolidayOrAnAdjustedDay) {
+    struct Case {
+        const char* what;
+        std::vector<Holiday> holidays;
+        std::vector<AdjustedDay> adjusted;
+        QString note;
+    };
+    // 2026-05-02 is a Saturday.
+    const Case cases[] = {
+        {"an ordinary day", {}, {}, QString()},
+        {"a holiday",
+         {makeHoliday(QStringLiteral("劳动节"), {2026, 5, 1, 0, 2026, 5, 5, 24})},
+         {},
+         QStringLiteral("今天是节假日: 劳动节, 不播放")},
+        {"a disabled holiday",
+         {makeHoliday(QStringLiteral("劳动节"), {2026, 5, 1, 0, 2026, 5, 5, 24}, true)},
+         {},
+         QString()},
+        {"an afternoon off",
+         {makeHoliday(QStringLiteral("运动会"), {2026, 5, 2, 12, 2026, 5, 2, 18})},
+         {},
+         QStringLiteral("今天 12 点到 18 点是节假日: 运动会, 不播放")},
+        {"an adjusted day",
+         {},
+         {makeAdjustedDay({2026, 5, 2}, {2026, 4, 30})},
+         QStringLiteral("今天调休, 按 2026-04-30 (周4) 的节目播放")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgrammeTable table;
+        HolidayCalendar calendar;
+        calendar.holidays = c.holidays;
+        calendar.adjustedDays = c.adjusted;
+        SimulatedClock clock;
+        clock.set(makeDateTime(2026, 5, 2, 7, 0));
+        NowPlayingModel runs;
+        RunWatch watch(runs);
+        TodayModel model(table, calendar, clock, watch);
+        EXPECT_EQ(model.dayNote(), c.note);
+    }
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "core/timed/run_texts.h"
+#include "helpers/simulated_clock.h"
 #include "platform/desktop_notifications.h"
 #include "ui/app/failure_alerts.h"
 #include "ui/app/tray_area.h"
@@ -32,7 +33,9 @@ class RecordingTray : public TrayArea {
 // The test bus has no notification server, so every notice falls back to the tray's balloon.
 TEST(FailureAlerts, EachProblemIsToldOnceAndAFailureWarnsUntilTheWindowOpens) {
     DesktopNotifications notifications;
-    FailureAlerts alerts(notifications);
+    SimulatedClock clock;
+    clock.set(makeDateTime(2024, 5, 6, 8, 0, 0));
+    FailureAlerts alerts(notifications, clock);
     QWidget window;
     RecordingTray tray;
     alerts.setWindow(&window, &tray);
@@ -66,6 +69,27 @@ TEST(FailureAlerts, EachProblemIsToldOnceAndAFailureWarnsUntilTheWindowOpens) {
     EXPECT_TRUE(tray.warning);
     window.show();
     EXPECT_FALSE(tray.warning) << "cleared once the window is opened";
+}
+
+TEST(FailureAlerts, AStartThatIsNotTodayIsToldWithItsDay) {
+    DesktopNotifications notifications;
+    SimulatedClock clock;
+    clock.set(makeDateTime(2024, 12, 31, 20, 0, 0));
+    FailureAlerts alerts(notifications, clock);
+    QWidget window;
+    RecordingTray tray;
+    alerts.setWindow(&window, &tray);
+    const QString missing = QStringLiteral("音乐文件不存在");
+    alerts.problemsFound({{makeDateTime(2024, 12, 31, 21, 0, 0), QStringLiteral("晚自习"), missing},
+                          {makeDateTime(2025, 1, 1, 7, 55, 0), QStringLiteral("早操"), missing},
+                          {makeDateTime(2025, 1, 2, 7, 55, 0), QStringLiteral("升旗"), missing}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.balloons.size() == 3; }, 5000));
+    EXPECT_EQ(
+        tray.balloons,
+        (QStringList{QStringLiteral("定时播: 节目将无法播放|21:00:00  晚自习\n音乐文件不存在"),
+                     QStringLiteral("定时播: 节目将无法播放|明天 07:55:00  早操\n音乐文件不存在"),
+                     QStringLiteral("定时播: 节目将无法播放|2025-01-02 07:55:00  升旗\n"
+                                    "音乐文件不存在")}));
 }
 
 TEST(RunTexts, ReportsAreRecognisedByTheirRun) {

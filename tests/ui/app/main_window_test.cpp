@@ -233,7 +233,7 @@ TEST(MainWindowPages, WelcomeAndHelpPagesComeFromTheInstalledTreeOrTheBuildFolde
         // The hint links open the same page, at their anchor.
         QUrl expected = QUrl::fromLocalFile(resources + QStringLiteral("/help/index.html"));
         expected.setFragment(QStringLiteral("remote"));
-        EXPECT_EQ(QUrl(helpPageUrl(AppPaths::forFolders(exeFolder, build.path()).resourceFolder,
+        EXPECT_EQ(QUrl(helpPageUrl(AppPaths::forFolders(exeFolder, build.path()),
                                    QStringLiteral("remote"))),
                   expected);
     }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -7,6 +8,7 @@
 
 #include "core/holidays/holiday_file.h"
 #include "core/settings/settings_file.h"
+#include "core/support/date_text.h"
 #include "core/support/text.h"
 #include "core/timed/programme_file.h"
 #include "helpers/program_runner.h"
@@ -210,4 +212,53 @@ TEST(ProgramWindow, TodaysStartsFollowTheRunAndTheTrayTipNamesTheNextStart) {
     EXPECT_EQ(tray->toolTip(), kApplicationTitle);
     program.shutdown(false);
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.texts().join(u'\n').toStdString();
+}
+
+TEST(ProgramWindow, TheListMarksAProgrammeWhoseMusicIsMissingAsTodaysListDoes) {
+    RecordedMessages messages;
+    TempFolder folder;
+    const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
+    waitUntilTheDateHoldsFor(600 + 8);
+    QString message;
+    ASSERT_TRUE(writeDueProgramme(paths.dataFolder, QStringLiteral("课间操"),
+                                  folder.file(QStringLiteral("gone.mp3")), 600,
+                                  QStringLiteral("NullRenderer"), message))
+        << message.toStdString();
+    Program program(paths, false);
+    ASSERT_TRUE(program.initialise({}));
+    auto* timed = qobject_cast<TimedPage*>(program.window()->page(MainWindow::kTimedTab));
+    ASSERT_NE(timed, nullptr);
+    const QAbstractItemModel* list = timed->programmeList()->model();
+    const QModelIndex name = list->index(0, 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return name.data(Qt::ForegroundRole).toString() == QStringLiteral("darkred"); },
+        10000));
+    TodayModel& today = program.bellWatch().today();
+    ASSERT_EQ(today.rowCount(), 1);
+    EXPECT_EQ(name.data(Qt::ToolTipRole).toString(), QStringLiteral("音乐文件不存在"));
+    EXPECT_EQ(today.index(0, TodayModel::Reason).data().toString(),
+              name.data(Qt::ToolTipRole).toString());
+    program.shutdown(false);
+}
+
+TEST(ProgramWindow, TheDateRangeColumnShowsWholeAt1280Pixels) {
+    RecordedMessages messages;
+    TempFolder folder;
+    const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
+    Program program(paths, false);
+    ASSERT_TRUE(program.initialise({}));
+    program.window()->showNormal();
+    program.window()->resize(1280, 800);
+    program.window()->selectTab(MainWindow::kTimedTab);
+    pumpEvents(50);
+    auto* timed = qobject_cast<TimedPage*>(program.window()->page(MainWindow::kTimedTab));
+    ASSERT_NE(timed, nullptr);
+    QTreeView* list = timed->programmeList();
+    const QHeaderView* header = list->header();
+    const int dates = ProgrammeListModel::DateRange;
+    const QString widest = formatDateHourRange({2026, 12, 28, 20, 2026, 12, 28, 24});
+    EXPECT_LE(header->sectionViewportPosition(dates) + header->sectionSize(dates),
+              list->viewport()->width());
+    EXPECT_GE(header->sectionSize(dates), list->fontMetrics().horizontalAdvance(widest));
+    program.shutdown(false);
 }

@@ -225,7 +225,8 @@ TEST(SettingsSession, ARefusalOfLogindIsShownAndTheProgramKeepsRunning) {
     f.program->shutdowns().startCountdown(ShutdownMode::Shutdown);
     EXPECT_TRUE(f.program->window()->isVisible());
     EXPECT_EQ(f.messages.texts(),
-              QStringList{QStringLiteral("定时关机失败：\nAccess denied by the test policy\n\n"
+              QStringList{QStringLiteral("定时关机失败：\n系统不允许本用户关机或重启 (没有权限)\n"
+                                         "(Access denied by the test policy)\n\n"
                                          "技术支持 - 帮助栏里有联系方式")});
     EXPECT_EQ(f.messages.shown.value(0).icon, MessageIcon::Error);
     EXPECT_FALSE(f.program->isShutDown());

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QKeyEvent>
@@ -101,6 +102,21 @@ TEST(HolidayDialog, ANewHolidayIsTodayAllDayAndAccepted) {
     EXPECT_EQ(h.range, (DateHourRange{today.year(), today.month(), today.day(), 0, today.year(),
                                       today.month(), today.day(), 24}));
     EXPECT_EQ(h.disabled, 0);
+}
+
+TEST(HolidayDialog, DatesReadAsTheListsWriteThemInEveryLocale) {
+    for (const QLocale& desktop :
+         {QLocale(QLocale::English, QLocale::UnitedKingdom),
+          QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Chinese, QLocale::China)}) {
+        QLocale::setDefault(desktop);
+        HolidayDialogFixture f;
+        auto dialog = f.open(-1);
+        dialog->startDate()->setDate(QDate(2026, 12, 7));
+        EXPECT_EQ(dialog->startDate()->text(), QStringLiteral("2026-12-07"))
+            << desktop.name().toStdString();
+        EXPECT_EQ(dialog->startDate()->calendarWidget()->locale().language(), QLocale::Chinese);
+    }
+    QLocale::setDefault(QLocale::system());
 }
 
 TEST(HolidayDialog, TheEndMustComeAfterTheStart) {

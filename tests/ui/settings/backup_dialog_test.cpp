@@ -64,8 +64,9 @@ TEST(BackupDialog, BackupProposesTheDatedNameAndRestoreAsksFirst) {
         buttonOf(dialog, QStringLiteral("还原..."))->click();
         buttonOf(dialog, QStringLiteral("关闭"))->click();
     });
+    const QString firstFolder = backupFolder();
     f.page->openBackup();
-    EXPECT_EQ(proposed, backupFolder() + u'/' + suggestedBackupName(QDate::currentDate()));
+    EXPECT_EQ(proposed, firstFolder + u'/' + suggestedBackupName(QDate::currentDate()));
     EXPECT_TRUE(labels.contains(QStringLiteral("定时播节目单、 节假日~调休")));
     EXPECT_TRUE(labels.contains(QStringLiteral("通过备份还原，实现作息表切换")));
     ASSERT_EQ(f.messages.shown.size(), 4) << f.messages.texts().join(u'|').toStdString();
@@ -78,6 +79,28 @@ TEST(BackupDialog, BackupProposesTheDatedNameAndRestoreAsksFirst) {
     Timetable saved;
     ASSERT_TRUE(readTimetableBackup(summer, saved, message)) << message.toStdString();
     EXPECT_EQ(programmeName(saved.programmes.at(0)), QStringLiteral("夏季早操"));
+}
+
+TEST(BackupDialog, TheRestoreDialogOpensWhereTheLastBackupWasSaved) {
+    SettingsFixture f;
+    TempFolder archives;
+    const QString saved = archives.file(QStringLiteral("节目备份.zip"));
+    QString restoreOpenedIn;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<BackupDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        inFileDialog(saved);
+        buttonOf(dialog, QStringLiteral("备份..."))->click();
+        whenModal([&](QWidget* files) {
+            restoreOpenedIn = qobject_cast<QFileDialog*>(files)->directory().absolutePath();
+            static_cast<QDialog*>(files)->reject();
+        });
+        buttonOf(dialog, QStringLiteral("还原..."))->click();
+        buttonOf(dialog, QStringLiteral("关闭"))->click();
+    });
+    f.page->openBackup();
+    ASSERT_TRUE(QFile::exists(saved));
+    EXPECT_EQ(restoreOpenedIn, QDir(archives.path()).absolutePath());
 }
 
 TEST(BackupDialog, ARestoreRefillsTheTimedPageAndTellsTheOtherPages) {

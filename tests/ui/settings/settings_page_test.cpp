@@ -12,7 +12,7 @@
 namespace {
 
 const QString kWriteFailureHead =
-    QStringLiteral("写注册表失败：\n无法保存 \"开机自动启动\" 相关设置\n\n");
+    QStringLiteral("写自动启动设置失败：\n无法保存 \"开机自动启动\" 相关设置\n\n");
 const QString kFailureTail = QStringLiteral(
     "\n\n\n常见原因 - 被杀毒类软件拦截\n( 卸载杀毒、卫士，再次尝试 )\n\n技术支持 - "
     "帮助栏里有联系方式");
@@ -128,7 +128,7 @@ TEST(SettingsStartWithLogon, AnUnreadableEntryIsShownAndLeavesTheOptionsOff) {
     f.page->loadData();
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_TRUE(f.messages.last().startsWith(
-        QStringLiteral("读注册表失败：\n无法读取 \"开机自动启动\" 相关设置\n\n")));
+        QStringLiteral("读自动启动设置失败：\n无法读取 \"开机自动启动\" 相关设置\n\n")));
     EXPECT_TRUE(f.messages.last().endsWith(kFailureTail));
     expectBoxes(*f.page, false, false, false);
 }
