@@ -21,5 +21,10 @@ void previewStarts(ProgrammeTable table, const HolidayCalendar& calendar, int ye
 void appendPreviewLine(std::string& out, const LocalDateTime& moment, const LocalDateTime& start,
                        const QByteArray& name);
 
+// The programmes and holidays of the data folder for a command-line tool; a file that cannot
+// be read leaves its table empty and its message on standard error.
+void loadTimetableForTool(const QString& dataFolder, ProgrammeTable& table,
+                          HolidayCalendar& calendar);
+
 // The "--preview YYYY-MM-DD N" command: reads the data folder and prints one line per start.
 int runPreviewCommand(const QStringList& arguments, const QString& dataFolder);
