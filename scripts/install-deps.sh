@@ -11,11 +11,11 @@ run_packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-pulseaudio
-  fonts-wqy-microhei librsvg2-bin libarchive-dev qt6-translations-l10n
+  fonts-wqy-microhei fonts-noto-cjk librsvg2-bin libarchive-dev qt6-translations-l10n
 )
 test_packages=(
   libgtest-dev libgmock-dev
-  pulseaudio pulseaudio-utils ffmpeg sox lame gstreamer1.0-tools
+  pulseaudio pulseaudio-utils ffmpeg sox lame gstreamer1.0-tools poppler-utils
   dbus dbus-x11 python3-dbusmock rsync xvfb xauth x11-apps x11-utils trayer xdotool
   desktop-file-utils appstream systemd man-db util-linux dex libglib2.0-bin
   clang clang-format libclang-rt-14-dev llvm

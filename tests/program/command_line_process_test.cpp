@@ -26,8 +26,8 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndSucceed) {
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
         EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: kelvora-broadcasting")));
-        for (const char* named : {"--headless", "--preview", "--list-devices", "--probe", "--play",
-                                  "--version", "Exit status"}) {
+        for (const char* named : {"--headless", "--preview", "--export-week", "--list-devices",
+                                  "--probe", "--play", "--version", "Exit status"}) {
             EXPECT_TRUE(help.out.contains(QString::fromLatin1(named))) << named;
         }
         // It says where the data lives and where the program's files are.
@@ -67,6 +67,8 @@ TEST(CommandLine, WrongUsageGetsAUsageLineOnStandardErrorAndStatusTwo) {
         {QStringLiteral("--preview"), QStringLiteral("2026-02-30"), QStringLiteral("7")},
         {QStringLiteral("--preview"), QStringLiteral("2026-09-01"), QStringLiteral("36601")},
         {QStringLiteral("--preview"), QStringLiteral("2026-09-01"), QStringLiteral("2147483647")},
+        {QStringLiteral("--export-week"), QStringLiteral("2026-02-30"), QStringLiteral("w.pdf")},
+        {QStringLiteral("--export-week"), QStringLiteral("2026-03-02")},
     };
     for (const QStringList& arguments : wrong) {
         const ToolResult run = runProgram(arguments);

@@ -1,10 +1,10 @@
 #include "core/timed/preview.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
 
 #include "core/holidays/holiday_file.h"
+#include "core/support/command_line.h"
 #include "core/timed/programme_file.h"
 #include "core/timed/schedule.h"
 #include "core/timed/start_index.h"
@@ -184,22 +184,8 @@ void appendPreviewLine(std::string& out, const LocalDateTime& moment, const Loca
     out.push_back('\n');
 }
 
-int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
-    const QRegularExpression datePattern(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
-    const QRegularExpressionMatch match =
-        arguments.size() == 2 ? datePattern.match(arguments[0]) : QRegularExpressionMatch();
-    bool daysOk = false;
-    const int days = arguments.size() == 2 ? arguments[1].toInt(&daysOk) : 0;
-    const int year = match.captured(1).toInt();
-    const int month = match.captured(2).toInt();
-    const int day = match.captured(3).toInt();
-    if (!match.hasMatch() || !isValidDate(year, month, day) || !daysOk || days < 0 ||
-        days > kMaxPreviewDays) {
-        std::fprintf(stderr, "usage: kelvora-broadcasting --preview YYYY-MM-DD N\n");
-        return 2;
-    }
-    ProgrammeTable table;
-    HolidayCalendar calendar;
+void loadTimetableForTool(const QString& dataFolder, ProgrammeTable& table,
+                          HolidayCalendar& calendar) {
     QString message;
     if (!loadProgrammes(dataFolder, table, message)) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
@@ -207,6 +193,20 @@ int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
     if (!loadHolidayCalendar(dataFolder, calendar, message)) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
     }
+}
+
+int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
+    LocalDateTime first;
+    const bool dateOk = arguments.size() == 2 && parseCommandDate(arguments[0], first);
+    bool daysOk = false;
+    const int days = arguments.size() == 2 ? arguments[1].toInt(&daysOk) : 0;
+    if (!dateOk || !daysOk || days < 0 || days > kMaxPreviewDays) {
+        std::fprintf(stderr, "usage: kelvora-broadcasting --preview YYYY-MM-DD N\n");
+        return 2;
+    }
+    ProgrammeTable table;
+    HolidayCalendar calendar;
+    loadTimetableForTool(dataFolder, table, calendar);
     std::vector<QByteArray> names;
     for (const Programme& p : std::as_const(table).items()) {
         names.push_back(programmeName(p).toUtf8());
@@ -214,7 +214,7 @@ int runPreviewCommand(const QStringList& arguments, const QString& dataFolder) {
     constexpr size_t kChunk = 1 << 20;
     std::string out;
     out.reserve(kChunk + 1024);
-    previewStarts(table, calendar, year, month, day, days,
+    previewStarts(table, calendar, first.year, first.month, first.day, days,
                   [&](const LocalDateTime& moment, const LocalDateTime& start, int row) {
                       appendPreviewLine(out, moment, start, names[static_cast<size_t>(row)]);
                       if (out.size() >= kChunk) {

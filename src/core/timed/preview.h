@@ -23,5 +23,11 @@ void appendPreviewLine(std::string& out, const LocalDateTime& moment, const Loca
 
 // A hundred years of days: the preview of a larger N would run for hours.
 constexpr int kMaxPreviewDays = 36'600;
+
+// The programmes and holidays of the data folder for a command-line tool; a file that cannot
+// be read leaves its table empty and its message on standard error.
+void loadTimetableForTool(const QString& dataFolder, ProgrammeTable& table,
+                          HolidayCalendar& calendar);
+
 // The "--preview YYYY-MM-DD N" command: reads the data folder and prints one line per start.
 int runPreviewCommand(const QStringList& arguments, const QString& dataFolder);

@@ -14,6 +14,7 @@ QString usageText() {
     return QStringLiteral(
         "Usage: kelvora-broadcasting [--headless] [1|2|3]\n"
         "       kelvora-broadcasting --preview YYYY-MM-DD N\n"
+        "       kelvora-broadcasting --export-week YYYY-MM-DD FILE.pdf\n"
         "       kelvora-broadcasting --list-devices\n"
         "       kelvora-broadcasting --probe FILE...\n"
         "       kelvora-broadcasting --play FILE [--device NAME] [--volume N]\n"
@@ -35,6 +36,10 @@ QString helpText(const AppPaths& paths) {
                              "  --preview DATE N   list every start that would fire in N "
                              "days from DATE\n"
                              "                     (N from 0 to 36600)\n"
+                             "  --export-week DATE FILE\n"
+                             "                     write the week that holds DATE as a PDF "
+                             "(A4, the chart\n"
+                             "                     and every start), without a display\n"
                              "  --list-devices     list the audio outputs by the names the "
                              "settings use\n"
                              "  --probe FILE...    print each file's length in milliseconds "

@@ -89,7 +89,8 @@ void Program::createWindow() {
     window_ = std::make_unique<MainWindow>(paths_, new SystemTrayArea());
     paths_.dpiScale = window_->dpiScale();
     connect(window_.get(), &MainWindow::exitRequested, this, [this] { shutdown(false); });
-    timedPage_ = new TimedPage({programmeList_, runs_, dispatcher_, playLog_.rows(), paths_});
+    timedPage_ = new TimedPage(
+        {programmeList_, runs_, dispatcher_, playLog_.rows(), paths_, &calendar_, &clock_});
     window_->setPage(MainWindow::kTimedTab, timedPage_);
     holidaysPage_ = new HolidaysPage(calendar_, paths_);
     window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);

@@ -16,6 +16,7 @@
 #include "platform/single_instance.h"
 #include "platform/unix_signals.h"
 #include "ui/app/command_help.h"
+#include "ui/app/export_week.h"
 #include "ui/app/guarded_application.h"
 #include "ui/app/paste_filter.h"
 #include "ui/app/program.h"
@@ -62,6 +63,9 @@ std::optional<int> answerCommandLine(const QStringList& arguments) {
 std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) {
     if (arguments.isEmpty()) {
         return std::nullopt;
+    }
+    if (arguments.first() == QLatin1String("--export-week")) {
+        return runExportWeekCommand(argc, argv, arguments.mid(1));
     }
     static const QStringList kTools = {
         QStringLiteral("--preview"), QStringLiteral("--list-devices"), QStringLiteral("--probe"),

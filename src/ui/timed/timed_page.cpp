@@ -10,7 +10,9 @@
 
 #include "core/support/date_text.h"
 #include "core/support/messages.h"
+#include "core/timed/today_model.h"
 #include "ui/timed/today_dialog.h"
+#include "ui/timed/week_dialog.h"
 #include "ui/widgets/artwork.h"
 #include "ui/widgets/colour_delegate.h"
 #include "ui/widgets/drag_hint.h"
@@ -92,8 +94,13 @@ TimedPage::TimedPage(const Services& services, QWidget* parent) : QWidget(parent
     todayLink_->setToolTip(QStringLiteral("今天的节目：何时播、播了没有、有没有问题"));
     todayLink_->hide();
     connect(todayLink_, &HyperLink::clicked, this, &TimedPage::showToday);
+    weekLink_ = new HyperLink(QStringLiteral("一周概览"), this);
+    weekLink_->setObjectName(QStringLiteral("weekLink"));
+    weekLink_->setToolTip(QStringLiteral("一周的节目画成一张图，可打印、导出 PDF"));
+    weekLink_->setVisible(s_.calendar != nullptr && s_.clock != nullptr);
+    connect(weekLink_, &HyperLink::clicked, this, &TimedPage::showWeek);
     for (HyperLink* link :
-         {addLink_, stopLink_, troubleLink_, moreLink_, remoteLink_, todayLink_}) {
+         {addLink_, stopLink_, troubleLink_, moreLink_, remoteLink_, todayLink_, weekLink_}) {
         link->adjustSize();
     }
     buildLists();
@@ -191,6 +198,7 @@ void TimedPage::resizeEvent(QResizeEvent* event) {
     log_->setGeometry(x, y, listWidth, logHeight);
     addLink_->move(x + w + g, programmesLabel_->y());
     todayLink_->move(addLink_->geometry().right() + 3 * g, programmesLabel_->y());
+    weekLink_->move(todayLink_->geometry().right() + 3 * g, programmesLabel_->y());
     stopLink_->move(x + w + g, playingLabel_->y());
     moreLink_->move(x + w + g, logLabel_->y());
     // Never over the first links, whatever the font makes of the labels' widths.
@@ -277,4 +285,30 @@ void TimedPage::showToday() {
 
 TodayDialog* TimedPage::todayDialog() const {
     return today_;
+}
+
+void TimedPage::showWeek() {
+    if (s_.calendar == nullptr || s_.clock == nullptr) {
+        return;
+    }
+    if (week_ == nullptr) {
+        week_ = new WeekDialog({s_.programmes, *s_.calendar, *s_.clock}, this);
+        week_->setAttribute(Qt::WA_DeleteOnClose);
+        // Today's starts are found anew on every change of the timetable and the holidays.
+        if (todayModel_ != nullptr) {
+            connect(todayModel_, &QAbstractItemModel::modelReset, week_, &WeekDialog::replanSoon);
+        }
+        connect(week_, &WeekDialog::programmeChosen, this, [this](int row) {
+            selectRows({row});
+            programmes_->scrollTo(s_.programmes.index(row, 0));
+            modifyProgramme();
+        });
+    }
+    week_->show();
+    week_->raise();
+    week_->activateWindow();
+}
+
+WeekDialog* TimedPage::weekDialog() const {
+    return week_;
 }

@@ -15,6 +15,7 @@ class QLabel;
 class QTreeView;
 class TodayDialog;
 class TodayModel;
+class WeekDialog;
 
 // The " 1.定时播" page: the programme list, the runs now playing and the latest log lines.
 // Every change of the programmes is written to the timed-play file at once.
@@ -27,6 +28,9 @@ class TimedPage : public QWidget {
         Dispatcher& dispatcher;
         LogRowsModel& logRows;
         AppPaths paths;
+        // For the week at a glance; without them its link is not shown.
+        const HolidayCalendar* calendar = nullptr;
+        const Clock* clock = nullptr;
     };
     TimedPage(const Services& services, QWidget* parent = nullptr);
 
@@ -40,6 +44,9 @@ class TimedPage : public QWidget {
     void setTodayModel(TodayModel* model);
     void showToday();
     TodayDialog* todayDialog() const;
+    // The week at a glance, opened by the link "一周概览"; a click on a start opens its editor.
+    void showWeek();
+    WeekDialog* weekDialog() const;
 
     // The commands of the context menus.
     void addProgramme();
@@ -90,8 +97,10 @@ class TimedPage : public QWidget {
     HyperLink* moreLink_;
     HyperLink* remoteLink_;
     HyperLink* todayLink_;
+    HyperLink* weekLink_;
     TodayModel* todayModel_ = nullptr;
     QPointer<TodayDialog> today_;
+    QPointer<WeekDialog> week_;
     QPointer<LogViewerDialog> logViewer_;
     QTreeView* programmes_;
     QWidget* programmesViewport_ = nullptr;  // watched for its size
