@@ -1,5 +1,7 @@
 #include "core/timed/programme_table.h"
 
+#include <atomic>
+
 #include <algorithm>
 
 #include "core/support/collation.h"
@@ -136,4 +138,9 @@ QString trimProgrammeName(const QString& name) {
 
 QString trimMusicPath(const QString& path, bool singleFile) {
     return singleFile ? trimBlanks(path) : trimLeadingBlanks(path);
+}
+
+quint64 ProgrammeTable::nextRevision() {
+    static std::atomic<quint64> counter{0};
+    return ++counter;
 }

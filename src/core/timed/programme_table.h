@@ -27,25 +27,39 @@ enum class EditResult { Replaced, Refused, Declined };
 // The ordered programmes of timed play. The programme list shows them through its model.
 class ProgrammeTable {
   public:
+    ProgrammeTable() = default;
+    ProgrammeTable(const ProgrammeTable& other) : items_(other.items_) {}
+    ProgrammeTable(ProgrammeTable&& other) noexcept : items_(std::move(other.items_)) {}
+    ProgrammeTable& operator=(const ProgrammeTable& other) {
+        items_ = other.items_;
+        bump();
+        return *this;
+    }
+    ProgrammeTable& operator=(ProgrammeTable&& other) noexcept {
+        items_ = std::move(other.items_);
+        bump();
+        return *this;
+    }
+
     int size() const { return static_cast<int>(items_.size()); }
     bool isEmpty() const { return items_.empty(); }
     const Programme& at(int index) const { return items_[static_cast<size_t>(index)]; }
     // Every way to change the programmes counts as a change (see revision()).
     Programme& operator[](int index) {
-        ++revision_;
+        bump();
         return items_[static_cast<size_t>(index)];
     }
     std::vector<Programme>& items() {
-        ++revision_;
+        bump();
         return items_;
     }
     const std::vector<Programme>& items() const { return items_; }
     void clear() {
-        ++revision_;
+        bump();
         items_.clear();
     }
     void append(const Programme& p) {
-        ++revision_;
+        bump();
         items_.push_back(p);
     }
     // For the due test, which writes only lastStartTime: not counted as a change.
@@ -76,7 +90,11 @@ class ProgrammeTable {
 
   private:
     std::vector<Programme> items_;
-    quint64 revision_ = 0;
+    // Revisions come from one counter for all tables, so a table put in place of another
+    // (a restore, a reload) never shows the revision the old one had.
+    void bump() { revision_ = nextRevision(); }
+    static quint64 nextRevision();
+    quint64 revision_ = nextRevision();
 };
 
 // Blanks dropped at both ends of names and file paths, only at the start of folder paths.
