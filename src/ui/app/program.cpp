@@ -34,7 +34,9 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       playlist_(immediateStore_.settings()),
       ducking_(runs_),
       immediate_({clock_, backend_, immediateStore_, playlist_, settings_, ducking_}),
-      timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_) {
+      timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_),
+      movingIn_({paths.dataFolder, programmes_, calendar_, immediateStore_, settings_, runs_,
+                 immediate_, clock_}) {
     playLog_.setEchoToStandardOutput(headless);
     dispatcher_.setProgrammeList(&programmeList_);
     // After an unexpected failure nothing new may start while its message is open.
@@ -45,6 +47,9 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     connect(&tickTimer_, &TickTimer::tick, this, [this] { dispatcher_.dispatchTick(); });
     connect(&timetableSwitch_, &TimetableSwitch::timetableReplaced, this,
             &Program::reloadTimetable);
+    connect(&movingIn_, &MovingIn::timetableReplaced, this, &Program::reloadTimetable);
+    connect(&movingIn_, &MovingIn::playlistReplaced, this, &Program::reloadPlaylist);
+    connect(&movingIn_, &MovingIn::settingsReplaced, this, &Program::reloadSettings);
     bellWatch_ = std::make_unique<BellWatch>(
         BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
 }
@@ -72,8 +77,9 @@ void Program::createWindow() {
     immediatePage_ =
         new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
-    settingsPage_ = new SettingsPage({settings_, clock_, paths_, autostartFolder(),
-                                      programExecutablePath(), power_, timetableSwitch_});
+    settingsPage_ =
+        new SettingsPage({settings_, clock_, paths_, autostartFolder(), programExecutablePath(),
+                          power_, timetableSwitch_, &movingIn_});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
     connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
             &MainWindow::hideToTray);
@@ -231,6 +237,21 @@ void Program::reloadTimetable() {
         holidaysPage_->refill();
     }
     emit timetableReloaded();
+}
+
+void Program::reloadPlaylist() {
+    playlist_.reload();
+    if (immediatePage_ != nullptr) {
+        immediatePage_->showLoaded();
+    }
+}
+
+void Program::reloadSettings() {
+    if (settingsPage_ != nullptr) {
+        settingsPage_->refresh();
+    }
+    // A new output device is checked before the next bell.
+    bellWatch_->settingsChanged();
 }
 
 void Program::activate() {

@@ -10,6 +10,7 @@
 #include "core/immediate/immediate_store.h"
 #include "core/immediate/playlist_model.h"
 #include "core/immediate/timed_ducking.h"
+#include "core/moving/moving_in.h"
 #include "core/settings/system_settings.h"
 #include "core/storage/app_paths.h"
 #include "core/support/clock.h"
@@ -54,6 +55,7 @@ class Program : public QObject {
     PlaylistModel& playlist() { return playlist_; }
     ImmediatePlayer& immediatePlayer() { return immediate_; }
     TimetableSwitch& timetableSwitch() { return timetableSwitch_; }
+    MovingIn& movingIn() { return movingIn_; }
     MainWindow* window() const { return window_.get(); }
     ImmediatePage* immediatePage() const { return immediatePage_; }
     BellWatch& bellWatch() { return *bellWatch_; }
@@ -68,6 +70,10 @@ class Program : public QObject {
     // The programmes and the holiday calendar were replaced (a restored backup): every list
     // that shows them is filled again.
     void reloadTimetable();
+    // The immediate playlist or the settings were replaced (an import): their page shows
+    // them anew.
+    void reloadPlaylist();
+    void reloadSettings();
 
   signals:
     void finished();
@@ -100,6 +106,7 @@ class Program : public QObject {
     ImmediatePlayer immediate_;
     TickTimer tickTimer_;
     TimetableSwitch timetableSwitch_;
+    MovingIn movingIn_;
     LogindPower power_;
     SleepInhibitor inhibitor_;
     std::unique_ptr<MainWindow> window_;

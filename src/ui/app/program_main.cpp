@@ -16,6 +16,7 @@
 #include "platform/unix_signals.h"
 #include "ui/app/command_help.h"
 #include "ui/app/guarded_application.h"
+#include "ui/app/import_commands.h"
 #include "ui/app/paste_filter.h"
 #include "ui/app/program.h"
 #include "ui/widgets/help_page.h"
@@ -61,6 +62,9 @@ std::optional<int> answerCommandLine(const QStringList& arguments) {
 std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) {
     if (arguments.isEmpty()) {
         return std::nullopt;
+    }
+    if (const std::optional<int> code = runImportCommand(argc, argv, arguments)) {
+        return code;
     }
     static const QStringList kTools = {QStringLiteral("--preview"),
                                        QStringLiteral("--list-devices"), QStringLiteral("--probe"),

@@ -18,6 +18,7 @@ class QTimer;
 class QGridLayout;
 class QBoxLayout;
 class QVBoxLayout;
+class MovingIn;
 class TimetableSwitch;
 
 // The " 4.设置 (可多路)" page: output device, ducking, start with logon, the scheduled
@@ -35,6 +36,7 @@ class SettingsPage : public QWidget {
         QString programPath;      // the program the entry starts
         SystemPower& power;
         TimetableSwitch& timetable;
+        MovingIn* movingIn = nullptr;  // the import from the Windows program
     };
     static constexpr int kTickMs = 500;
 
@@ -70,6 +72,8 @@ class SettingsPage : public QWidget {
     void changeDucking();
     void editSchedule(ShutdownSchedule schedule);
     void openBackup();
+    // "从 Windows 版导入…".
+    void openWindowsImport();
     // The countdown, modal; at most one at a time.
     void showShutdownCountdown(ShutdownMode mode);
 
