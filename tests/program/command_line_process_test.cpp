@@ -26,8 +26,9 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndSucceed) {
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
         EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: kelvora-broadcasting")));
-        for (const char* named : {"--headless", "--preview", "--list-devices", "--probe", "--play",
-                                  "--version", "Exit status"}) {
+        for (const char* named :
+             {"--headless", "--preview", "--list-devices", "--probe", "--play", "--import-windows",
+              "--import-holidays", "--version", "Exit status"}) {
             EXPECT_TRUE(help.out.contains(QString::fromLatin1(named))) << named;
         }
         // It says where the data lives and where the program's files are.
@@ -65,6 +66,12 @@ TEST(CommandLine, WrongUsageGetsAUsageLineOnStandardErrorAndStatusTwo) {
         {QStringLiteral("--play"), QStringLiteral("a.mp3"), QStringLiteral("--volume"),
          QStringLiteral("101")},
         {QStringLiteral("--preview"), QStringLiteral("2026-02-30"), QStringLiteral("7")},
+        {QStringLiteral("--import-windows")},
+        {QStringLiteral("--import-windows"), QStringLiteral("a"), QStringLiteral("--map"),
+         QStringLiteral("D:")},
+        {QStringLiteral("--import-windows"), QStringLiteral("a"), QStringLiteral("b")},
+        {QStringLiteral("--import-holidays")},
+        {QStringLiteral("--import-holidays"), QStringLiteral("a.ics"), QStringLiteral("b.ics")},
     };
     for (const QStringList& arguments : wrong) {
         const ToolResult run = runProgram(arguments);

@@ -33,8 +33,8 @@ QStringList holidayRows(const HolidayCalendar& calendar) {
     for (const Holiday& h : calendar.holidays) {
         const DateHourRange& r = h.range;
         rows.append(QString::asprintf("%04d-%02d-%02d %02d ~ %04d-%02d-%02d %02d ", r.startYear,
-                                      r.startMonth, r.startDay, r.startHour, r.endYear,
-                                      r.endMonth, r.endDay, r.endHour) +
+                                      r.startMonth, r.startDay, r.startHour, r.endYear, r.endMonth,
+                                      r.endDay, r.endHour) +
                     holidayName(h));
     }
     return rows;
@@ -158,6 +158,7 @@ TEST(CalendarImport, AFileThatIsNoCalendarIsRefused) {
         std::vector<CalendarEvent> events;
         QString message;
         EXPECT_FALSE(readCalendarEvents(path, events, message)) << name;
-        EXPECT_EQ(message, QStringLiteral("读文件失败：\n%1\n\n不是日历文件 (iCalendar)").arg(path));
+        EXPECT_EQ(message,
+                  QStringLiteral("读文件失败：\n%1\n\n不是日历文件 (iCalendar)").arg(path));
     }
 }
