@@ -86,7 +86,9 @@ void collectEvents(icalcomponent* calendar, std::vector<CalendarEvent>& events) 
          event != nullptr;
          event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
         CalendarEvent e;
-        if (!eventHours(event, e.range, e.allDay)) {
+        // A feed withdraws an event by cancelling it.
+        if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED ||
+            !eventHours(event, e.range, e.allDay)) {
             continue;
         }
         const char* summary = icalcomponent_get_summary(event);

@@ -50,6 +50,7 @@ const QStringList k2025 = {
     QStringLiteral("DTSTART;VALUE=DATE:20250427|DTEND;VALUE=DATE:20250428|SUMMARY:上班(补劳| "
                    "动节假期)"),
     QStringLiteral("DTSTART:20250915T083000|DTEND:20250915T111500|SUMMARY:运动会\\, 停课"),
+    QStringLiteral("DTSTART;VALUE=DATE:20251001|STATUS:CANCELLED|SUMMARY:已取消的假期"),
 };
 
 }  // namespace

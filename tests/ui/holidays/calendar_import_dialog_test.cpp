@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -14,7 +15,8 @@
 
 namespace {
 
-// Opens the b date of the row in its editor, picks the date and presses Enter.
+// Opens the b date of the row in its editor, picks the date and presses Enter there (sent to
+// the editor itself: the window need not have the keyboard focus on a busy machine).
 void pickDateB(CalendarImportDialog* dialog, int row, const QDate& date) {
     QTreeView* list = dialog->adjustedDayList();
     const QModelIndex index =
@@ -29,7 +31,12 @@ void pickDateB(CalendarImportDialog* dialog, int row, const QDate& date) {
     }
     ASSERT_NE(editor, nullptr);
     editor->setDate(date);
-    QTest::keyClick(editor, Qt::Key_Return);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    // The view takes the date from its editor in a posted call.
+    const CalendarDate wanted{date.year(), date.month(), date.day()};
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return dialog->adjustedDayModel()->at(row).dateB == wanted; }));
 }
 
 }  // namespace
