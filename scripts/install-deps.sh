@@ -11,7 +11,7 @@ run_packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-pulseaudio
-  fonts-wqy-microhei fonts-noto-cjk librsvg2-bin libarchive-dev qt6-translations-l10n
+  fonts-wqy-microhei fonts-noto-cjk librsvg2-bin libarchive-dev libical-dev qt6-translations-l10n
 )
 test_packages=(
   libgtest-dev libgmock-dev

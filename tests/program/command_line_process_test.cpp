@@ -26,8 +26,9 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndSucceed) {
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
         EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: kelvora-broadcasting")));
-        for (const char* named : {"--headless", "--preview", "--export-week", "--list-devices",
-                                  "--probe", "--play", "--version", "Exit status"}) {
+        for (const char* named :
+             {"--headless", "--preview", "--export-week", "--list-devices", "--probe", "--play",
+              "--import-windows", "--import-holidays", "--status", "--version", "Exit status"}) {
             EXPECT_TRUE(help.out.contains(QString::fromLatin1(named))) << named;
         }
         // It says where the data lives and where the program's files are.
@@ -69,6 +70,12 @@ TEST(CommandLine, WrongUsageGetsAUsageLineOnStandardErrorAndStatusTwo) {
         {QStringLiteral("--preview"), QStringLiteral("2026-09-01"), QStringLiteral("2147483647")},
         {QStringLiteral("--export-week"), QStringLiteral("2026-02-30"), QStringLiteral("w.pdf")},
         {QStringLiteral("--export-week"), QStringLiteral("2026-03-02")},
+        {QStringLiteral("--import-windows")},
+        {QStringLiteral("--import-windows"), QStringLiteral("a"), QStringLiteral("--map"),
+         QStringLiteral("D:")},
+        {QStringLiteral("--import-windows"), QStringLiteral("a"), QStringLiteral("b")},
+        {QStringLiteral("--import-holidays")},
+        {QStringLiteral("--import-holidays"), QStringLiteral("a.ics"), QStringLiteral("b.ics")},
     };
     for (const QStringList& arguments : wrong) {
         const ToolResult run = runProgram(arguments);

@@ -3,12 +3,12 @@
 #include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTime>
 #include <csignal>
 #include <random>
@@ -49,7 +49,8 @@ struct PrivateSessionBus {
         return env;
     }
     QDBusMessage call(const QString& method, const QVariantList& arguments = {}) const {
-        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("kb-remote-test"));
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(address, QStringLiteral("kb-remote-test"));
         QDBusMessage message = QDBusMessage::createMethodCall(
             QStringLiteral("org.kelvora.Broadcasting"), QStringLiteral("/org/kelvora/Broadcasting"),
             QStringLiteral("org.kelvora.Broadcasting1"), method);
@@ -152,7 +153,8 @@ TEST(RemoteControl, StatusNamesTheNextStartAndPlayProgrammePlaysByName) {
                      .value(QStringLiteral("playing"))
                      .toBool());
 
-    const QDBusMessage unknown = bus.call(QStringLiteral("PlayProgramme"), {QStringLiteral("无此节目")});
+    const QDBusMessage unknown =
+        bus.call(QStringLiteral("PlayProgramme"), {QStringLiteral("无此节目")});
     EXPECT_EQ(unknown.type(), QDBusMessage::ErrorMessage);
     EXPECT_EQ(unknown.errorMessage(), QStringLiteral("没有这个节目：无此节目"));
     const QDBusMessage play = bus.call(QStringLiteral("PlayProgramme"), {QStringLiteral("节目7")});
@@ -182,9 +184,9 @@ TEST(RemoteControl, FilesReplacedUnderTheRunningProgramAreFollowedAndADamagedOne
     table.append(bell(QStringLiteral("上课铃"), tone, {first, last}));
     HolidayCalendar today;
     const QDate date = QDate::currentDate();
-    today.holidays.push_back(
-        makeHoliday(QStringLiteral("运动会"), {date.year(), date.month(), date.day(), 0,
-                                               date.year(), date.month(), date.day(), 24}));
+    today.holidays.push_back(makeHoliday(
+        QStringLiteral("运动会"),
+        {date.year(), date.month(), date.day(), 0, date.year(), date.month(), date.day(), 24}));
     QString message;
     ASSERT_TRUE(saveProgrammes(program.dataFolder(), table, true, message));
     ASSERT_TRUE(saveHolidayCalendar(program.dataFolder(), today, true, message));
@@ -206,8 +208,7 @@ TEST(RemoteControl, FilesReplacedUnderTheRunningProgramAreFollowedAndADamagedOne
     ASSERT_TRUE(program.waitForOutput(QStringLiteral("眼保健操 ◆ 开始播放"), 30000))
         << program.output().toStdString() << program.errors().toStdString();
     EXPECT_EQ(secondOfLine(program.logLines(), QStringLiteral("上课铃 ◆ 开始播放")), hms(first));
-    EXPECT_EQ(secondOfLine(program.logLines(), QStringLiteral("眼保健操 ◆ 开始播放")),
-              hms(added));
+    EXPECT_EQ(secondOfLine(program.logLines(), QStringLiteral("眼保健操 ◆ 开始播放")), hms(added));
 
     // A copy that went wrong: reported, kept as .damaged, and the bells go on.
     QFile damaged(staged.file(kProgrammeFileName));
@@ -225,7 +226,8 @@ TEST(RemoteControl, FilesReplacedUnderTheRunningProgramAreFollowedAndADamagedOne
     do {
         QThread::msleep(200);
         lines = program.logLines();
-    } while (lines.filter(QStringLiteral("上课铃 ◆ 开始播放")).size() < 2 && waited.elapsed() < 30000);
+    } while (lines.filter(QStringLiteral("上课铃 ◆ 开始播放")).size() < 2 &&
+             waited.elapsed() < 30000);
     ASSERT_EQ(lines.filter(QStringLiteral("上课铃 ◆ 开始播放")).size(), 2)
         << lines.join(u'\n').toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("上课铃 ◆ 开始播放")).last().mid(11, 8), hms(last));

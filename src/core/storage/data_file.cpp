@@ -57,6 +57,20 @@ std::optional<QByteArray> readWhole(int fd, qint64 limit) {
 
 }  // namespace
 
+QString readFailureMessage(const QString& path, int errorNumber) {
+    return QStringLiteral("读文件失败：\n%1\n\n%2").arg(path, runtimeErrorText(errorNumber)) +
+           kSupportLine;
+}
+
+QString contentFailureMessage(const QString& path) {
+    return QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(path);
+}
+
+QString writeFailureMessage(const QString& path, int errorNumber) {
+    return QStringLiteral("写文件失败：\n%1\n\n%2").arg(path, runtimeErrorText(errorNumber)) +
+           kSupportLine;
+}
+
 QByteArray countBlock(quint32 count) {
     const quint32 le = qToLittleEndian(count);
     return QByteArray(reinterpret_cast<const char*>(&le), 4);
@@ -347,13 +361,11 @@ bool DataFileReader::finish(QString& message) {
         case State::Reading:
             break;
         case State::ReadError:
-            message =
-                QStringLiteral("读文件失败：\n%1\n\n%2").arg(path_, runtimeErrorText(error_)) +
-                kSupportLine;
+            message = readFailureMessage(path_, error_);
             break;
         case State::EndOfFile:
         case State::ContentError:
-            message = QStringLiteral("读文件失败：\n%1\n\n文件内容有错误").arg(path_);
+            message = contentFailureMessage(path_);
             break;
     }
     return false;

@@ -118,6 +118,12 @@ class DataFileReader {
     QCryptographicHash digest_{QCryptographicHash::Md5};
 };
 
+// The data-file messages, for files read or written outside the readers and writers (backups,
+// imports): a failed read, content that is not what it should be, a failed write.
+QString readFailureMessage(const QString& path, int errorNumber);
+QString contentFailureMessage(const QString& path);
+QString writeFailureMessage(const QString& path, int errorNumber);
+
 // A 32-bit little-endian count, the block that opens a list in the data files.
 QByteArray countBlock(quint32 count);
 

@@ -19,6 +19,8 @@ QString usageText() {
         "       kelvora-broadcasting --probe FILE...\n"
         "       kelvora-broadcasting --play FILE [--device NAME] [--volume N]\n"
         "       kelvora-broadcasting --status | --reload\n"
+        "       kelvora-broadcasting --import-windows SOURCE [--map PREFIX=FOLDER]...\n"
+        "       kelvora-broadcasting --import-holidays FILE.ics\n"
         "       kelvora-broadcasting --help | --version\n");
 }
 
@@ -51,6 +53,17 @@ QString helpText(const AppPaths& paths) {
                              "exit 3 when none runs\n"
                              "  --reload           make the running copy read its data files "
                              "again\n"
+                             "  --import-windows SOURCE\n"
+                             "                     take over the Windows program's data "
+                             "folder, or a ZIP of it;\n"
+                             "                     --map 'D:\\广播=/srv/广播' says where a "
+                             "drive or folder now is;\n"
+                             "                     the current data is first saved as "
+                             "导入前备份-*.zip\n"
+                             "                     in the data folder\n"
+                             "  --import-holidays FILE.ics\n"
+                             "                     add the holidays and adjusted workdays of "
+                             "an iCalendar file\n"
                              "  -h, --help         show this help and exit\n"
                              "  --version          show the version and exit\n"
                              "\n"

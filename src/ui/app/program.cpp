@@ -36,6 +36,8 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       playlist_(immediateStore_.settings()),
       immediate_({clock_, backend_, immediateStore_, playlist_, settings_, runs_.ducking()}),
       timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_),
+      movingIn_({paths.dataFolder, programmes_, calendar_, immediateStore_, settings_, runs_,
+                 immediate_, clock_}),
       shutdowns_(settings_, clock_, power_),
       dataWatch_(paths.dataFolder, dataFileNames()) {
     playLog_.setEchoToStandardOutput(headless);
@@ -69,6 +71,9 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
                     showMessage(MessageIcon::Error, failure);
                 }
             });
+    connect(&movingIn_, &MovingIn::timetableReplaced, this, &Program::reloadTimetable);
+    connect(&movingIn_, &MovingIn::playlistReplaced, this, &Program::showReplacedPlaylist);
+    connect(&movingIn_, &MovingIn::settingsReplaced, this, &Program::showReplacedSettings);
     bellWatch_ = std::make_unique<BellWatch>(
         BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
 }
@@ -97,8 +102,9 @@ void Program::createWindow() {
     immediatePage_ =
         new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
-    settingsPage_ = new SettingsPage({settings_, clock_, paths_, autostartFolder(),
-                                      programExecutablePath(), shutdowns_, timetableSwitch_});
+    settingsPage_ =
+        new SettingsPage({settings_, clock_, paths_, autostartFolder(), programExecutablePath(),
+                          shutdowns_, timetableSwitch_, &movingIn_});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
     connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
             &MainWindow::hideToTray);
@@ -280,6 +286,21 @@ void Program::reloadTimetable() {
         holidaysPage_->refill();
     }
     emit timetableReloaded();
+}
+
+void Program::showReplacedPlaylist() {
+    playlist_.reload();
+    if (immediatePage_ != nullptr) {
+        immediatePage_->showLoaded();
+    }
+}
+
+void Program::showReplacedSettings() {
+    if (settingsPage_ != nullptr) {
+        settingsPage_->refresh();
+    }
+    // A new output device is checked before the next bell.
+    bellWatch_->settingsChanged();
 }
 
 void Program::activate() {

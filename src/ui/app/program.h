@@ -10,6 +10,7 @@
 #include "core/immediate/immediate_player.h"
 #include "core/immediate/immediate_store.h"
 #include "core/immediate/playlist_model.h"
+#include "core/moving/moving_in.h"
 #include "core/settings/shutdown_scheduler.h"
 #include "core/settings/system_settings.h"
 #include "core/storage/app_paths.h"
@@ -61,6 +62,7 @@ class Program : public QObject {
     TimetableSwitch& timetableSwitch() { return timetableSwitch_; }
     ShutdownScheduler& shutdowns() { return shutdowns_; }
     RemoteSessionDetector& remoteSession() { return remote_; }
+    MovingIn& movingIn() { return movingIn_; }
     MainWindow* window() const { return window_.get(); }
     ImmediatePage* immediatePage() const { return immediatePage_; }
     BellWatch& bellWatch() { return *bellWatch_; }
@@ -79,6 +81,10 @@ class Program : public QObject {
     // checks is shown and leaves its table in memory as it is.
     void reloadDataFiles();
     void reloadDataFile(const QString& name);
+    // The immediate playlist or the settings were replaced in memory (an import): their page
+    // shows them anew.
+    void showReplacedPlaylist();
+    void showReplacedSettings();
 
   signals:
     void finished();
@@ -117,6 +123,7 @@ class Program : public QObject {
     ImmediatePlayer immediate_;
     TickTimer tickTimer_;
     TimetableSwitch timetableSwitch_;
+    MovingIn movingIn_;
     LogindPower power_;
     ShutdownScheduler shutdowns_;
     RemoteSessionDetector remote_;

@@ -18,6 +18,7 @@
 #include "ui/app/command_help.h"
 #include "ui/app/export_week.h"
 #include "ui/app/guarded_application.h"
+#include "ui/app/import_commands.h"
 #include "ui/app/paste_filter.h"
 #include "ui/app/program.h"
 #include "ui/widgets/help_page.h"
@@ -63,6 +64,9 @@ std::optional<int> answerCommandLine(const QStringList& arguments) {
 std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) {
     if (arguments.isEmpty()) {
         return std::nullopt;
+    }
+    if (const std::optional<int> code = runImportCommand(argc, argv, arguments)) {
+        return code;
     }
     if (arguments.first() == QLatin1String("--export-week")) {
         return runExportWeekCommand(argc, argv, arguments.mid(1));

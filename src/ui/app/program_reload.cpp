@@ -5,10 +5,7 @@
 #include "core/settings/settings_file.h"
 #include "core/storage/data_folder_watch.h"
 #include "core/timed/programme_file.h"
-#include "ui/app/bell_watch.h"
 #include "ui/app/program.h"
-#include "ui/immediate/immediate_page.h"
-#include "ui/settings/settings_page.h"
 
 // Data files replaced by another program (a district's rsync, a school's Ansible, the import
 // from the Windows program) are read again as at start-up; a file that fails its checks is
@@ -58,10 +55,7 @@ bool Program::reloadSettings(QString& message) {
         return false;
     }
     settings_ = loaded;
-    if (settingsPage_ != nullptr) {
-        settingsPage_->refresh();
-    }
-    bellWatch_->settingsChanged();
+    showReplacedSettings();
     return true;
 }
 
@@ -73,9 +67,6 @@ bool Program::reloadPlaylist(QString& message) {
     }
     settleCurrentEntry(loaded.playlist);
     immediateStore_.settings() = std::move(loaded);
-    playlist_.reload();
-    if (immediatePage_ != nullptr) {
-        immediatePage_->showLoaded();
-    }
+    showReplacedPlaylist();
     return true;
 }

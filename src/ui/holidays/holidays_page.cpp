@@ -64,7 +64,12 @@ HolidaysPage::HolidaysPage(HolidayCalendar& calendar, const AppPaths& paths, QWi
     auto* example = new QLabel(kExample, this);
     example->setObjectName(QStringLiteral("example"));
     example->setWordWrap(true);
-    layout->addWidget(example, 4, 0, 1, 2);
+    layout->addWidget(example, 4, 0);
+    auto* calendarImport = new QPushButton(QStringLiteral("从日历文件导入…"), this);
+    calendarImport->setObjectName(QStringLiteral("calendarImportButton"));
+    calendarImport->setAutoDefault(false);
+    connect(calendarImport, &QPushButton::clicked, this, &HolidaysPage::importCalendar);
+    layout->addWidget(calendarImport, 4, 1);
     layout->setRowStretch(1, 3);
     layout->setRowStretch(3, 2);
     layout->setColumnStretch(0, 1);

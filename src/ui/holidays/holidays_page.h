@@ -47,6 +47,12 @@ class HolidaysPage : public QWidget {
     void disableAdjustedDays();
     void sortAdjustedDaysByDateA();
 
+    // "从日历文件导入…": chooses an iCalendar file for importCalendarFile.
+    void importCalendar();
+    // The holidays and adjusted days the file adds, shown for a look (and a change of the
+    // b dates) before they are added and saved.
+    void importCalendarFile(const QString& path);
+
   signals:
     // Each write of the holiday file, successful or not.
     void saved();

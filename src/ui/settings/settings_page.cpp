@@ -165,6 +165,11 @@ QVBoxLayout* SettingsPage::buildOtherColumn() {
     auto* backup = new QPushButton(QStringLiteral("节目备份与还原 / 作息表切换"), this);
     connect(backup, &QPushButton::clicked, this, &SettingsPage::openBackup);
     column->addWidget(backup, 0, Qt::AlignLeft);
+    auto* windowsImport = new QPushButton(QStringLiteral("从 Windows 版导入…"), this);
+    windowsImport->setObjectName(QStringLiteral("windowsImportButton"));
+    windowsImport->setEnabled(s_.movingIn != nullptr);
+    connect(windowsImport, &QPushButton::clicked, this, &SettingsPage::openWindowsImport);
+    column->addWidget(windowsImport, 0, Qt::AlignLeft);
     column->addSpacing(static_cast<int>(16 * s_.paths.dpiScale));
     auto* tray = new QPushButton(QStringLiteral("最小化到托盘"), this);
     tray->setObjectName(QStringLiteral("trayButton"));

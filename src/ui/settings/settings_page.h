@@ -16,6 +16,7 @@ class QPushButton;
 class QGridLayout;
 class QBoxLayout;
 class QVBoxLayout;
+class MovingIn;
 class TimetableSwitch;
 
 // The " 4.设置 (可多路)" page: output device, ducking, start with logon, the scheduled
@@ -33,6 +34,7 @@ class SettingsPage : public QWidget {
         QString programPath;      // the program the entry starts
         ShutdownScheduler& shutdowns;
         TimetableSwitch& timetable;
+        MovingIn* movingIn = nullptr;  // the import from the Windows program
     };
     SettingsPage(const Services& services, QWidget* parent = nullptr);
 
@@ -59,6 +61,8 @@ class SettingsPage : public QWidget {
     void openBackup();
     // The scheduler's countdown in its dialog, modal; the window comes forward first.
     void showCountdown();
+    // "从 Windows 版导入…".
+    void openWindowsImport();
 
   signals:
     // "最小化到托盘".

@@ -2,6 +2,7 @@
 #include "ui/settings/device_dialog.h"
 #include "ui/settings/ducking_dialog.h"
 #include "ui/settings/settings_page.h"
+#include "ui/settings/windows_import_dialog.h"
 
 void SettingsPage::chooseDevice() {
     DeviceDialog dialog(s_.settings, OutputDevices::instance(), this);
@@ -28,4 +29,12 @@ void SettingsPage::changeDucking() {
     s.duckFadeInSeconds = dialog.fadeInSeconds();
     refresh();
     save();
+}
+
+void SettingsPage::openWindowsImport() {
+    if (s_.movingIn == nullptr) {
+        return;
+    }
+    WindowsImportDialog dialog(*s_.movingIn, this);
+    dialog.exec();
 }
