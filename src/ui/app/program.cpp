@@ -218,6 +218,11 @@ void Program::loadDataFiles() {
     } else if (!loadSystemSettings(paths_.dataFolder, settings_, message)) {
         showMessage(MessageIcon::Error, message);
     }
+    // Without the file (or with a bad one) the program has its one output.
+    if (!loadZoneSetup(paths_.dataFolder, zones_, message)) {
+        showMessage(MessageIcon::Error, message);
+    }
+    emit zonesChanged();
 }
 
 void Program::fadeOutEverything() {

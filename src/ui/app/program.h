@@ -23,6 +23,7 @@
 #include "core/timed/run_engine.h"
 #include "core/timed/tick_timer.h"
 #include "core/timed/timetable_switch.h"
+#include "core/zones/zone_setup.h"
 #include "platform/desktop_notifications.h"
 #include "platform/session_services.h"
 
@@ -59,6 +60,10 @@ class Program : public QObject {
     ImmediateStore& immediateStore() { return immediateStore_; }
     PlaylistModel& playlist() { return playlist_; }
     ImmediatePlayer& immediatePlayer() { return immediate_; }
+    // The zones (分区); empty without a zone file: one output, the program-wide one.
+    const ZoneSetup& zones() const { return zones_; }
+    // Saves the new zones and puts them in place; false with the message, nothing changed.
+    bool changeZones(const ZoneSetup& zones, QString& message);
     TimetableSwitch& timetableSwitch() { return timetableSwitch_; }
     ShutdownScheduler& shutdowns() { return shutdowns_; }
     RemoteSessionDetector& remoteSession() { return remote_; }
@@ -90,6 +95,8 @@ class Program : public QObject {
     void finished();
     // After reloadTimetable: the pages that list holidays or programmes refill here.
     void timetableReloaded();
+    // The zones changed (edited, or the file replaced): lists that show them refill.
+    void zonesChanged();
 
   private:
     void createWindow();
@@ -106,12 +113,14 @@ class Program : public QObject {
     static QStringList dataFileNames();
     bool reloadSettings(QString& message);
     bool reloadPlaylist(QString& message);
+    bool reloadZones(QString& message);
 
     AppPaths paths_;
     bool headless_;
     SystemClock clock_;
     PlayLog playLog_;
     SystemSettings settings_ = firstRunSettings();
+    ZoneSetup zones_;
     ProgrammeTable programmes_;
     ProgrammeListModel programmeList_{programmes_, clock_};
     HolidayCalendar calendar_;

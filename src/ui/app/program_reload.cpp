@@ -12,7 +12,8 @@
 // shown and leaves the tables in memory as they are, so the bells go on.
 
 QStringList Program::dataFileNames() {
-    return {kProgrammeFileName, kImmediateFileName, kHolidayFileName, kSettingsFileName};
+    return {kProgrammeFileName, kImmediateFileName, kHolidayFileName, kSettingsFileName,
+            kZoneFileName};
 }
 
 void Program::reloadDataFiles() {
@@ -35,6 +36,8 @@ void Program::reloadDataFile(const QString& name) {
         ok = timetableSwitch_.reloadHolidays(message);
     } else if (name == kSettingsFileName) {
         ok = reloadSettings(message);
+    } else if (name == kZoneFileName) {
+        ok = reloadZones(message);
     } else if (name == kImmediateFileName) {
         // Never under a playing announcement: the new playlist waits for its end.
         if (immediate_.isActive()) {
@@ -68,5 +71,24 @@ bool Program::reloadPlaylist(QString& message) {
     settleCurrentEntry(loaded.playlist);
     immediateStore_.settings() = std::move(loaded);
     showReplacedPlaylist();
+    return true;
+}
+
+bool Program::reloadZones(QString& message) {
+    ZoneSetup loaded;
+    if (!loadZoneSetup(paths_.dataFolder, loaded, message)) {
+        return false;
+    }
+    zones_ = std::move(loaded);
+    emit zonesChanged();
+    return true;
+}
+
+bool Program::changeZones(const ZoneSetup& zones, QString& message) {
+    if (!saveZoneSetup(paths_.dataFolder, zones, message)) {
+        return false;
+    }
+    zones_ = zones;
+    emit zonesChanged();
     return true;
 }
