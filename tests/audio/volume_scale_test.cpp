@@ -69,7 +69,7 @@ TEST(VolumeScale, FadeInIsTwentyStepsWithNineteenPauses) {
 TEST(VolumeScale, SeekWithFadeGoesDownSeeksAndComesBack) {
     ScriptedPlayer player;
     CountingClock clock;
-    seekWithFade(player, 2500, 100.0, clock);
+    seekWithFade({&player}, 2500, 100.0, clock);
     ASSERT_EQ(player.steps.size(), 50u + 1u + 20u);
     EXPECT_EQ(player.steps[0], volumeToAttenuation(98));
     EXPECT_EQ(player.steps[49], kSilentAttenuation);
@@ -82,15 +82,15 @@ TEST(VolumeScale, SeekWithFadeGoesDownSeeksAndComesBack) {
 TEST(VolumeScale, RampStepsOneUnitAtATime) {
     ScriptedPlayer player;
     CountingClock clock;
-    rampVolume(&player, 10, 13, clock);
+    rampVolume({&player}, 10, 13, clock);
     EXPECT_EQ(player.steps, (std::vector<int>{volumeToAttenuation(11), volumeToAttenuation(12),
                                               volumeToAttenuation(13)}));
     EXPECT_EQ(clock.sleeps, 2);
     player.steps.clear();
-    rampVolume(&player, 13, 11, clock);
+    rampVolume({&player}, 13, 11, clock);
     EXPECT_EQ(player.steps, (std::vector<int>{volumeToAttenuation(12), volumeToAttenuation(11)}));
     player.steps.clear();
-    rampVolume(&player, 7, 7, clock);
-    rampVolume(nullptr, 1, 9, clock);
+    rampVolume({&player}, 7, 7, clock);
+    rampVolume({}, 1, 9, clock);
     EXPECT_TRUE(player.steps.empty());
 }

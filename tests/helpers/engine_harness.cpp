@@ -19,8 +19,9 @@ LocalDateTime at(int h, int m, int s, int ms) {
     return makeDateTime(2024, 5, 6, h, m, s, ms);  // a Monday
 }
 
-qint32 ScriptedPlayer::open(const QString& path, const QString&) {
+qint32 ScriptedPlayer::open(const QString& path, const QString& device) {
     record_->path = path;
+    record_->device = device;
     const QString name = fileNameOf(path);
     const auto failing = script_.failingOpens.find(name);
     if (failing != script_.failingOpens.end()) {

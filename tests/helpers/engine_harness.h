@@ -18,6 +18,7 @@ class ScriptedPlayer;
 
 struct PlayerRecord {
     QString path;
+    QString device;
     ScriptedPlayer* live = nullptr;  // until the engine frees the player
     std::vector<int> volumes;
     int seeks = 0;

@@ -25,15 +25,32 @@ ImmediatePlayer::ImmediatePlayer(const Services& services, QObject* parent)
     : QObject(parent),
       s_(services),
       random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {
-    s_.ducking.lowerWhile(DuckSource::Immediate, [this] { return active_; });
+    s_.ducking.lowerWhile(DuckSource::Immediate, [this](const QString& zone) {
+        return active_ && outputZones().contains(zone);
+    });
 }
 
 ImmediatePlayer::~ImmediatePlayer() {
     s_.ducking.lowerWhile(DuckSource::Immediate, nullptr);
-    if (audio_) {
-        audio_->stop();
-        audio_->close();
+    for (MediaPlayer* player : players()) {
+        player->stop();
+        player->close();
     }
+}
+
+QStringList ImmediatePlayer::outputZones() const {
+    return immediateZones(s_.zones);
+}
+
+std::vector<MediaPlayer*> ImmediatePlayer::players() const {
+    std::vector<MediaPlayer*> all;
+    if (audio_) {
+        all.push_back(audio_.get());
+    }
+    for (const auto& follower : followers_) {
+        all.push_back(follower.get());
+    }
+    return all;
 }
 
 void ImmediatePlayer::setLimits(int tracks, int seconds) {
@@ -46,8 +63,8 @@ double ImmediatePlayer::level() const {
 }
 
 void ImmediatePlayer::applyLevel(double fraction) {
-    if (audio_) {
-        audio_->setVolume(levelToAttenuation(fraction * level()));
+    for (MediaPlayer* player : players()) {
+        player->setVolume(levelToAttenuation(fraction * level()));
     }
 }
 
@@ -80,11 +97,12 @@ void ImmediatePlayer::stopImmediatePlay(bool withFade) {
 }
 
 void ImmediatePlayer::releaseImmediateAudio() {
-    if (audio_) {
-        audio_->stop();
-        audio_->close();
-        audio_.reset();
+    for (MediaPlayer* player : players()) {
+        player->stop();
+        player->close();
     }
+    audio_.reset();
+    followers_.clear();
     emit positionCleared();
 }
 
@@ -120,7 +138,7 @@ void ImmediatePlayer::changeVolume(int volume) {
     const int from = static_cast<int>(settings.volume * endFadeGain_);
     const int to = static_cast<int>(volume * endFadeGain_);
     settings.volume = volume;
-    rampVolume(audio_.get(), from, to, s_.clock);
+    rampVolume(players(), from, to, s_.clock);
 }
 
 void ImmediatePlayer::seekToPercent(double percent) {
@@ -128,7 +146,7 @@ void ImmediatePlayer::seekToPercent(double percent) {
         return;
     }
     const double p = std::clamp(percent, 0.0, kSeekCeiling);
-    seekWithFade(*audio_, static_cast<qint64>(audio_->getDurationMs() * p / 100.0), level(),
+    seekWithFade(players(), static_cast<qint64>(audio_->getDurationMs() * p / 100.0), level(),
                  s_.clock);
 }
 
@@ -154,8 +172,12 @@ void ImmediatePlayer::immediateTick() {
     }
     const LocalDateTime now = wholeSecond(s_.clock.now());
     if (!audio_) {
-        s_.ducking.settleIfNothingPlays();
-        if (s_.ducking.gain() > s_.ducking.target()) {
+        bool lowered = true;
+        for (const QString& zone : outputZones()) {
+            s_.ducking.settleIfNothingPlays(zone);
+            lowered = lowered && s_.ducking.gain(zone) <= s_.ducking.target(zone);
+        }
+        if (!lowered) {
             setStatus(ImmediateTexts::waiting(waitTextCounter_));
             waitTextCounter_ = waitTextCounter_ % 12 + 1;
             return;
@@ -276,12 +298,33 @@ std::optional<ImmediatePlayer::StartFailure> ImmediatePlayer::playCurrentTrack()
         s_.playlist.setDuration(row, -1);
         return StartFailure{ImmediateTexts::pathProblem(problem, path), QString()};
     }
-    std::unique_ptr<MediaPlayer> player = s_.backend.createPlayer();
-    connect(player.get(), &MediaPlayer::eventOccurred, this,
-            [this](const PlayerEvent& event) { handleImmediateEvent(event); });
-    const PlaybackStart started =
-        startPlayback(*player, path, outputDeviceName(s_.systemSettings), level(), s_.clock);
-    if (started.code != 0) {
+    // One player per zone, started together; the first that starts is the track's.
+    std::vector<std::unique_ptr<MediaPlayer>> opened;
+    std::vector<PlaybackTarget> targets;
+    for (const QString& zone : outputZones()) {
+        opened.push_back(s_.backend.createPlayer());
+        MediaPlayer* player = opened.back().get();
+        connect(player, &MediaPlayer::eventOccurred, this,
+                [this, player](const PlayerEvent& event) { handleImmediateEvent(player, event); });
+        targets.push_back({player,
+                           zoneDevice(s_.zones, zone, outputDeviceName(s_.systemSettings)),
+                           level(),
+                           false,
+                           {}});
+    }
+    startPlaybackTogether(targets, path, s_.clock);
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (targets[i].result.code != 0) {
+            continue;
+        }
+        if (!audio_) {
+            audio_ = std::move(opened[i]);
+        } else {
+            followers_.push_back(std::move(opened[i]));
+        }
+    }
+    const PlaybackStart started = targets.front().result;
+    if (!audio_) {
         qCWarning(lcImmediate) << "start failed:" << path << Qt::hex
                                << static_cast<quint32>(started.code) << started.playerText;
         s_.playlist.setDuration(row, -1);
@@ -300,13 +343,26 @@ std::optional<ImmediatePlayer::StartFailure> ImmediatePlayer::playCurrentTrack()
         }
         return StartFailure{ImmediateTexts::playFailed(path, errorText), QString()};
     }
-    audio_ = std::move(player);
     s_.playlist.setDuration(row, storableDuration(audio_->getDurationMs()));
     return std::nullopt;
 }
 
-void ImmediatePlayer::handleImmediateEvent(const PlayerEvent& event) {
+void ImmediatePlayer::handleImmediateEvent(const MediaPlayer* player, const PlayerEvent& event) {
     if (!event.isFailure() || !audio_) {
+        return;
+    }
+    // A further zone that fails falls silent; the others go on.
+    const auto follower = std::find_if(followers_.begin(), followers_.end(),
+                                       [player](const auto& f) { return f.get() == player; });
+    if (follower != followers_.end()) {
+        qCWarning(lcImmediate) << "playback failed in a zone:" << (*follower)->path() << event.code
+                               << event.text;
+        (*follower)->stop();
+        (*follower)->close();
+        followers_.erase(follower);
+        return;
+    }
+    if (player != audio_.get()) {
         return;
     }
     const QString path = audio_->path();

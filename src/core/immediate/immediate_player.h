@@ -10,6 +10,7 @@
 #include "core/playback/media_player.h"
 #include "core/settings/system_settings.h"
 #include "core/support/clock.h"
+#include "core/zones/zone_setup.h"
 
 // Plays the immediate playlist on demand: the current track first, then more by the play
 // mode, until n tracks or n seconds have played or the user stops it. While it is active
@@ -23,8 +24,10 @@ class ImmediatePlayer : public QObject {
         ImmediateStore& store;
         PlaylistModel& playlist;
         const SystemSettings& systemSettings;
-        // Timed play's gain: lowered while immediate play is active.
+        // Timed play's gain: lowered in immediate play's zones while it is active.
         Ducking& ducking;
+        // Where it sounds (null: the program-wide output). Kept by the caller.
+        const ZoneSetup* zones = nullptr;
     };
     explicit ImmediatePlayer(const Services& services, QObject* parent = nullptr);
     ~ImmediatePlayer() override;
@@ -77,10 +80,13 @@ class ImmediatePlayer : public QObject {
     // Back to idle: no track, no status, the buttons as before the start.
     void endPlay();
     void endWithFailure(const StartFailure& failure);
-    void handleImmediateEvent(const PlayerEvent& event);
+    void handleImmediateEvent(const MediaPlayer* player, const PlayerEvent& event);
     void setStatus(const QString& text);
     void refreshPosition();
     void applyLevel(double fraction);
+    // The zones it sounds in, and its players there: the track's first and the followers.
+    QStringList outputZones() const;
+    std::vector<MediaPlayer*> players() const;
     double level() const;
     void save(bool showErrors);
 
@@ -88,6 +94,7 @@ class ImmediatePlayer : public QObject {
     QObject* owner_ = nullptr;
     bool active_ = false;
     std::unique_ptr<MediaPlayer> audio_;
+    std::vector<std::unique_ptr<MediaPlayer>> followers_;
     double endFadeGain_ = 1.0;
     int tracksStarted_ = 0;
     LocalDateTime startedAt_;

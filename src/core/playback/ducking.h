@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QHash>
+#include <QSet>
+#include <QString>
 #include <array>
 #include <functional>
 
@@ -8,33 +11,37 @@
 // What may lower timed play: immediate play lowers it by the ducking percentage.
 enum class DuckSource { Immediate, Count };
 
-// The gain that lowers timed play while something else plays over it. Each source says
-// whether it wants timed play lowered; the gain glides to the lowest level wanted, one
-// 50 ms tick at a time, down over the fade-out seconds and up over the fade-in seconds of
-// the ducking settings. Timed play multiplies its level by the gain; whatever lowers it
-// starts once the gain has arrived.
+// The gains that lower timed play while something else plays over it, one per zone ("" is the
+// program-wide output, the only zone without a zone file). Each source says, per zone,
+// whether it wants timed play lowered there; a zone's gain glides to the lowest level wanted,
+// one 50 ms tick at a time, down over the fade-out seconds and up over the fade-in seconds of
+// the ducking settings. Timed play multiplies its level by its zone's gain; whatever lowers a
+// zone starts once that gain has arrived.
 class Ducking {
   public:
+    using ZoneTest = std::function<bool(const QString& zone)>;
+
     explicit Ducking(const SystemSettings& settings) : settings_(settings) {}
 
-    // `active` says, each time it is asked, whether the source lowers timed play now.
-    void lowerWhile(DuckSource source, std::function<bool()> active);
-    // Whether anything plays under the gain; with nothing to glide the gain jumps.
-    void setPlayingUnder(std::function<bool()> playing) { playingUnder_ = std::move(playing); }
+    // `active(zone)` says, each time it is asked, whether the source lowers that zone now.
+    void lowerWhile(DuckSource source, ZoneTest active);
+    // Whether anything plays under a zone's gain; with nothing to glide the gain jumps.
+    void setPlayingUnder(ZoneTest playing) { playingUnder_ = std::move(playing); }
+    // The zones whose gains glide; the program-wide output always does.
+    void setZones(const QStringList& zones);
 
-    double gain() const { return gain_; }
-    double target() const;
-    bool isSettled() const { return gain_ == target(); }
-    // One tick of the glide; true when the gain moved.
-    bool glide();
+    double gain(const QString& zone = QString()) const { return gains_.value(zone, 1.0); }
+    double target(const QString& zone = QString()) const;
+    // One tick of every zone's glide; the zones whose gain moved.
+    QSet<QString> glide();
     // With nothing playing under it there is nothing to glide: the gain goes to its target.
-    void settleIfNothingPlays();
+    void settleIfNothingPlays(const QString& zone = QString());
 
   private:
     double loweredGain(DuckSource source) const;
 
     const SystemSettings& settings_;
-    std::array<std::function<bool()>, static_cast<size_t>(DuckSource::Count)> sources_;
-    std::function<bool()> playingUnder_;
-    double gain_ = 1.0;
+    std::array<ZoneTest, static_cast<size_t>(DuckSource::Count)> sources_;
+    ZoneTest playingUnder_;
+    QHash<QString, double> gains_{{QString(), 1.0}};
 };

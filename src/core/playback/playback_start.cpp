@@ -17,19 +17,35 @@ PlaybackStart preparePlayback(MediaPlayer& player, const QString& path, const QS
 
 PlaybackStart startPlayback(MediaPlayer& player, const QString& path, const QString& deviceName,
                             double level, Clock& clock, bool prepared) {
-    PlaybackStart result;
-    if (!prepared) {
-        result = preparePlayback(player, path, deviceName);
-        if (result.code != 0) {
-            return result;
+    std::vector<PlaybackTarget> one{{&player, deviceName, level, prepared, {}}};
+    startPlaybackTogether(one, path, clock);
+    return one.front().result;
+}
+
+void startPlaybackTogether(std::vector<PlaybackTarget>& targets, const QString& path,
+                           Clock& clock) {
+    for (PlaybackTarget& t : targets) {
+        if (!t.prepared) {
+            t.result = preparePlayback(*t.player, path, t.deviceName);
         }
     }
-    result.code = player.run();
-    if (result.code != 0) {
-        result.playerText = player.lastErrorText();
-        player.close();
-        return result;
+    for (PlaybackTarget& t : targets) {
+        if (t.result.code != 0) {
+            continue;
+        }
+        t.result.code = t.player->run();
+        if (t.result.code != 0) {
+            t.result.playerText = t.player->lastErrorText();
+            t.player->close();
+        }
     }
-    fadeIn(player, level, clock);
-    return result;
+    std::vector<PlayerLevel> running;
+    for (const PlaybackTarget& t : targets) {
+        if (t.result.code == 0) {
+            running.push_back({t.player, t.level});
+        }
+    }
+    if (!running.empty()) {
+        fadeInTogether(running, clock);
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 #include "core/playback/media_player.h"
 #include "core/support/clock.h"
@@ -17,3 +18,15 @@ PlaybackStart preparePlayback(MediaPlayer& player, const QString& path, const QS
 // The whole start; a player that preparePlayback already opened is only run and faded in.
 PlaybackStart startPlayback(MediaPlayer& player, const QString& path, const QString& deviceName,
                             double level, Clock& clock, bool prepared = false);
+
+// One output of a start on several outputs (the zones of a programme).
+struct PlaybackTarget {
+    MediaPlayer* player = nullptr;
+    QString deviceName;
+    double level = 0.0;
+    bool prepared = false;
+    PlaybackStart result;  // filled in by the start
+};
+// The same start on every target together: each opened and run, then all faded in with the
+// same steps, so the outputs begin as one. A target that fails is left out of the rest.
+void startPlaybackTogether(std::vector<PlaybackTarget>& targets, const QString& path, Clock& clock);

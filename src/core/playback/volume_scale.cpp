@@ -14,32 +14,47 @@ int levelToAttenuation(double level) {
 }
 
 void fadeIn(MediaPlayer& player, double level, Clock& clock) {
+    fadeInTogether({{&player, level}}, clock);
+}
+
+void fadeInTogether(const std::vector<PlayerLevel>& players, Clock& clock) {
     for (int i = 1; i <= 20; ++i) {
         if (i > 1) {
             clock.sleepMs(kFadeStepMs);
         }
-        player.setVolume(levelToAttenuation(i / 20.0 * level));
+        for (const PlayerLevel& p : players) {
+            p.player->setVolume(levelToAttenuation(i / 20.0 * p.level));
+        }
     }
 }
 
-void seekWithFade(MediaPlayer& player, qint64 targetMs, double level, Clock& clock) {
+void seekWithFade(const std::vector<MediaPlayer*>& players, qint64 targetMs, double level,
+                  Clock& clock) {
     for (int n = 49; n >= 0; --n) {
-        player.setVolume(levelToAttenuation(n / 50.0 * level));
+        for (MediaPlayer* player : players) {
+            player->setVolume(levelToAttenuation(n / 50.0 * level));
+        }
         if (n > 0) {
             clock.sleepMs(kFadeStepMs);
         }
     }
-    player.seekMs(targetMs);
-    fadeIn(player, level, clock);
+    std::vector<PlayerLevel> levels;
+    for (MediaPlayer* player : players) {
+        player->seekMs(targetMs);
+        levels.push_back({player, level});
+    }
+    fadeInTogether(levels, clock);
 }
 
-void rampVolume(MediaPlayer* player, int from, int to, Clock& clock) {
-    if (player == nullptr || from == to) {
+void rampVolume(const std::vector<MediaPlayer*>& players, int from, int to, Clock& clock) {
+    if (players.empty() || from == to) {
         return;
     }
     const int step = to > from ? 1 : -1;
     for (int v = from + step;; v += step) {
-        player->setVolume(volumeToAttenuation(v));
+        for (MediaPlayer* player : players) {
+            player->setVolume(volumeToAttenuation(v));
+        }
         if (v == to) {
             break;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "core/playback/media_player.h"
 #include "core/support/clock.h"
@@ -12,10 +13,17 @@ int levelToAttenuation(double level);
 
 // After run on a silenced player: 20 steps up to the level, 6 ms apart.
 void fadeIn(MediaPlayer& player, double level, Clock& clock);
-// 50 steps down, the seek, then the fade-in.
-void seekWithFade(MediaPlayer& player, qint64 targetMs, double level, Clock& clock);
-// One step per volume unit from `from` to `to`, 6 ms apart.
-void rampVolume(MediaPlayer* player, int from, int to, Clock& clock);
+// The same steps on several players at once, each to its own level.
+struct PlayerLevel {
+    MediaPlayer* player;
+    double level;
+};
+void fadeInTogether(const std::vector<PlayerLevel>& players, Clock& clock);
+// 50 steps down, the seek, then the fade-in; the players are the outputs of one track.
+void seekWithFade(const std::vector<MediaPlayer*>& players, qint64 targetMs, double level,
+                  Clock& clock);
+// One step per volume unit from `from` to `to`, 6 ms apart, on every player.
+void rampVolume(const std::vector<MediaPlayer*>& players, int from, int to, Clock& clock);
 
 constexpr int kFadeStepMs = 6;
 

@@ -41,9 +41,8 @@ void Dispatcher::dispatchTick() {
 }
 
 void Dispatcher::prepareNextStart(const LocalDateTime& moment) {
-    const ActiveRunList& runs = runs_.runs();
-    if (!runs.empty() && !runs.front()->player) {
-        runs_.prepareFor(&runs.front()->programme);  // it starts at the next tick
+    if (const ActiveRun* next = runs_.nextToStart()) {
+        runs_.prepareFor(&next->programme);  // it starts at the next tick
         return;
     }
     // Once a second is enough to see a start coming.
@@ -102,22 +101,28 @@ int Dispatcher::upcomingHead(const LocalDateTime& moment) const {
     if (lastOnTime >= 0) {
         return lastOnTime;
     }
-    return runs_.isEmpty() ? firstMayDelay : -1;
+    return firstMayDelay >= 0 && !runs_.hasRunSharing(runs_.zonesOf(table_.at(firstMayDelay)))
+               ? firstMayDelay
+               : -1;
 }
 
 void Dispatcher::enqueue(Programme& programme, const LocalDateTime& start,
                          const LocalDateTime& moment) {
     const QString name = programmeName(programme);
     const bool mayDelay = programme.queueWhenBusy != 0;
+    // One programme at a time in each zone: an on-time one stops what sounds in its zones, one
+    // that may wait waits until all of them are free.
+    const QStringList zones = runs_.zonesOf(programme);
     if (!mayDelay) {
-        runs_.stopAllRuns(RunTexts::preemptedBy(name), kPreemptFadeMs, moment);
-    } else if (!runs_.isEmpty()) {
+        runs_.stopRunsSharing(zones, RunTexts::preemptedBy(name), kPreemptFadeMs, moment);
+    } else if (runs_.hasRunSharing(zones)) {
         reporter_.reportTimedEvent(moment, RunTexts::queued(name));
     }
     programme.lastStartTime = start;
     auto run = std::make_unique<ActiveRun>();
     run->programme = programme;
-    const bool waits = mayDelay && !runs_.isEmpty();
+    run->zones = zones;
+    const bool waits = mayDelay && runs_.hasRunSharing(zones);
     runs_.append(std::move(run), waits ? QStringLiteral("排队等候") : QString());
 }
 
@@ -137,9 +142,11 @@ void Dispatcher::manualPlay(int index, int n) {
     const LocalDateTime moment = wholeSecond(clock_.now());
     run->programme.lastStartTime = moment;
     run->manualStart = 1;
-    // By hand always pre-empts, whatever the priorities; days and holidays do not count.
-    runs_.stopAllRuns(RunTexts::preemptedByHand(programmeName(run->programme)), kPreemptFadeMs,
-                      moment);
+    run->zones = runs_.zonesOf(run->programme);
+    // By hand always pre-empts what sounds in its zones, whatever the priorities; days and
+    // holidays do not count.
+    runs_.stopRunsSharing(run->zones, RunTexts::preemptedByHand(programmeName(run->programme)),
+                          kPreemptFadeMs, moment);
     runs_.append(std::move(run), QString());
 }
 

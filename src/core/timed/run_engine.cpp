@@ -18,6 +18,15 @@ QString ActiveRun::suffix() const {
     return manualStart != 0 ? QStringLiteral("(手动)") : QString();
 }
 
+bool ActiveRun::sharesZoneWith(const QStringList& others) const {
+    for (const QString& zone : zones) {
+        if (others.contains(zone)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 RunEngine::RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& reporter,
                      const SystemSettings& settings)
     : clock_(clock),
@@ -26,7 +35,33 @@ RunEngine::RunEngine(Clock& clock, AudioBackend& backend, TimedEventReporter& re
       settings_(settings),
       ducking_(settings),
       random_(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count())) {
-    ducking_.setPlayingUnder([this] { return !list_.isEmpty(); });
+    ducking_.setPlayingUnder([this](const QString& zone) {
+        for (const auto& run : list_.runs()) {
+            if (run->player && run->zones.contains(zone)) {
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+void RunEngine::setZones(const ZoneSetup* zones) {
+    zones_ = zones;
+    QStringList names;
+    if (zones_ != nullptr) {
+        for (const Zone& zone : zones_->zones) {
+            names.append(zone.name);
+        }
+    }
+    ducking_.setZones(names);
+}
+
+QStringList RunEngine::zonesOf(const Programme& programme) const {
+    return programmeZones(zones_, programmeName(programme));
+}
+
+QString RunEngine::deviceOf(const QString& zone) const {
+    return zoneDevice(zones_, zone, outputDeviceName(settings_));
 }
 
 RunEngine::~RunEngine() {
@@ -43,22 +78,52 @@ void RunEngine::report(const LocalDateTime& time, const QString& text) {
     reporter_.reportTimedEvent(time, text);
 }
 
-double RunEngine::level(const ActiveRun& run) const {
-    return run.programme.volume * ducking_.gain() * run.fadeGain;
+double RunEngine::level(const ActiveRun& run, const QString& zone) const {
+    return run.programme.volume * ducking_.gain(zone) * run.fadeGain;
+}
+
+std::vector<std::pair<MediaPlayer*, QString>> RunEngine::playersOf(ActiveRun& run) const {
+    std::vector<std::pair<MediaPlayer*, QString>> players;
+    if (run.player) {
+        players.emplace_back(run.player.get(), run.playerZone);
+    }
+    for (const ZonePlayer& follower : run.followers) {
+        players.emplace_back(follower.player.get(), follower.zone);
+    }
+    return players;
 }
 
 void RunEngine::applyLevel(ActiveRun& run, double fraction) {
-    if (run.player) {
-        run.player->setVolume(levelToAttenuation(fraction * level(run)));
+    for (const auto& [player, zone] : playersOf(run)) {
+        player->setVolume(levelToAttenuation(fraction * level(run, zone)));
     }
 }
 
-void RunEngine::freePlayer(ActiveRun& run) {
-    if (run.player) {
-        run.player->stop();
-        run.player->close();
-        run.player.reset();
+void RunEngine::fadeInRun(ActiveRun& run) {
+    std::vector<PlayerLevel> players;
+    for (const auto& [player, zone] : playersOf(run)) {
+        players.push_back({player, level(run, zone)});
     }
+    fadeInTogether(players, clock_);
+}
+
+void RunEngine::freePlayer(ActiveRun& run) {
+    for (const auto& [player, zone] : playersOf(run)) {
+        player->stop();
+        player->close();
+    }
+    run.player.reset();
+    run.followers.clear();
+}
+
+bool RunEngine::waitsBehindEarlier(int index) const {
+    const ActiveRunList& runs = list_.runs();
+    for (int k = 0; k < index; ++k) {
+        if (runs[static_cast<size_t>(k)]->sharesZoneWith(runs[static_cast<size_t>(index)]->zones)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void RunEngine::remove(int index) {
@@ -72,8 +137,10 @@ void RunEngine::fadeOut(ActiveRun& run, int stepMs) {
 
 void RunEngine::restartFile(ActiveRun& run) {
     clock_.sleepMs(0);
-    run.player->setVolume(kSilentAttenuation);
-    run.player->seekMs(0);
+    for (const auto& [player, zone] : playersOf(run)) {
+        player->setVolume(kSilentAttenuation);
+        player->seekMs(0);
+    }
     ++run.playCount;
 }
 
@@ -82,7 +149,7 @@ void RunEngine::append(std::unique_ptr<ActiveRun> run, const QString& progress) 
 }
 
 void RunEngine::tickActiveRuns(const LocalDateTime& now) {
-    const bool gainChanged = ducking_.glide();
+    const QSet<QString> glided = ducking_.glide();
 
     for (int i = 0; i < list_.size();) {
         ActiveRun& run = list_.at(i);
@@ -98,8 +165,11 @@ void RunEngine::tickActiveRuns(const LocalDateTime& now) {
             continue;
         }
 
+        const bool gainChanged =
+            !glided.isEmpty() && std::any_of(run.zones.begin(), run.zones.end(),
+                                             [&](const QString& z) { return glided.contains(z); });
         if (!run.player) {
-            if (i > 0) {
+            if (waitsBehindEarlier(i)) {
                 ++i;
                 continue;
             }
@@ -177,7 +247,7 @@ bool RunEngine::continueRun(int index, const LocalDateTime& now) {
         if (p.countByTracks != 0) {
             list_.setProgress(index, RunTexts::passes(run.playCount, p.trackCount));
         }
-        fadeIn(*run.player, level(run), clock_);
+        fadeInRun(run);
         return true;
     }
     if (!startNextTrack(run, false, now)) {
@@ -206,9 +276,60 @@ void RunEngine::stopRun(int index, const QString& reason, int fadeMs, const Loca
 }
 
 void RunEngine::stopAllRuns(const QString& reason, int fadeMs, const LocalDateTime& now) {
-    while (!list_.isEmpty()) {
-        stopRun(0, reason, fadeMs, now);
+    QStringList every;
+    for (const auto& run : list_.runs()) {
+        every += run->zones;
     }
+    stopRunsSharing(every, reason, fadeMs, now);
+}
+
+void RunEngine::stopRunsSharing(const QStringList& zones, const QString& reason, int fadeMs,
+                                const LocalDateTime& now) {
+    std::vector<int> stopped;
+    std::vector<ActiveRun*> playing;
+    for (int i = 0; i < list_.size(); ++i) {
+        ActiveRun& run = list_.at(i);
+        if (!run.sharesZoneWith(zones)) {
+            continue;
+        }
+        stopped.push_back(i);
+        report(now, run.player ? RunTexts::stopping(run.label(), reason)
+                               : RunTexts::stopped(run.label(), reason));
+        if (run.player) {
+            playing.push_back(&run);
+        }
+    }
+    if (!playing.empty()) {
+        fadeOutInFiftySteps(
+            [&](double fraction) {
+                for (ActiveRun* run : playing) {
+                    applyLevel(*run, fraction);
+                }
+            },
+            fadeMs / 50, clock_);
+    }
+    for (auto it = stopped.rbegin(); it != stopped.rend(); ++it) {
+        remove(*it);
+    }
+}
+
+const ActiveRun* RunEngine::nextToStart() const {
+    for (int i = 0; i < list_.size(); ++i) {
+        const ActiveRun& run = *list_.runs()[static_cast<size_t>(i)];
+        if (!run.player && !waitsBehindEarlier(i)) {
+            return &run;
+        }
+    }
+    return nullptr;
+}
+
+bool RunEngine::hasRunSharing(const QStringList& zones) const {
+    for (const auto& run : list_.runs()) {
+        if (run->sharesZoneWith(zones)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void RunEngine::stopRunsOfProgramme(const QString& name, const QString& reason) {

@@ -7,6 +7,7 @@
 
 #include "core/playback/ducking.h"
 #include "core/playback/media_player.h"
+#include "core/playback/playback_start.h"
 #include "core/settings/system_settings.h"
 #include "core/support/clock.h"
 #include "core/timed/active_run.h"
@@ -14,6 +15,7 @@
 #include "core/timed/play_log.h"
 #include "core/timed/prepared_player.h"
 #include "core/timed/programme_table.h"
+#include "core/zones/zone_setup.h"
 
 // Plays the runs of timed play: starts the head of the list, counts passes, tracks or
 // seconds, fades the end of runs counted in seconds, skips failing tracks, reports every
@@ -25,11 +27,26 @@ class RunEngine : public RunningProgrammes {
     ~RunEngine() override;
 
     void setRandomSeed(unsigned seed) { random_.seed(seed); }
+    // The zones (null or empty: one output, the program-wide one). Kept by the caller.
+    void setZones(const ZoneSetup* zones);
+    // The zones a programme sounds in: its zones, or {""} for the program-wide output.
+    QStringList zonesOf(const Programme& programme) const;
+    // The output device of a zone at this moment; a zone that is gone plays on the
+    // program-wide output.
+    QString deviceOf(const QString& zone) const;
 
     // Called every 50 ms with the tick's moment (milliseconds 0).
     void tickActiveRuns(const LocalDateTime& now);
     void stopRun(int index, const QString& reason, int fadeMs, const LocalDateTime& now);
     void stopAllRuns(const QString& reason, int fadeMs, const LocalDateTime& now);
+    // Stops every run that sounds, or waits to sound, in one of the zones; the playing ones
+    // fade out together.
+    void stopRunsSharing(const QStringList& zones, const QString& reason, int fadeMs,
+                         const LocalDateTime& now);
+    // Whether a run sounds or waits in one of the zones.
+    bool hasRunSharing(const QStringList& zones) const;
+    // The first run that has no player and waits for nobody: it starts at the next tick.
+    const ActiveRun* nextToStart() const;
     void stopRunsOfProgramme(const QString& name, const QString& reason);
     int findRunByName(const QString& name, bool includeManual) const;
     // Every run at this fraction of its level; at 0 or below all runs end silently.
@@ -65,10 +82,19 @@ class RunEngine : public RunningProgrammes {
     bool continueRun(int index, const LocalDateTime& now);
     // Opens and starts a player at silence, then fades it in. Empty text on success.
     QString startPlayer(ActiveRun& run, const QString& path, const QString& file);
+    QString startFailureText(const ActiveRun& run, const QString& file,
+                             const PlaybackStart& started) const;
     void remove(int index);
     void freePlayer(ActiveRun& run);
     void applyLevel(ActiveRun& run, double fraction);
-    double level(const ActiveRun& run) const;
+    double level(const ActiveRun& run, const QString& zone) const;
+    // The run's first player and its followers, with their zones.
+    std::vector<std::pair<MediaPlayer*, QString>> playersOf(ActiveRun& run) const;
+    // A run waits while an earlier run of the list shares one of its zones.
+    bool waitsBehindEarlier(int index) const;
+    void fadeInRun(ActiveRun& run);
+    // A failure of one of a run's further zones: that zone falls silent, the run goes on.
+    bool handleFollowerEvent(const MediaPlayer* player, const PlayerEvent& event);
     void fadeOut(ActiveRun& run, int stepMs);
     void restartFile(ActiveRun& run);
     void report(const LocalDateTime& time, const QString& text);
@@ -80,6 +106,7 @@ class RunEngine : public RunningProgrammes {
     const SystemSettings& settings_;
     NowPlayingModel list_;
     Ducking ducking_;
+    const ZoneSetup* zones_ = nullptr;
     std::mt19937 random_;
     PreparedPlayer prepared_{backend_};
     QString preparedKey_;  // what prepareFor was last asked for

@@ -38,7 +38,7 @@ void RunEngine::prepareFor(const Programme* programme) {
         prepared_.discard();
         return;
     }
-    const QString device = outputDeviceName(settings_);
+    const QString device = deviceOf(zonesOf(*programme).first());
     const QString path = programmePath(*programme);
     const bool folder = programme->singleFile == 0;
     const QString key = QStringLiteral("%1%2%3\n%4")
@@ -70,26 +70,62 @@ void RunEngine::prepareFor(const Programme* programme) {
 }
 
 QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QString& file) {
+    // One player per zone of the run, started together; the first zone's may be open already.
+    struct Output {
+        QString zone;
+        QString device;
+        std::unique_ptr<MediaPlayer> player;
+        bool prepared = false;
+    };
+    std::vector<Output> outputs;
+    for (const QString& zone : run.zones) {
+        Output output{zone, deviceOf(zone), prepared_.take(path, deviceOf(zone)), false};
+        output.prepared = output.player != nullptr;
+        if (output.prepared) {
+            preparedKey_.clear();
+        } else {
+            output.player = backend_.createPlayer();
+        }
+        const MediaPlayer* key = output.player.get();
+        QObject::connect(output.player.get(), &MediaPlayer::eventOccurred, output.player.get(),
+                         [this, key](const PlayerEvent& event) { handleRunEvent(key, event); });
+        outputs.push_back(std::move(output));
+    }
+    std::vector<PlaybackTarget> targets;
+    for (Output& output : outputs) {
+        targets.push_back(
+            {output.player.get(), output.device, level(run, output.zone), output.prepared, {}});
+    }
+    startPlaybackTogether(targets, path, clock_);
+    QStringList failures;
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const PlaybackStart& started = targets[i].result;
+        if (started.code == 0) {
+            if (!run.player) {
+                run.player = std::move(outputs[i].player);
+                run.playerZone = outputs[i].zone;
+            } else {
+                run.followers.push_back({outputs[i].zone, std::move(outputs[i].player)});
+            }
+            continue;
+        }
+        qCWarning(lcTimed) << "start failed:" << path << outputs[i].device << Qt::hex
+                           << static_cast<quint32>(started.code) << started.playerText;
+        failures.append(startFailureText(run, file, started));
+    }
+    if (!run.player) {
+        return failures.value(0);
+    }
+    // A run that sounds in some of its zones goes on there; the others' failures are told.
+    for (const QString& failure : failures) {
+        report(nowWhole(), failure);
+    }
+    return QString();
+}
+
+QString RunEngine::startFailureText(const ActiveRun& run, const QString& file,
+                                    const PlaybackStart& started) const {
     const QString label = run.label();
-    const QString device = outputDeviceName(settings_);
-    std::unique_ptr<MediaPlayer> player = prepared_.take(path, device);
-    const bool prepared = player != nullptr;
-    if (prepared) {
-        preparedKey_.clear();
-    } else {
-        player = backend_.createPlayer();
-    }
-    const MediaPlayer* key = player.get();
-    QObject::connect(player.get(), &MediaPlayer::eventOccurred, player.get(),
-                     [this, key](const PlayerEvent& event) { handleRunEvent(key, event); });
-    const PlaybackStart started =
-        startPlayback(*player, path, device, level(run), clock_, prepared);
-    if (started.code == 0) {
-        run.player = std::move(player);
-        return QString();
-    }
-    qCWarning(lcTimed) << "start failed:" << path << Qt::hex << static_cast<quint32>(started.code)
-                       << started.playerText;
     if (!started.openFailed) {
         return RunTexts::formatAdvice(label, file,
                                       backend_.errorText(started.code, started.playerText));
@@ -210,8 +246,32 @@ RunEngine::TrackChoice RunEngine::chooseNextFile(ActiveRun& run, FileEntry& chos
     return TrackChoice::Chosen;
 }
 
+bool RunEngine::handleFollowerEvent(const MediaPlayer* player, const PlayerEvent& event) {
+    for (const auto& run : list_.runs()) {
+        for (auto it = run->followers.begin(); it != run->followers.end(); ++it) {
+            if (it->player.get() != player) {
+                continue;
+            }
+            const bool folder = run->programme.singleFile == 0;
+            const QString file = folder ? it->player->fileName() : QString();
+            qCWarning(lcTimed) << "playback failed in zone" << it->zone << ":" << it->player->path()
+                               << event.code << event.text;
+            it->player->stop();
+            it->player->close();
+            run->followers.erase(it);
+            report(nowWhole(),
+                   event.isDeviceFailure()
+                       ? RunTexts::deviceFailed(run->label(), file)
+                       : RunTexts::playbackFailed(run->label(), file,
+                                                  backend_.errorText(event.param1, event.text)));
+            return true;
+        }
+    }
+    return false;
+}
+
 void RunEngine::handleRunEvent(const MediaPlayer* player, const PlayerEvent& event) {
-    if (!event.isFailure()) {
+    if (!event.isFailure() || handleFollowerEvent(player, event)) {
         return;
     }
     const ActiveRunList& runs = list_.runs();

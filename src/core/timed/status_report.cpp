@@ -9,8 +9,10 @@
 QByteArray statusJson(const ProgramStatus& status) {
     QJsonArray playing;
     for (const ProgramStatus::Playing& run : status.playing) {
-        playing.append(QJsonObject{{QStringLiteral("programme"), run.programme},
-                                   {QStringLiteral("since"), formatTimestamp(run.since)}});
+        playing.append(
+            QJsonObject{{QStringLiteral("programme"), run.programme},
+                        {QStringLiteral("since"), formatTimestamp(run.since)},
+                        {QStringLiteral("zones"), QJsonArray::fromStringList(run.zones)}});
     }
     QJsonArray problems;
     for (const StartProblem& p : status.problems) {

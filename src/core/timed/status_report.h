@@ -14,6 +14,7 @@ struct ProgramStatus {
     struct Playing {
         QString programme;
         LocalDateTime since;
+        QStringList zones;  // empty: the program-wide output
     };
     struct Next {
         LocalDateTime time;
@@ -30,6 +31,6 @@ struct ProgramStatus {
 };
 
 // One JSON object: "version", "now" (YYYY-MM-DD HH:MM:SS), "playing" [{"programme",
-// "since"}], "next" {"time", "programme"} or null, "problems" [{"time", "programme",
+// "since", "zones"}], "next" {"time", "programme"} or null, "problems" [{"time", "programme",
 // "text"}], "immediate" {"playing", "track"}.
 QByteArray statusJson(const ProgramStatus& status);

@@ -66,7 +66,7 @@ QStringList ZoneSetup::zonesOf(const QString& programme) const {
 void ZoneSetup::setZonesOf(const QString& programme, const QStringList& chosen) {
     for (auto it = programmes.begin(); it != programmes.end();) {
         it = it.key().compare(programme, Qt::CaseInsensitive) == 0 ? programmes.erase(it)
-                                                                    : std::next(it);
+                                                                   : std::next(it);
     }
     if (!chosen.isEmpty()) {
         programmes.insert(programme, chosen);
@@ -79,6 +79,30 @@ void ZoneSetup::renameProgramme(const QString& from, const QString& to) {
     if (!to.isEmpty()) {
         setZonesOf(to, kept);
     }
+}
+
+QStringList programmeZones(const ZoneSetup* setup, const QString& programme) {
+    const QStringList zones =
+        setup == nullptr || setup->isEmpty() ? QStringList() : setup->zonesOf(programme);
+    return zones.isEmpty() ? QStringList{QString()} : zones;
+}
+
+QStringList immediateZones(const ZoneSetup* setup) {
+    QStringList zones;
+    if (setup != nullptr) {
+        for (const QString& name : setup->immediate) {
+            const int index = setup->findZone(name);
+            if (index >= 0 && !zones.contains(setup->zones[static_cast<size_t>(index)].name)) {
+                zones.append(setup->zones[static_cast<size_t>(index)].name);
+            }
+        }
+    }
+    return zones.isEmpty() ? QStringList{QString()} : zones;
+}
+
+QString zoneDevice(const ZoneSetup* setup, const QString& zone, const QString& programWideDevice) {
+    const int index = zone.isEmpty() || setup == nullptr ? -1 : setup->findZone(zone);
+    return index >= 0 ? setup->zones[static_cast<size_t>(index)].device : programWideDevice;
 }
 
 QString zoneSetupProblem(const ZoneSetup& setup) {
@@ -181,9 +205,10 @@ QByteArray encodeZoneSetup(const ZoneSetup& setup) {
     for (auto it = setup.programmes.cbegin(); it != setup.programmes.cend(); ++it) {
         programmes.insert(it.key(), QJsonArray::fromStringList(it.value()));
     }
-    const QJsonObject root{{QStringLiteral("zones"), zones},
-                           {QStringLiteral("programmes"), programmes},
-                           {QStringLiteral("immediate"), QJsonArray::fromStringList(setup.immediate)}};
+    const QJsonObject root{
+        {QStringLiteral("zones"), zones},
+        {QStringLiteral("programmes"), programmes},
+        {QStringLiteral("immediate"), QJsonArray::fromStringList(setup.immediate)}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -196,8 +221,8 @@ bool loadZoneSetup(const QString& dataFolder, ZoneSetup& setup, QString& message
         return true;
     }
     if (error != 0) {
-        message = fileProblem(path, error == EFBIG ? QStringLiteral("文件太大")
-                                                   : runtimeErrorText(error));
+        message = fileProblem(
+            path, error == EFBIG ? QStringLiteral("文件太大") : runtimeErrorText(error));
         return false;
     }
     QString problem;

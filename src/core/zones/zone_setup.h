@@ -39,6 +39,13 @@ class ZoneSetup {
     void renameProgramme(const QString& from, const QString& to);
 };
 
+// Where a programme sounds: its zones, or {""} for the program-wide output (always so without
+// zones). Immediate play likewise. A zone's device; "" and a zone that is gone give the
+// program-wide output's device.
+QStringList programmeZones(const ZoneSetup* setup, const QString& programme);
+QStringList immediateZones(const ZoneSetup* setup);
+QString zoneDevice(const ZoneSetup* setup, const QString& zone, const QString& programWideDevice);
+
 // The checks every zone list must pass: at most 16 zones, names of 1 to 63 characters,
 // unique ignoring case, each with a device; programmes and immediate play name only zones of
 // the list. Empty when it passes, else what is wrong.

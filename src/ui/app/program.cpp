@@ -34,7 +34,8 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       dispatcher_(clock_, programmes_, calendar_, runs_, playLog_),
       immediateStore_(paths.dataFolder, paths.musicFolder),
       playlist_(immediateStore_.settings()),
-      immediate_({clock_, backend_, immediateStore_, playlist_, settings_, runs_.ducking()}),
+      immediate_(
+          {clock_, backend_, immediateStore_, playlist_, settings_, runs_.ducking(), &zones_}),
       timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_),
       movingIn_({paths.dataFolder, programmes_, calendar_, immediateStore_, settings_, runs_,
                  immediate_, clock_}),
@@ -50,6 +51,9 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     connect(&timetableSwitch_, &TimetableSwitch::timetableReplaced, this,
             &Program::reloadTimetable);
     connect(&dataWatch_, &DataFolderWatch::replaced, this, &Program::reloadDataFile);
+    // The engines read the zones where they are; their ducking follows the list.
+    runs_.setZones(&zones_);
+    connect(this, &Program::zonesChanged, this, [this] { runs_.setZones(&zones_); });
     connect(&immediate_, &ImmediatePlayer::activeChanged, this, [this](bool active) {
         QString message;
         if (!active && playlistReloadPending_ && !reloadPlaylist(message)) {

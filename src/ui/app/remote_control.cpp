@@ -43,7 +43,10 @@ QString RemoteControl::Status() {
     status.now = wholeSecond(program_.clock().now());
     for (const auto& run : program_.runs().runs()) {
         if (run->player) {
-            status.playing.push_back({programmeName(run->programme), run->programme.lastStartTime});
+            QStringList zones = run->zones;
+            zones.removeAll(QString());
+            status.playing.push_back(
+                {programmeName(run->programme), run->programme.lastStartTime, zones});
         }
     }
     const std::vector<DueStart> coming =

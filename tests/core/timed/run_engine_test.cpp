@@ -243,7 +243,7 @@ TEST(RunEngine, ClockSetBackEndsSecondsRunsButNotCountedOnes) {
 TEST(RunEngine, DuckGainGlidesTowardItsTarget) {
     EngineHarness h;
     bool immediate = false;
-    h.runs.ducking().lowerWhile(DuckSource::Immediate, [&] { return immediate; });
+    h.runs.ducking().lowerWhile(DuckSource::Immediate, [&](const QString&) { return immediate; });
     h.settings.duckPercent = 60;
     h.settings.duckFadeOutSeconds = 5;
     h.settings.duckFadeInSeconds = 8;
