@@ -1,32 +1,11 @@
 #include "core/support/date_time.h"
 
+#include <QDate>
+
 namespace {
 
-// Days from 1970-01-01 back to 1601-01-01.
-constexpr qint64 kDays1601To1970 = 134'774;
-
-// Proleptic Gregorian day number relative to 1970-01-01.
-qint64 daysFromCivil(qint64 y, unsigned m, unsigned d) {
-    y -= m <= 2 ? 1 : 0;
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<qint64>(doe) - 719468;
-}
-
-void civilFromDays(qint64 z, int& year, int& month, int& day) {
-    z += 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 y = static_cast<qint64>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(y + (month <= 2 ? 1 : 0));
-}
+// The Julian day of 1601-01-01, the day the ticks count from.
+constexpr qint64 kJulianDay1601 = 2'305'814;
 
 // Fields compared as the fixed-width texts "yyyy-mm-dd hh:mi" would compare.
 qint64 rangeKey(qint64 y, qint64 mo, qint64 d, qint64 h, qint64 mi) {
@@ -56,15 +35,11 @@ bool operator==(const DateHourRange& a, const DateHourRange& b) {
 }
 
 bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return QDate::isLeapYear(year);
 }
 
 int daysInMonth(int year, int month) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) {
-        return 0;
-    }
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+    return month < 1 || month > 12 ? 0 : QDate(year, month, 1).daysInMonth();
 }
 
 bool isValidDate(int year, int month, int day) {
@@ -76,15 +51,8 @@ int dayOfWeek(int year, int month, int day) {
     if (!isValidDate(year, month, day)) {
         return -1;
     }
-    int y = year;
-    int m = month;
-    if (m < 3) {
-        m += 12;
-        y -= 1;
-    }
-    // 0 = Monday ... 6 = Sunday, then shifted so that Sunday is 0.
-    const int k = (day + 2 * m + (3 * m + 3) / 5 + y + y / 4 - y / 100 + y / 400) % 7;
-    return k == 6 ? 0 : k + 1;
+    // Qt counts Monday 1 ... Sunday 7; here Sunday is 0.
+    return QDate(year, month, day).dayOfWeek() % 7;
 }
 
 bool isValidClockTime(const ClockTime& t) {
@@ -102,7 +70,7 @@ qint64 dateTimeTicks(const LocalDateTime& t) {
         t.millisecond > 999) {
         return 0;
     }
-    const qint64 days = daysFromCivil(t.year, t.month, t.day) + kDays1601To1970;
+    const qint64 days = QDate(t.year, t.month, t.day).toJulianDay() - kJulianDay1601;
     const qint64 seconds = days * kSecondsPerDay + t.hour * 3600 + t.minute * 60 + t.second;
     return seconds * kTicksPerSecond + t.millisecond * kTicksPerMillisecond;
 }
@@ -114,14 +82,11 @@ LocalDateTime dateTimeFromTicks(qint64 ticks) {
     const qint64 totalSeconds = ticks / kTicksPerSecond;
     const qint64 days = totalSeconds / kSecondsPerDay;
     const qint64 secondOfDay = totalSeconds % kSecondsPerDay;
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    civilFromDays(days - kDays1601To1970, year, month, day);
+    const QDate date = QDate::fromJulianDay(days + kJulianDay1601);
     LocalDateTime t;
-    t.year = static_cast<quint16>(year);
-    t.month = static_cast<quint16>(month);
-    t.day = static_cast<quint16>(day);
+    t.year = static_cast<quint16>(date.year());
+    t.month = static_cast<quint16>(date.month());
+    t.day = static_cast<quint16>(date.day());
     t.dayOfWeek = static_cast<quint16>((days + 1) % 7);  // 1601-01-01 was a Monday
     t.hour = static_cast<quint16>(secondOfDay / 3600);
     t.minute = static_cast<quint16>(secondOfDay / 60 % 60);
