@@ -58,7 +58,8 @@ QTreeView* makeList(QWidget* parent, const QString& name, QAbstractItemModel* mo
     return list;
 }
 
-const QList<int> kProgrammeColumnWidths = {190, 85, 145, 105, 215, 50, 120, 285};
+// The last, the zones, only while zones exist.
+const QList<int> kProgrammeColumnWidths = {190, 85, 145, 105, 215, 50, 120, 285, 140};
 // The content column gives way down to this share of its width.
 constexpr double kNarrowestContent = 0.4;
 
@@ -133,6 +134,16 @@ void TimedPage::buildLists() {
     // A reload or sort starts the list afresh.
     connect(&s_.programmes, &QAbstractItemModel::modelReset, programmes_,
             [this] { programmes_->scrollToTop(); });
+    // The zones column comes and goes with the zones.
+    connect(&s_.programmes, &QAbstractItemModel::columnsInserted, this, [this] {
+        programmes_->header()->resizeSection(
+            ProgrammeListModel::Zones,
+            static_cast<int>(kProgrammeColumnWidths[ProgrammeListModel::Zones] *
+                             s_.paths.dpiScale));
+        fitProgrammeColumns();
+    });
+    connect(&s_.programmes, &QAbstractItemModel::columnsRemoved, this,
+            &TimedPage::fitProgrammeColumns);
 }
 
 void TimedPage::buildMenus() {
@@ -218,7 +229,9 @@ void TimedPage::fitProgrammeColumns() {
     const int datesNeed = programmes_->fontMetrics().horizontalAdvance(widest) + 16;
     const int fullDates = qMax(static_cast<int>(kProgrammeColumnWidths[dates] * scale), datesNeed);
     int others = 0;
-    for (int i = 0; i < kProgrammeColumnWidths.size(); ++i) {
+    const int columns = qMin(static_cast<int>(kProgrammeColumnWidths.size()),
+                             s_.programmes.columnCount());
+    for (int i = 0; i < columns; ++i) {
         if (i != content && i != dates) {
             others += static_cast<int>(kProgrammeColumnWidths[i] * scale);
         }
