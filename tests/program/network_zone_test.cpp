@@ -99,15 +99,15 @@ TEST(SnapcastZone, AProgrammeOnANetworkZoneIsHeardAtTheSnapcastClient) {
 
     // Its own empty configuration, state folder and port: nothing of a system-wide server.
     QFile(scratch.file(QStringLiteral("snapserver.conf"))).open(QIODevice::WriteOnly);
-    Daemon server(QStringLiteral("snapserver"),
-                  {QStringLiteral("-c"), scratch.file(QStringLiteral("snapserver.conf")),
-                   QStringLiteral("--server.datadir=") + scratch.path(),
-                   QStringLiteral("--http.enabled=false"), QStringLiteral("--tcp.enabled=false"),
-                   QStringLiteral("--stream.bind_to_address=127.0.0.1"),
-                   QStringLiteral("--stream.port=%1").arg(port),
-                   QStringLiteral("--stream.source=pipe://%1?name=kb&sampleformat=48000:16:2")
-                       .arg(fifo),
-                   QStringLiteral("--logging.sink=stderr")});
+    Daemon server(
+        QStringLiteral("snapserver"),
+        {QStringLiteral("-c"), scratch.file(QStringLiteral("snapserver.conf")),
+         QStringLiteral("--server.datadir=") + scratch.path(),
+         QStringLiteral("--http.enabled=false"), QStringLiteral("--tcp.enabled=false"),
+         QStringLiteral("--stream.bind_to_address=127.0.0.1"),
+         QStringLiteral("--stream.port=%1").arg(port),
+         QStringLiteral("--stream.source=pipe://%1?name=kb&sampleformat=48000:16:2").arg(fifo),
+         QStringLiteral("--logging.sink=stderr")});
     ASSERT_TRUE(server.running()) << "snapserver (scripts/install-deps.sh test installs it)";
     QProcessEnvironment clientEnv = QProcessEnvironment::systemEnvironment();
     clientEnv.insert(QStringLiteral("PULSE_SINK"), QStringLiteral("kb_far_building"));

@@ -124,12 +124,15 @@ QVariant ProgrammeListModel::headerData(int section, Qt::Orientation orientation
     if (role != Qt::DisplayRole) {
         return {};
     }
-    static const QStringList headers = {
-        QStringLiteral("节目名称"),          QStringLiteral("启/停"),
-        QStringLiteral("开始时间 (可多个)"), QStringLiteral("时长 (遍首秒)"),
-        QStringLiteral("播放内容"),          QStringLiteral("音量"),
-        QStringLiteral("周几/几号"),         QStringLiteral("日期范围"),
-        QStringLiteral("分区")};
+    static const QStringList headers = {QStringLiteral("节目名称"),
+                                        QStringLiteral("启/停"),
+                                        QStringLiteral("开始时间 (可多个)"),
+                                        QStringLiteral("时长 (遍首秒)"),
+                                        QStringLiteral("播放内容"),
+                                        QStringLiteral("音量"),
+                                        QStringLiteral("周几/几号"),
+                                        QStringLiteral("日期范围"),
+                                        QStringLiteral("分区")};
     return headers.value(section);
 }
 

@@ -108,9 +108,9 @@ void Program::createWindow() {
     immediatePage_ = new ImmediatePage(
         {immediateStore_, playlist_, immediate_, probeDurationMs, paths_, &zones_, changeZones});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
-    settingsPage_ = new SettingsPage({settings_, clock_, paths_, autostartFolder(),
-                                      programExecutablePath(), shutdowns_, timetableSwitch_,
-                                      &movingIn_, &zones_, changeZones});
+    settingsPage_ =
+        new SettingsPage({settings_, clock_, paths_, autostartFolder(), programExecutablePath(),
+                          shutdowns_, timetableSwitch_, &movingIn_, &zones_, changeZones});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
     connect(this, &Program::zonesChanged, settingsPage_, &SettingsPage::refreshZones);
     connect(this, &Program::zonesChanged, immediatePage_, &ImmediatePage::refreshZones);

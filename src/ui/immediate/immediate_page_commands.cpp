@@ -299,9 +299,9 @@ void ImmediatePage::refreshZones() {
                                   ? QStringLiteral("总输出设备")
                                   : s_.zones->immediate.join(QStringLiteral("、"));
         // Many zones would push the page wide: the tip names them all.
-        zonesLink_->setText(QStringLiteral("播放分区: %1 …")
-                                .arg(zonesLink_->fontMetrics().elidedText(where, Qt::ElideRight,
-                                                                          kZonesLinkWidth)));
+        zonesLink_->setText(
+            QStringLiteral("播放分区: %1 …")
+                .arg(zonesLink_->fontMetrics().elidedText(where, Qt::ElideRight, kZonesLinkWidth)));
         zonesLink_->setToolTip(where);
     }
 }

@@ -11,8 +11,8 @@
 #include "audio/output_devices.h"
 #include "core/settings/settings_file.h"
 #include "core/support/messages.h"
-#include "ui/widgets/amplifier_dialog.h"
 #include "ui/settings/zones_dialog.h"
+#include "ui/widgets/amplifier_dialog.h"
 #include "ui/widgets/hint_link.h"
 
 namespace {

@@ -33,8 +33,8 @@ ZoneDialog::ZoneDialog(const Zone& zone, OutputDevices& devices, ProblemCheck pr
     if (!zone.device.isEmpty() && list_->findText(zone.device, Qt::MatchFixedString) < 0) {
         list_->insertItem(0, zone.device);
     }
-    list_->setCurrentIndex(zone.device.isEmpty() ? -1
-                                                 : list_->findText(zone.device, Qt::MatchFixedString));
+    list_->setCurrentIndex(
+        zone.device.isEmpty() ? -1 : list_->findText(zone.device, Qt::MatchFixedString));
     auto* deviceRow = new QHBoxLayout();
     deviceRow->addWidget(list_, 1);
     auto* test = new QPushButton(QStringLiteral("试听"), this);

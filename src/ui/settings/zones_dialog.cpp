@@ -18,8 +18,9 @@ ZonesDialog::ZonesDialog(const ZoneSetup& zones, ZoneChange change, OutputDevice
     setWindowTitle(QStringLiteral("分区"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        QStringLiteral("分区各有自己的音频输出设备；同一分区同时只播一个节目，不同分区可同时播放。\n"
-                       "节目在节目属性里选分区，不选分区的节目在总输出设备上播放。"),
+        QStringLiteral(
+            "分区各有自己的音频输出设备；同一分区同时只播一个节目，不同分区可同时播放。\n"
+            "节目在节目属性里选分区，不选分区的节目在总输出设备上播放。"),
         this));
     model_ = new ZoneListModel(zones_, this);
     list_ = new QTreeView(this);
@@ -85,11 +86,14 @@ void ZonesDialog::addZone() {
         showMessage(MessageIcon::Warning, QStringLiteral("最多 %1 个分区").arg(kMaxZones), this);
         return;
     }
-    ZoneDialog dialog({}, devices_, [this](const Zone& zone) {
-        ZoneSetup next = zones_;
-        next.zones.push_back(zone);
-        return zoneSetupProblem(next);
-    }, this);
+    ZoneDialog dialog(
+        {}, devices_,
+        [this](const Zone& zone) {
+            ZoneSetup next = zones_;
+            next.zones.push_back(zone);
+            return zoneSetupProblem(next);
+        },
+        this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -114,8 +118,8 @@ void ZonesDialog::changeZone() {
         next.zones[static_cast<size_t>(row)] = zone;
         return next;
     };
-    ZoneDialog dialog(before, devices_,
-                      [&](const Zone& zone) { return zoneSetupProblem(changed(zone)); }, this);
+    ZoneDialog dialog(
+        before, devices_, [&](const Zone& zone) { return zoneSetupProblem(changed(zone)); }, this);
     if (dialog.exec() == QDialog::Accepted) {
         apply(changed(dialog.zone()));
     }

@@ -229,8 +229,8 @@ void TimedPage::fitProgrammeColumns() {
     const int datesNeed = programmes_->fontMetrics().horizontalAdvance(widest) + 16;
     const int fullDates = qMax(static_cast<int>(kProgrammeColumnWidths[dates] * scale), datesNeed);
     int others = 0;
-    const int columns = qMin(static_cast<int>(kProgrammeColumnWidths.size()),
-                             s_.programmes.columnCount());
+    const int columns =
+        qMin(static_cast<int>(kProgrammeColumnWidths.size()), s_.programmes.columnCount());
     for (int i = 0; i < columns; ++i) {
         if (i != content && i != dates) {
             others += static_cast<int>(kProgrammeColumnWidths[i] * scale);

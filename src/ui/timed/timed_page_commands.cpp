@@ -45,8 +45,7 @@ bool TimedPage::save() {
     return false;
 }
 
-void TimedPage::saveZonesOf(const QString& before, const QString& name,
-                            const QStringList& chosen) {
+void TimedPage::saveZonesOf(const QString& before, const QString& name, const QStringList& chosen) {
     if (s_.zones == nullptr || s_.zones->isEmpty()) {
         return;
     }

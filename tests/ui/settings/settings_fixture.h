@@ -32,8 +32,7 @@ struct RecordingPower : SystemPower {
 struct SettingsFixture {
     explicit SettingsFixture(const QString& programPath = kTestProgram)
         : paths(AppPaths::forFolders(data.path(), data.path())),
-          timetable(paths.dataFolder, harness.table, harness.calendar, harness.runs,
-                    harness.clock),
+          timetable(paths.dataFolder, harness.table, harness.calendar, harness.runs, harness.clock),
           zones(paths.dataFolder) {
         harness.start(at(8, 0, 0));
         page = std::make_unique<SettingsPage>(SettingsPage::Services{

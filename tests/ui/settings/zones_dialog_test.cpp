@@ -52,7 +52,8 @@ class ZonesDialogTest : public ::testing::Test {
             buttonOf(dialog, QStringLiteral("确定"))->click();
             refused.clear();
             if (dialog->isVisible()) {
-                refused = f.messages.shown.size() > before ? f.messages.last() : QStringLiteral("?");
+                refused =
+                    f.messages.shown.size() > before ? f.messages.last() : QStringLiteral("?");
                 focus = dialog->focusWidget() == dialog->nameEdit()     ? QStringLiteral("name")
                         : dialog->focusWidget() == dialog->deviceList() ? QStringLiteral("device")
                                                                         : QString();
@@ -154,8 +155,9 @@ TEST_F(ZonesDialogTest, ARenamedZoneKeepsItsProgrammesAndADeletedOneReleasesThem
 
         select(zones, 0);
         buttonOf(&zones, QStringLiteral("删除"))->click();
-        EXPECT_EQ(f.messages.last(),
-                  QStringLiteral("确定删除分区 主楼？\n\n这些节目不再在该分区播放：\n上课铃、早操"));
+        EXPECT_EQ(
+            f.messages.last(),
+            QStringLiteral("确定删除分区 主楼？\n\n这些节目不再在该分区播放：\n上课铃、早操"));
         saved = f.zones.saved();
         EXPECT_EQ(rows(zones), QStringList{QStringLiteral("宿舍|KB-Speakers")});
         EXPECT_TRUE(saved.zonesOf(QStringLiteral("上课铃")).isEmpty()) << "the program-wide output";

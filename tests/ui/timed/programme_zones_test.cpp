@@ -111,7 +111,8 @@ TEST(ProgrammeZones, ANewProgrammeTakesItsTicksAndADeletedOneDropsThem) {
     });
     f.page->addProgramme();
     ASSERT_EQ(f.harness.table.size(), 3);
-    EXPECT_EQ(f.zones.saved().zonesOf(QStringLiteral("起床铃")), QStringList{QStringLiteral("宿舍")});
+    EXPECT_EQ(f.zones.saved().zonesOf(QStringLiteral("起床铃")),
+              QStringList{QStringLiteral("宿舍")});
     EXPECT_EQ(f.zonesCell(2), QStringLiteral("宿舍"));
 
     const int saves = f.zones.saves;
