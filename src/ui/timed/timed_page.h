@@ -82,6 +82,7 @@ class TimedPage : public QWidget {
     // column (a long path, read least at a glance) gives way first, so the date range shows
     // whole.
     void fitProgrammeColumns();
+    void placeZonesColumn();
     void buildLists();
     void buildMenus();
     QList<int> selectedRows(QTreeView* list) const;

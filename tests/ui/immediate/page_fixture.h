@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTreeView>
 #include <memory>
 
