@@ -250,10 +250,9 @@ void TimedPage::fitProgrammeColumns() {
     const int room = programmes_->viewport()->width() - others;
     const int contentWidth = qBound(static_cast<int>(fullContent * kNarrowestContent),
                                     room - fullZones - fullDates, fullContent);
-    const int zonesWidth =
-        zoned ? qBound(static_cast<int>(fullZones * kNarrowestZones),
-                       room - contentWidth - fullDates, fullZones)
-              : 0;
+    const int zonesWidth = zoned ? qBound(static_cast<int>(fullZones * kNarrowestZones),
+                                          room - contentWidth - fullDates, fullZones)
+                                 : 0;
     const int datesWidth = qBound(datesNeed, room - contentWidth - zonesWidth, fullDates);
     header->resizeSection(content, contentWidth);
     header->resizeSection(dates, datesWidth);

@@ -83,8 +83,8 @@ TEST(ProgramZones, AZoneFileReplacedByAnotherProgramIsShownAtOnce) {
     ASSERT_FALSE(zonesShown(program).column);
     // As rsync puts a file in place: written beside it, then renamed over it.
     writeBytes(paths.dataFile(QStringLiteral(".incoming")), kSchoolZones);
-    ASSERT_TRUE(QFile::rename(paths.dataFile(QStringLiteral(".incoming")),
-                              paths.dataFile(kZoneFileName)));
+    ASSERT_TRUE(
+        QFile::rename(paths.dataFile(QStringLiteral(".incoming")), paths.dataFile(kZoneFileName)));
     QElapsedTimer timer;
     timer.start();
     while (!zonesShown(program).column && timer.elapsed() < 10000) {
