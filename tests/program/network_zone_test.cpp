@@ -35,6 +35,8 @@ class PipeSink {
                      QStringLiteral("file=") + fifo, QStringLiteral("sink_name=kb_network"),
                      QStringLiteral("format=s16le"), QStringLiteral("rate=48000"),
                      QStringLiteral("channels=2"),
+                     // Keeps time when nothing reads the FIFO, as the README sets it up.
+                     QStringLiteral("use_system_clock_for_timing=yes"),
                      QStringLiteral("sink_properties=device.description=") + description});
         if (pactl.waitForFinished(5000) && pactl.exitCode() == 0) {
             module_ = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
