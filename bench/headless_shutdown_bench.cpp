@@ -41,10 +41,10 @@ int main(int argc, char** argv) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), system);
     logind.setProcessEnvironment(env);
-    logind.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-                  QStringLiteral("--template"), QStringLiteral("logind"), QStringLiteral("-l"),
-                  log});
+    logind.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+         QStringLiteral("--template"), QStringLiteral("logind"), QStringLiteral("-l"), log});
     QThread::sleep(2);
 
     const QString data = work.filePath(QStringLiteral("data/") + kDataFolderName);
@@ -86,10 +86,11 @@ int main(int argc, char** argv) {
         QFile file(log);
         if (file.open(QIODevice::ReadOnly) && file.readAll().contains(call.toUtf8())) {
             const qint64 ms = dueSecond.msecsTo(QDateTime::currentDateTime());
-            std::printf("%s asked %.2f s after the scheduled second %s (countdown 60 x 950 ms = "
-                        "57 s); the program %s\n",
-                        qPrintable(call), ms / 1000.0, qPrintable(dueSecond.toString(u"HH:mm:ss")),
-                        program.waitForFinished(10000) ? "ended" : "still runs");
+            std::printf(
+                "%s asked %.2f s after the scheduled second %s (countdown 60 x 950 ms = "
+                "57 s); the program %s\n",
+                qPrintable(call), ms / 1000.0, qPrintable(dueSecond.toString(u"HH:mm:ss")),
+                program.waitForFinished(10000) ? "ended" : "still runs");
             return finish(0);
         }
         QThread::msleep(50);

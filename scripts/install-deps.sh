@@ -17,6 +17,7 @@ test_packages=(
   libgtest-dev libgmock-dev
   pulseaudio pulseaudio-utils ffmpeg sox lame gstreamer1.0-tools poppler-utils
   dbus dbus-x11 python3-dbusmock rsync xvfb xauth x11-apps x11-utils trayer xdotool
+  snapserver snapclient
   desktop-file-utils appstream systemd man-db util-linux dex libglib2.0-bin
   clang clang-format libclang-rt-14-dev llvm
 )

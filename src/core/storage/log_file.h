@@ -15,7 +15,7 @@ struct LogTail {
 };
 
 struct LogFailure {
-    QString what;             // the system's words
+    QString what;              // the system's words
     bool duringWrite = false;  // the file was open: the write itself failed
 };
 
@@ -28,5 +28,4 @@ bool appendToLog(const QString& dataFolder, const QString& fileName, qint64 limi
 
 // The last `limit` bytes of a log, from an even offset; `from` is where they begin. An absent
 // log is empty. False with the system's words.
-bool readLogEnd(const QString& path, qint64 limit, QByteArray& bytes, qint64& from,
-                QString& error);
+bool readLogEnd(const QString& path, qint64 limit, QByteArray& bytes, qint64& from, QString& error);

@@ -43,7 +43,7 @@ int ProgrammeListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ProgrammeListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : Columns;
+    return parent.isValid() ? 0 : (zonesColumn_ ? Columns : Zones);
 }
 
 QVariant ProgrammeListModel::data(const QModelIndex& index, int role) const {
@@ -51,6 +51,9 @@ QVariant ProgrammeListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const int column = index.column();
+    if (column >= columnCount()) {
+        return {};
+    }
     if (role == Qt::TextAlignmentRole) {
         return headerData(column, Qt::Horizontal, role);
     }
@@ -69,6 +72,10 @@ QVariant ProgrammeListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::ToolTipRole && column == StartTimes) {
         return allStartTimes(p);
+    }
+    if (role == Qt::ToolTipRole && column == Zones) {
+        const QString zones = zonesText(p);
+        return zones.isEmpty() ? QStringLiteral("在总输出设备上播放") : zones;
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
@@ -92,13 +99,15 @@ QVariant ProgrammeListModel::data(const QModelIndex& index, int role) const {
             return formatDays(p.byWeekday != 0, p.weekdays, p.monthDays);
         case DateRange:
             return formatDateHourRange(p.dateRange);
+        case Zones:
+            return zonesText(p);
         default:
             return {};
     }
 }
 
 QVariant ProgrammeListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) {
+    if (orientation != Qt::Horizontal || section >= columnCount()) {
         return {};
     }
     if (role == Qt::TextAlignmentRole) {
@@ -115,11 +124,15 @@ QVariant ProgrammeListModel::headerData(int section, Qt::Orientation orientation
     if (role != Qt::DisplayRole) {
         return {};
     }
-    static const QStringList headers = {
-        QStringLiteral("节目名称"),          QStringLiteral("启/停"),
-        QStringLiteral("开始时间 (可多个)"), QStringLiteral("时长 (遍首秒)"),
-        QStringLiteral("播放内容"),          QStringLiteral("音量"),
-        QStringLiteral("周几/几号"),         QStringLiteral("日期范围")};
+    static const QStringList headers = {QStringLiteral("节目名称"),
+                                        QStringLiteral("启/停"),
+                                        QStringLiteral("开始时间 (可多个)"),
+                                        QStringLiteral("时长 (遍首秒)"),
+                                        QStringLiteral("播放内容"),
+                                        QStringLiteral("音量"),
+                                        QStringLiteral("周几/几号"),
+                                        QStringLiteral("日期范围"),
+                                        QStringLiteral("分区")};
     return headers.value(section);
 }
 
@@ -141,7 +154,7 @@ void ProgrammeListModel::resetWith(const std::function<void()>& change) {
 void ProgrammeListModel::refreshRow(int row) {
     statuses_[static_cast<size_t>(row)] =
         programmeStatusAt(table_.at(row), wholeSecond(clock_.now()));
-    emit dataChanged(index(row, 0), index(row, Columns - 1));
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 bool ProgrammeListModel::add(const Programme& programme, QString& message) {
@@ -227,6 +240,27 @@ bool ProgrammeListModel::sortByFirstStart(bool ascending) {
     return true;
 }
 
+QString ProgrammeListModel::zonesText(const Programme& p) const {
+    return zones_ == nullptr ? QString()
+                             : zones_->zonesOf(programmeName(p)).join(QStringLiteral("、"));
+}
+
+void ProgrammeListModel::showZones(const ZoneSetup* zones) {
+    zones_ = zones;
+    const bool wanted = zones_ != nullptr && !zones_->isEmpty();
+    if (wanted && !zonesColumn_) {
+        beginInsertColumns({}, Zones, Zones);
+        zonesColumn_ = true;
+        endInsertColumns();
+    } else if (!wanted && zonesColumn_) {
+        beginRemoveColumns({}, Zones, Zones);
+        zonesColumn_ = false;
+        endRemoveColumns();
+    } else if (wanted && rowCount() > 0) {
+        emit dataChanged(index(0, Zones), index(rowCount() - 1, Zones));
+    }
+}
+
 QString ProgrammeListModel::pathProblem(int row) const {
     return row >= 0 && row < table_.size() ? pathProblems_.value(programmePath(table_.at(row)))
                                            : QString();
@@ -240,7 +274,7 @@ void ProgrammeListModel::setPathProblems(const QHash<QString, QString>& problems
     for (int row = 0; row < rowCount() && row < table_.size(); ++row) {
         const QString path = programmePath(table_.at(row));
         if (before.value(path) != pathProblems_.value(path)) {
-            emit dataChanged(index(row, 0), index(row, Columns - 1),
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1),
                              {Qt::ForegroundRole, Qt::ToolTipRole});
         }
     }

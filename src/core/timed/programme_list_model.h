@@ -8,13 +8,26 @@
 #include "core/support/clock.h"
 #include "core/timed/programme_table.h"
 #include "core/timed/schedule.h"
+#include "core/zones/zone_setup.h"
 
 // The programme list: one row per programme of the table, in table order. Every change of the
 // table goes through here, so a row always shows its own programme.
 class ProgrammeListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    enum Column { Name, Status, StartTimes, Duration, Content, Volume, Days, DateRange, Columns };
+    // The zones column is there only while zones exist.
+    enum Column {
+        Name,
+        Status,
+        StartTimes,
+        Duration,
+        Content,
+        Volume,
+        Days,
+        DateRange,
+        Zones,
+        Columns
+    };
 
     ProgrammeListModel(ProgrammeTable& table, const Clock& clock, QObject* parent = nullptr);
 
@@ -48,14 +61,22 @@ class ProgrammeListModel : public QAbstractTableModel {
     // the tip. Only rows whose finding changed are announced, with those two roles.
     void setPathProblems(const QHash<QString, QString>& problems);
     QString pathProblem(int row) const;
+    // The zones to show in the "分区" column (owned elsewhere; nullptr: none); called again
+    // whenever they changed. The column comes and goes with the zones.
+    void showZones(const ZoneSetup* zones);
+    bool hasZonesColumn() const { return zonesColumn_; }
 
   private:
     void resetWith(const std::function<void()>& change);
     void swapWithNext(int row);
     void refreshRow(int row);
+    // The zones of the programme joined with "、"; empty for the program-wide output.
+    QString zonesText(const Programme& p) const;
 
     ProgrammeTable& table_;
     const Clock& clock_;
     std::vector<ProgrammeStatus> statuses_;  // per row, as last found
     QHash<QString, QString> pathProblems_;
+    const ZoneSetup* zones_ = nullptr;
+    bool zonesColumn_ = false;  // as last announced
 };

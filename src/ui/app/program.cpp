@@ -43,6 +43,8 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       dataWatch_(paths.dataFolder, dataFileNames()) {
     playLog_.setEchoToStandardOutput(headless);
     dispatcher_.setProgrammeList(&programmeList_);
+    programmeList_.showZones(&zones_);
+    connect(this, &Program::zonesChanged, this, [this] { programmeList_.showZones(&zones_); });
     // After an unexpected failure nothing new may start while its message is open.
     if (auto* guarded = qobject_cast<GuardedApplication*>(QCoreApplication::instance())) {
         guarded->setBeforeMessage([this] { disableAllProgrammes(); });
@@ -98,18 +100,24 @@ void Program::createWindow() {
     window_ = std::make_unique<MainWindow>(paths_, new SystemTrayArea());
     paths_.dpiScale = window_->dpiScale();
     connect(window_.get(), &MainWindow::exitRequested, this, [this] { shutdown(false); });
-    timedPage_ = new TimedPage(
-        {programmeList_, runs_, dispatcher_, playLog_.rows(), paths_, &calendar_, &clock_});
+    // The pages change the zones through the program, which saves them and tells every page.
+    const ZoneChange changeZones = [this](const ZoneSetup& zones, QString& message) {
+        return this->changeZones(zones, message);
+    };
+    timedPage_ = new TimedPage({programmeList_, runs_, dispatcher_, playLog_.rows(), paths_,
+                                &calendar_, &clock_, &zones_, changeZones});
     window_->setPage(MainWindow::kTimedTab, timedPage_);
     holidaysPage_ = new HolidaysPage(calendar_, paths_);
     window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);
-    immediatePage_ =
-        new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs, paths_});
+    immediatePage_ = new ImmediatePage(
+        {immediateStore_, playlist_, immediate_, probeDurationMs, paths_, &zones_, changeZones});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
     settingsPage_ =
         new SettingsPage({settings_, clock_, paths_, autostartFolder(), programExecutablePath(),
-                          shutdowns_, timetableSwitch_, &movingIn_});
+                          shutdowns_, timetableSwitch_, &movingIn_, &zones_, changeZones});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
+    connect(this, &Program::zonesChanged, settingsPage_, &SettingsPage::refreshZones);
+    connect(this, &Program::zonesChanged, immediatePage_, &ImmediatePage::refreshZones);
     connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
             &MainWindow::hideToTray);
     // Once remote, the hints of both playing pages show and stay.

@@ -168,6 +168,10 @@ void ImmediatePage::buildLinks() {
                                remoteSessionHint(), this, s_.paths, QStringLiteral("remote"));
     remoteLink_->setObjectName(QStringLiteral("remoteLink"));
     remoteLink_->hide();
+    zonesLink_ = new HyperLink(QStringLiteral("播放分区…"), this);
+    zonesLink_->setObjectName(QStringLiteral("zonesLink"));
+    connect(zonesLink_, &HyperLink::clicked, this, &ImmediatePage::chooseZones);
+    refreshZones();
     tipsLabel_ = new QLabel(QStringLiteral("小贴士:"), this);
     tipLinks_ = {
         makeHintLink(QStringLiteral("统一音乐文件本身的响度"), EditorHints::loudness(), this,
@@ -186,6 +190,8 @@ void ImmediatePage::buildLinks() {
     heading->addWidget(moreLink_);
     heading->addSpacing(12);
     heading->addWidget(downloadLink_);
+    heading->addSpacing(12);
+    heading->addWidget(zonesLink_);
     heading->addStretch();
     grid->addLayout(heading, 1, 0, 1, 2);
     grid->addWidget(list_, 2, 0);

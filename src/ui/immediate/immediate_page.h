@@ -6,6 +6,7 @@
 #include "core/immediate/immediate_player.h"
 #include "core/immediate/import_job.h"
 #include "core/storage/app_paths.h"
+#include "core/zones/zone_edits.h"
 
 class HyperLink;
 class QBoxLayout;
@@ -29,6 +30,9 @@ class ImmediatePage : public QWidget {
         ImmediatePlayer& player;
         DurationProbe probe;
         AppPaths paths;
+        // The zones and how to change them; without zones the choice is not shown.
+        const ZoneSetup* zones = nullptr;
+        ZoneChange changeZones;
     };
     explicit ImmediatePage(const Services& services, QWidget* parent = nullptr);
     ~ImmediatePage() override;
@@ -43,12 +47,17 @@ class ImmediatePage : public QWidget {
     QLabel* positionLabel() const { return positionText_; }
     QComboBox* modeSelector() const { return mode_; }
     HyperLink* remoteLink() const { return remoteLink_; }
+    HyperLink* zonesLink() const { return zonesLink_; }
     TickTimer& ticks() const { return *ticks_; }
 
     // After start-up loaded the settings: the current row in view, the volume and the mode.
     void showLoaded();
     // Shown once a remote session is detected; never hidden again.
     void showRemoteSessionHint();
+    // The zones changed: the link names where immediate play sounds, shown only with zones.
+    void refreshZones();
+    // "播放分区…": where immediate play sounds, saved in the zone file.
+    void chooseZones();
 
     // The commands of the buttons, the menu and the keys.
     void startPlay();
@@ -112,6 +121,7 @@ class ImmediatePage : public QWidget {
     HyperLink* downloadLink_;
     HyperLink* silentLink_;
     HyperLink* remoteLink_;
+    HyperLink* zonesLink_;
     QList<HyperLink*> tipLinks_;
     QBoxLayout* tipLines_ = nullptr;
     std::array<QHBoxLayout*, 2> tipPairs_{};

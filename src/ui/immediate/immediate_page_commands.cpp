@@ -14,6 +14,8 @@
 #include "ui/immediate/immediate_page.h"
 #include "ui/immediate/import_dialog.h"
 #include "ui/immediate/limit_dialog.h"
+#include "ui/immediate/play_zones_dialog.h"
+#include "ui/widgets/hyper_link.h"
 #include "ui/widgets/music_dialogs.h"
 
 namespace {
@@ -21,6 +23,9 @@ namespace {
 QString pathProblem(const QString& problem, const QString& path) {
     return QStringLiteral("%1：\n%2").arg(problem, path);
 }
+
+// The widest the zones of immediate play are named on their link.
+constexpr int kZonesLinkWidth = 240;
 
 void openFolder(const QString& folder) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
@@ -284,4 +289,36 @@ void ImmediatePage::openContainingFolder() {
     } else {
         showMessage(MessageIcon::Warning, QStringLiteral("音乐不存在：\n%1").arg(path), this);
     }
+}
+
+void ImmediatePage::refreshZones() {
+    const bool shown = s_.zones != nullptr && !s_.zones->isEmpty() && s_.changeZones;
+    zonesLink_->setVisible(shown);
+    if (shown) {
+        const QString where = s_.zones->immediate.isEmpty()
+                                  ? QStringLiteral("总输出设备")
+                                  : s_.zones->immediate.join(QStringLiteral("、"));
+        // Many zones would push the page wide: the tip names them all.
+        zonesLink_->setText(
+            QStringLiteral("播放分区: %1 …")
+                .arg(zonesLink_->fontMetrics().elidedText(where, Qt::ElideRight, kZonesLinkWidth)));
+        zonesLink_->setToolTip(where);
+    }
+}
+
+void ImmediatePage::chooseZones() {
+    if (s_.zones == nullptr || s_.zones->isEmpty() || !s_.changeZones) {
+        return;
+    }
+    PlayZonesDialog dialog(*s_.zones, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosen() == s_.zones->immediate) {
+        return;
+    }
+    ZoneSetup next = *s_.zones;
+    next.immediate = dialog.chosen();
+    QString message;
+    if (!s_.changeZones(next, message)) {
+        showMessage(MessageIcon::Error, message, this);
+    }
+    refreshZones();
 }

@@ -11,6 +11,7 @@
 #include "audio/output_devices.h"
 #include "core/settings/settings_file.h"
 #include "core/support/messages.h"
+#include "ui/settings/zones_dialog.h"
 #include "ui/widgets/amplifier_dialog.h"
 #include "ui/widgets/hint_link.h"
 
@@ -25,8 +26,9 @@ const QString kPowerOnHint = QStringLiteral(
     "图文教程，参看：\n官网 > 帮助 > 电脑定时开机\n\n技术支持 / 官网：\n帮助栏里有联系方式 / 网址");
 const QString kZonesHint = QStringLiteral(
     "多路分区的实现方法：\n1. 每个区域一台功放，接电脑的一个音频输出设备 (例如 USB 声卡)\n2. "
-    "在\"音频输出设备\"里选取要播出的设备\n3. "
-    "几个区域播同样的内容时，可以用一台功放带几个区域的喇叭\n\n详情参看：帮助栏");
+    "在\"分区…\"里为每个区域建一个分区，选它的音频输出设备\n3. "
+    "在节目属性里勾选节目的分区；不同分区的节目可以同时播放\n4. "
+    "远处楼里的喇叭可以经网络接入 (Snapcast 等)，在这里当作音频输出设备\n\n详情参看：帮助栏");
 const QString kReadFailure = QStringLiteral(
     "读自动启动设置失败：\n无法读取 \"开机自动启动\" 相关设置\n\n%1\n\n\n常见原因 - "
     "被杀毒类软件拦截\n( "
@@ -149,6 +151,18 @@ QVBoxLayout* SettingsPage::buildOtherColumn() {
     connect(choose, &QPushButton::clicked, this, &SettingsPage::chooseDevice);
     deviceRow->addWidget(choose);
     column->addLayout(deviceRow);
+    auto* zonesRow = new QHBoxLayout();
+    zonesRow->addWidget(new QLabel(QStringLiteral("分区:"), this));
+    zonesText_ = new QLineEdit(this);
+    zonesText_->setObjectName(QStringLiteral("zonesText"));
+    zonesText_->setReadOnly(true);
+    zonesRow->addWidget(zonesText_, 1);
+    auto* zones = new QPushButton(QStringLiteral("分区…"), this);
+    zones->setObjectName(QStringLiteral("zonesButton"));
+    zones->setEnabled(s_.zones != nullptr && s_.changeZones);
+    connect(zones, &QPushButton::clicked, this, &SettingsPage::editZones);
+    zonesRow->addWidget(zones);
+    column->addLayout(zonesRow);
     column->addWidget(makeHintLink(QStringLiteral("多路分区的实现方法"), kZonesHint, this, s_.paths,
                                    QStringLiteral("devices")));
     column->addSpacing(static_cast<int>(16 * s_.paths.dpiScale));
@@ -189,6 +203,22 @@ void SettingsPage::refresh() {
     duckingText_->setText(
         QStringLiteral("立即播播出时, 定时播音量降低: %1%").arg(s_.settings.duckPercent));
     deviceText_->setText(deviceDisplayName(outputDeviceName(s_.settings)));
+    refreshZones();
+}
+
+void SettingsPage::refreshZones() {
+    QStringList names;
+    if (s_.zones != nullptr) {
+        for (const Zone& zone : s_.zones->zones) {
+            names.append(zone.name);
+        }
+    }
+    zonesText_->setText(names.isEmpty() ? QStringLiteral("无 (都在总输出设备上播放)")
+                                        : names.join(QStringLiteral("、")));
+    zonesText_->setCursorPosition(0);
+    if (zonesDialog_ != nullptr) {
+        zonesDialog_->refill();
+    }
 }
 
 void SettingsPage::loadData() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -7,6 +8,7 @@
 #include "core/settings/system_settings.h"
 #include "core/storage/app_paths.h"
 #include "core/support/clock.h"
+#include "core/zones/zone_edits.h"
 #include "platform/autostart_entry.h"
 
 class QCheckBox;
@@ -18,6 +20,7 @@ class QBoxLayout;
 class QVBoxLayout;
 class MovingIn;
 class TimetableSwitch;
+class ZonesDialog;
 
 // The " 4.设置 (可多路)" page: output device, ducking, start with logon, the scheduled
 // shutdown and restart (and their countdown, which the program's scheduler runs), backup and
@@ -35,6 +38,9 @@ class SettingsPage : public QWidget {
         ShutdownScheduler& shutdowns;
         TimetableSwitch& timetable;
         MovingIn* movingIn = nullptr;  // the import from the Windows program
+        // The zones and how to change them; without them "分区…" is not offered.
+        const ZoneSetup* zones = nullptr;
+        ZoneChange changeZones;
     };
     SettingsPage(const Services& services, QWidget* parent = nullptr);
 
@@ -49,6 +55,7 @@ class SettingsPage : public QWidget {
     QCheckBox* lockedBox() const { return locked_; }
     QLineEdit* deviceText() const { return deviceText_; }
     QLabel* duckingText() const { return duckingText_; }
+    QLineEdit* zonesText() const { return zonesText_; }
 
     QCheckBox* scheduleBox(ShutdownSchedule schedule) const;
     QLineEdit* scheduleText(ShutdownSchedule schedule) const;
@@ -63,6 +70,11 @@ class SettingsPage : public QWidget {
     void showCountdown();
     // "从 Windows 版导入…".
     void openWindowsImport();
+    // "分区…", modal.
+    void editZones();
+    // The zones changed (edited, or the file replaced): their line and an open dialog follow.
+    void refreshZones();
+    ZonesDialog* zonesDialog() const;
 
   signals:
     // "最小化到托盘".
@@ -96,6 +108,8 @@ class SettingsPage : public QWidget {
     QCheckBox* locked_;
     QLineEdit* deviceText_;
     QLabel* duckingText_;
+    QLineEdit* zonesText_;
+    QPointer<ZonesDialog> zonesDialog_;
     struct ScheduleRow {
         QCheckBox* box;
         QLineEdit* text;

@@ -3,6 +3,7 @@
 #include "ui/settings/ducking_dialog.h"
 #include "ui/settings/settings_page.h"
 #include "ui/settings/windows_import_dialog.h"
+#include "ui/settings/zones_dialog.h"
 
 void SettingsPage::chooseDevice() {
     DeviceDialog dialog(s_.settings, OutputDevices::instance(), this);
@@ -37,4 +38,17 @@ void SettingsPage::openWindowsImport() {
     }
     WindowsImportDialog dialog(*s_.movingIn, this);
     dialog.exec();
+}
+
+void SettingsPage::editZones() {
+    if (s_.zones == nullptr || !s_.changeZones) {
+        return;
+    }
+    ZonesDialog dialog(*s_.zones, s_.changeZones, OutputDevices::instance(), this);
+    zonesDialog_ = &dialog;
+    dialog.exec();
+}
+
+ZonesDialog* SettingsPage::zonesDialog() const {
+    return zonesDialog_;
 }

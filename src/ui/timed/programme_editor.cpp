@@ -23,6 +23,7 @@
 #include "ui/widgets/help_page.h"
 #include "ui/widgets/hint_link.h"
 #include "ui/widgets/music_dialogs.h"
+#include "ui/widgets/zone_checks.h"
 
 namespace {
 
@@ -58,8 +59,13 @@ void pair(QRadioButton* a, QRadioButton* b) {
 }  // namespace
 
 ProgrammeEditor::ProgrammeEditor(ProgrammeListModel& programmes, int index, RunningProgrammes* runs,
-                                 const AppPaths& paths, QWidget* parent)
-    : QDialog(parent), programmes_(programmes), index_(index), runs_(runs), paths_(paths) {
+                                 const AppPaths& paths, QWidget* parent, const ZoneSetup* zones)
+    : QDialog(parent),
+      programmes_(programmes),
+      index_(index),
+      runs_(runs),
+      paths_(paths),
+      zones_(zones) {
     setWindowTitle(QStringLiteral("定时播"));
     buildContent();
     buildLinks();
@@ -170,6 +176,9 @@ void ProgrammeEditor::buildContent() {
     addRow(QStringLiteral("日期范围:"), rangeText_, rangeButton);
     addRow(QStringLiteral("一次性播放:"),
            new QLabel(QStringLiteral("将节目的日期范围限定为某天"), this));
+    if (zones_ != nullptr && !zones_->isEmpty()) {
+        buildZoneRow(grid, row++);
+    }
 
     onTime_ =
         new QRadioButton(QStringLiteral("准时播 - 如果有别的节目正在播,终止他们 (默认)"), this);
@@ -205,6 +214,22 @@ void ProgrammeEditor::buildContent() {
     buttons->addWidget(ok_);
     buttons->addWidget(cancel);
     grid->addLayout(buttons, row, 0, 1, 4);
+}
+
+void ProgrammeEditor::buildZoneRow(QGridLayout* grid, int row) {
+    grid->addWidget(new QLabel(QStringLiteral("分区:"), this), row, 0, Qt::AlignTop);
+    auto* holder = new QWidget(this);
+    auto* column = new QVBoxLayout(holder);
+    column->setContentsMargins(0, 0, 0, 0);
+    zoneChecks_ = new ZoneChecks(*zones_, holder);
+    zoneChecks_->setObjectName(QStringLiteral("zoneChecks"));
+    column->addWidget(zoneChecks_);
+    column->addWidget(new QLabel(kWholeOutputHint, holder));
+    grid->addWidget(holder, row, 1, 1, 3);
+}
+
+QStringList ProgrammeEditor::chosenZones() const {
+    return zoneChecks_ != nullptr ? zoneChecks_->chosen() : QStringList();
 }
 
 void ProgrammeEditor::buildLinks() {
@@ -256,6 +281,9 @@ void ProgrammeEditor::fill(const Programme& p) {
     seconds_->setText(QString::number(p.secondsCount));
     (p.queueWhenBusy != 0 ? mayDelay_ : onTime_)->setChecked(true);
     disabled_->setChecked(p.disabled != 0);
+    if (zoneChecks_ != nullptr) {
+        zoneChecks_->setChosen(index_ >= 0 ? zones_->zonesOf(programmeName(p)) : QStringList());
+    }
     QList<ClockTime> times;
     for (int i = 0; i < qBound(0, p.startCount, kMaxStartTimes); ++i) {
         times.append(p.startTimes[i]);

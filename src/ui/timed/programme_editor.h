@@ -7,21 +7,30 @@
 #include "core/storage/app_paths.h"
 #include "core/support/messages.h"
 #include "core/timed/programme_list_model.h"
+#include "core/zones/zone_setup.h"
 #include "ui/timed/days_dialog.h"
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class ZoneChecks;
 
 // "定时播": creates a programme (index -1) or changes one. When it ends with OK the list
-// already holds the programme; the page then saves.
+// already holds the programme; the page then saves, the zones chosen among them. With zones
+// the editor has a row of them; none ticked is the program-wide output.
 class ProgrammeEditor : public QDialog {
     Q_OBJECT
   public:
     ProgrammeEditor(ProgrammeListModel& programmes, int index, RunningProgrammes* runs,
-                    const AppPaths& paths, QWidget* parent = nullptr);
+                    const AppPaths& paths, QWidget* parent = nullptr,
+                    const ZoneSetup* zones = nullptr);
+
+    // The zones ticked, as the zone list spells them; empty without zones.
+    QStringList chosenZones() const;
+    ZoneChecks* zoneChecks() const { return zoneChecks_; }
 
     // The working copies the sub-dialogs change.
     QList<ClockTime> startTimes() const { return startTimes_; }
@@ -42,6 +51,7 @@ class ProgrammeEditor : public QDialog {
 
   private:
     void buildContent();
+    void buildZoneRow(QGridLayout* grid, int row);
     void buildLinks();
     void fill(const Programme& p);
     void updateEnabled();
@@ -55,6 +65,7 @@ class ProgrammeEditor : public QDialog {
     int index_;
     RunningProgrammes* runs_;
     AppPaths paths_;
+    const ZoneSetup* zones_;
     QList<ClockTime> startTimes_;
     DaysDialog::Days days_;
     DateHourRange range_;
@@ -80,6 +91,7 @@ class ProgrammeEditor : public QDialog {
     QRadioButton* onTime_;
     QRadioButton* mayDelay_;
     QCheckBox* disabled_;
+    ZoneChecks* zoneChecks_ = nullptr;
     QPushButton* ok_;
     QTimer probeDelay_;
     int probeSerial_ = 0;

@@ -58,9 +58,11 @@ QTreeView* makeList(QWidget* parent, const QString& name, QAbstractItemModel* mo
     return list;
 }
 
-const QList<int> kProgrammeColumnWidths = {190, 85, 145, 105, 215, 50, 120, 285};
-// The content column gives way down to this share of its width.
+// The last, the zones, only while zones exist (shown beside the name).
+const QList<int> kProgrammeColumnWidths = {190, 85, 145, 105, 215, 50, 120, 285, 140};
+// The content column gives way down to this share of its width, the zones to this.
 constexpr double kNarrowestContent = 0.4;
+constexpr double kNarrowestZones = 0.5;
 
 }  // namespace
 
@@ -121,6 +123,7 @@ void TimedPage::buildLists() {
     for (QTreeView* list : {programmes_, nowPlaying_}) {
         DragHint::install(list);
     }
+    placeZonesColumn();
     programmes_->installEventFilter(this);
     programmesViewport_ = programmes_->viewport();
     programmesViewport_->installEventFilter(this);
@@ -133,6 +136,11 @@ void TimedPage::buildLists() {
     // A reload or sort starts the list afresh.
     connect(&s_.programmes, &QAbstractItemModel::modelReset, programmes_,
             [this] { programmes_->scrollToTop(); });
+    // The zones column comes and goes with the zones.
+    connect(&s_.programmes, &QAbstractItemModel::columnsInserted, this,
+            &TimedPage::placeZonesColumn);
+    connect(&s_.programmes, &QAbstractItemModel::columnsRemoved, this,
+            &TimedPage::fitProgrammeColumns);
 }
 
 void TimedPage::buildMenus() {
@@ -208,29 +216,49 @@ void TimedPage::resizeEvent(QResizeEvent* event) {
                       logLabel_->y());
 }
 
+void TimedPage::placeZonesColumn() {
+    // Where a programme sounds is read with its name, so the zones stand beside it.
+    QHeaderView* header = programmes_->header();
+    if (s_.programmes.hasZonesColumn()) {
+        header->moveSection(header->visualIndex(ProgrammeListModel::Zones),
+                            ProgrammeListModel::Name + 1);
+    }
+    fitProgrammeColumns();
+}
+
 void TimedPage::fitProgrammeColumns() {
     const double scale = s_.paths.dpiScale;
     QHeaderView* header = programmes_->header();
     const int content = ProgrammeListModel::Content;
     const int dates = ProgrammeListModel::DateRange;
+    const int zones = ProgrammeListModel::Zones;
+    const bool zoned = s_.programmes.hasZonesColumn();
     // The widest range text, in the list's font, with the cell's margins.
     const QString widest = formatDateHourRange({2026, 12, 28, 20, 2026, 12, 28, 24});
     const int datesNeed = programmes_->fontMetrics().horizontalAdvance(widest) + 16;
     const int fullDates = qMax(static_cast<int>(kProgrammeColumnWidths[dates] * scale), datesNeed);
     int others = 0;
-    for (int i = 0; i < kProgrammeColumnWidths.size(); ++i) {
+    for (int i = 0; i < ProgrammeListModel::Zones; ++i) {
         if (i != content && i != dates) {
             others += static_cast<int>(kProgrammeColumnWidths[i] * scale);
         }
     }
     const int fullContent = static_cast<int>(kProgrammeColumnWidths[content] * scale);
-    // The content column gives way first, then the space after the date range's text.
+    const int fullZones = zoned ? static_cast<int>(kProgrammeColumnWidths[zones] * scale) : 0;
+    // The content column gives way first, then the zones (their tip names them all), then
+    // the space after the date range's text.
     const int room = programmes_->viewport()->width() - others;
-    const int contentWidth =
-        qBound(static_cast<int>(fullContent * kNarrowestContent), room - fullDates, fullContent);
-    const int datesWidth = qBound(datesNeed, room - contentWidth, fullDates);
+    const int contentWidth = qBound(static_cast<int>(fullContent * kNarrowestContent),
+                                    room - fullZones - fullDates, fullContent);
+    const int zonesWidth = zoned ? qBound(static_cast<int>(fullZones * kNarrowestZones),
+                                          room - contentWidth - fullDates, fullZones)
+                                 : 0;
+    const int datesWidth = qBound(datesNeed, room - contentWidth - zonesWidth, fullDates);
     header->resizeSection(content, contentWidth);
     header->resizeSection(dates, datesWidth);
+    if (zoned) {
+        header->resizeSection(zones, zonesWidth);
+    }
 }
 
 bool TimedPage::eventFilter(QObject* watched, QEvent* event) {

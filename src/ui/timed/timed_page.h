@@ -8,6 +8,7 @@
 #include "core/timed/dispatcher.h"
 #include "core/timed/log_rows_model.h"
 #include "core/timed/programme_list_model.h"
+#include "core/zones/zone_edits.h"
 
 class HyperLink;
 class LogViewerDialog;
@@ -31,6 +32,9 @@ class TimedPage : public QWidget {
         // For the week at a glance; without them its link is not shown.
         const HolidayCalendar* calendar = nullptr;
         const Clock* clock = nullptr;
+        // The zones and how to change them; without them the editor has no zone row.
+        const ZoneSetup* zones = nullptr;
+        ZoneChange changeZones;
     };
     TimedPage(const Services& services, QWidget* parent = nullptr);
 
@@ -78,11 +82,16 @@ class TimedPage : public QWidget {
     // column (a long path, read least at a glance) gives way first, so the date range shows
     // whole.
     void fitProgrammeColumns();
+    void placeZonesColumn();
     void buildLists();
     void buildMenus();
     QList<int> selectedRows(QTreeView* list) const;
     void selectRows(const QList<int>& rows);
     bool save();
+    // The programme saved as `name` (called `before` when the editor opened) plays on
+    // `chosen`: a rename carries its zones.
+    void saveZonesOf(const QString& before, const QString& name, const QStringList& chosen);
+    void changeZones(const ZoneSetup& next);
     void setEnabledFlag(bool disabled, const QString& noSelection);
     void afterMove(const QList<int>& rows, bool up);
 

@@ -45,13 +45,34 @@ bool TimedPage::save() {
     return false;
 }
 
+void TimedPage::saveZonesOf(const QString& before, const QString& name, const QStringList& chosen) {
+    if (s_.zones == nullptr || s_.zones->isEmpty()) {
+        return;
+    }
+    ZoneSetup next = *s_.zones;
+    next.renameProgramme(before, name);
+    next.setZonesOf(name, chosen);
+    changeZones(next);
+}
+
+void TimedPage::changeZones(const ZoneSetup& next) {
+    // Only a real change is written.
+    if (!s_.changeZones || encodeZoneSetup(next) == encodeZoneSetup(*s_.zones)) {
+        return;
+    }
+    QString message;
+    if (!s_.changeZones(next, message)) {
+        showMessage(MessageIcon::Error, message, this);
+    }
+}
+
 void TimedPage::addProgramme() {
     if (s_.programmes.rowCount() >= kMaxProgrammes) {
         showMessage(MessageIcon::Warning, QStringLiteral("最多 %1 个节目").arg(kMaxProgrammes),
                     this);
         return;
     }
-    ProgrammeEditor editor(s_.programmes, -1, &s_.runs, s_.paths, this);
+    ProgrammeEditor editor(s_.programmes, -1, &s_.runs, s_.paths, this, s_.zones);
     if (editor.exec() == QDialog::Accepted) {
         const int row = s_.programmes.rowCount() - 1;
         selectRows({row});
@@ -59,6 +80,8 @@ void TimedPage::addProgramme() {
                                                        QItemSelectionModel::NoUpdate);
         programmes_->scrollTo(s_.programmes.index(row, 0));
         save();
+        const QString name = programmeName(s_.programmes.table().at(row));
+        saveZonesOf(name, name, editor.chosenZones());
     }
 }
 
@@ -68,9 +91,12 @@ void TimedPage::modifyProgramme() {
         showMessage(MessageIcon::Information, QStringLiteral("修改 - 请先选中节目"), this);
         return;
     }
-    ProgrammeEditor editor(s_.programmes, rows.first(), &s_.runs, s_.paths, this);
+    const QString before = programmeName(s_.programmes.table().at(rows.first()));
+    ProgrammeEditor editor(s_.programmes, rows.first(), &s_.runs, s_.paths, this, s_.zones);
     if (editor.exec() == QDialog::Accepted) {
         save();
+        saveZonesOf(before, programmeName(s_.programmes.table().at(rows.first())),
+                    editor.chosenZones());
     }
 }
 
@@ -83,8 +109,20 @@ void TimedPage::deleteProgrammes() {
     if (!askYesNo(MessageIcon::Question, QStringLiteral("确定删除？"), this)) {
         return;
     }
+    QStringList names;
+    for (int row : rows) {
+        names.append(programmeName(s_.programmes.table().at(row)));
+    }
     s_.programmes.remove(rows, &s_.runs);
     save();
+    // A programme gone takes its zones along.
+    if (s_.zones != nullptr) {
+        ZoneSetup next = *s_.zones;
+        for (const QString& name : names) {
+            next.renameProgramme(name, QString());
+        }
+        changeZones(next);
+    }
 }
 
 void TimedPage::setEnabledFlag(bool disabled, const QString& noSelection) {

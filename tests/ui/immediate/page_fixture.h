@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTreeView>
 #include <memory>
 
@@ -8,15 +10,18 @@
 #include "core/timed/tick_timer.h"
 #include "helpers/immediate_harness.h"
 #include "helpers/ui_helpers.h"
+#include "helpers/zone_store.h"
 #include "ui/immediate/immediate_page.h"
 #include "ui/immediate/limit_dialog.h"
 
 // The immediate-play page over the engine on the simulated clock; the test ticks it.
 struct ImmediatePageFixture {
     explicit ImmediatePageFixture(DurationProbe probe = probeDurationMs)
-        : paths(AppPaths::forFolders(h.timed.folder.path(), h.timed.folder.path())) {
-        page = std::make_unique<ImmediatePage>(
-            ImmediatePage::Services{h.store, h.model, h.player, std::move(probe), paths});
+        : paths(AppPaths::forFolders(h.timed.folder.path(), h.timed.folder.path())),
+          zones(h.timed.folder.path()) {
+        page = std::make_unique<ImmediatePage>(ImmediatePage::Services{
+            h.store, h.model, h.player, std::move(probe), paths, &zones.zones, zones.change()});
+        zones.changed = [this] { page->refreshZones(); };
         page->ticks().stop();
         page->resize(1000, 700);
         page->show();
@@ -45,6 +50,7 @@ struct ImmediatePageFixture {
 
     ImmediateHarness h;
     AppPaths paths;
+    ZoneStore zones;
     std::unique_ptr<ImmediatePage> page;
 };
 

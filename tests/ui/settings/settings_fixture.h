@@ -9,6 +9,7 @@
 #include "helpers/engine_harness.h"
 #include "helpers/temp_folder.h"
 #include "helpers/ui_helpers.h"
+#include "helpers/zone_store.h"
 #include "ui/settings/settings_page.h"
 
 inline const QString kTestProgram = QStringLiteral("/opt/kelvora/kelvora-broadcasting");
@@ -31,12 +32,13 @@ struct RecordingPower : SystemPower {
 struct SettingsFixture {
     explicit SettingsFixture(const QString& programPath = kTestProgram)
         : paths(AppPaths::forFolders(data.path(), data.path())),
-          timetable(paths.dataFolder, harness.table, harness.calendar, harness.runs,
-                    harness.clock) {
+          timetable(paths.dataFolder, harness.table, harness.calendar, harness.runs, harness.clock),
+          zones(paths.dataFolder) {
         harness.start(at(8, 0, 0));
         page = std::make_unique<SettingsPage>(SettingsPage::Services{
             settings, harness.clock, paths, config.file(QStringLiteral("autostart")), programPath,
-            shutdowns, timetable});
+            shutdowns, timetable, nullptr, &zones.zones, zones.change()});
+        zones.changed = [this] { page->refreshZones(); };
         page->resize(1000, 700);
         page->show();
     }
@@ -65,6 +67,7 @@ struct SettingsFixture {
     RecordingPower power;
     ShutdownScheduler shutdowns{settings, harness.clock, power};
     TimetableSwitch timetable;
+    ZoneStore zones;
     std::unique_ptr<SettingsPage> page;
 };
 

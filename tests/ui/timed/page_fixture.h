@@ -4,14 +4,20 @@
 
 #include "helpers/engine_harness.h"
 #include "helpers/ui_helpers.h"
+#include "helpers/zone_store.h"
 #include "ui/timed/timed_page.h"
 
 // The timed-play page over a real engine with scripted players on a simulated clock.
 struct PageFixture {
-    PageFixture() : paths(AppPaths::forFolders(harness.folder.path(), harness.folder.path())) {
+    PageFixture()
+        : paths(AppPaths::forFolders(harness.folder.path(), harness.folder.path())),
+          zones(harness.folder.path()) {
         paths.dpiScale = 1.0;
-        page = std::make_unique<TimedPage>(TimedPage::Services{harness.programmeList, harness.runs,
-                                                               harness.dispatcher, logRows, paths});
+        page = std::make_unique<TimedPage>(
+            TimedPage::Services{harness.programmeList, harness.runs, harness.dispatcher, logRows,
+                                paths, nullptr, nullptr, &zones.zones, zones.change()});
+        harness.programmeList.showZones(&zones.zones);
+        zones.changed = [this] { harness.programmeList.showZones(&zones.zones); };
         QObject::connect(page.get(), &TimedPage::saved, [this] { ++saves; });
         harness.start(at(8, 0, 0));
         page->resize(1100, 800);
@@ -45,6 +51,7 @@ struct PageFixture {
     EngineHarness harness;
     LogRowsModel logRows;
     AppPaths paths;
+    ZoneStore zones;
     std::unique_ptr<TimedPage> page;
     int saves = 0;
 };
