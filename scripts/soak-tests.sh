@@ -56,10 +56,13 @@ for run in $(seq "$runs"); do
   lost=$(grep -hoE '\[recorder\] [^ ]+ lost [0-9]+ ms' "$logs/run-$run.log" 2>/dev/null |
          awk '{ total += $4; n++ } END { printf "%d ms in %d recordings", total, n }')
   again=$(grep -hc 'measuring again' "$logs/run-$run.log" 2>/dev/null || true)
+  # A track that ran dry on the busy machine (the product's own sound, not the recorder's).
+  dropped=$(grep -hoE 'dropped out for [0-9]+ ms' "$logs/run-$run.log" 2>/dev/null |
+            awk '{ total += $4 } END { printf "%d ms", total }')
   [ "$status" -eq 0 ] || failed_runs=$((failed_runs + 1))
-  line=$(printf 'run %2d%s: %4d s, %s; recorder lost %s; %s measurement(s) repeated' "$run" \
-         "$([ "$load" = yes ] && echo ' (load)')" "$took" "${result:-no result}" "$lost" \
-         "${again:-0}")
+  line=$(printf 'run %2d%s: %4d s, %s; recorder lost %s; tracks dropped out %s; %s measurement(s) repeated' \
+         "$run" "$([ "$load" = yes ] && echo ' (load)')" "$took" "${result:-no result}" "$lost" \
+         "$dropped" "${again:-0}")
   summary+=("$line")
   echo "$line"
   [ "$status" -eq 0 ] || grep -E '^\s+[0-9]+ - ' "$logs/run-$run.out" | sed 's/^/    failed: /'

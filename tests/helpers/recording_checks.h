@@ -16,21 +16,17 @@ inline ::testing::AssertionResult heardWhole(const SinkRecorder& recorder, qint6
     return ::testing::AssertionFailure() << "recording lost " << lost << " ms";
 }
 
-// Measures a recorded scenario until a run is conclusive, kRecordingTries runs at most. A
-// window the recorder did not hear proves nothing either way; nor does a track that ran dry
-// on an overloaded machine (its player's sink buffer emptied) say anything about a glide.
-// `scenario` returns its figures with the milliseconds the recorder lost in the windows its
-// checks read as `lostMs`, and those of silence where a track should have sounded as
-// `droppedMs`; the caller asserts on both (with conclusive()) before its checks.
+// Measures a recorded scenario until a run heard its windows whole, kRecordingTries runs at
+// most. A window the recorder did not hear proves nothing either way; a track that fell silent
+// where it should have sounded (its player's sink buffer ran dry on a busy machine) is printed
+// and measured again too. `scenario` returns its figures with the milliseconds lost in the
+// windows its checks read as `lostMs` and those of such silence as `droppedMs`. The caller
+// asserts conclusive() before its checks, and leaves dropouts out of its levels or fails on
+// them.
 template <typename Heard>
 ::testing::AssertionResult conclusive(const Heard& heard) {
     if (heard.lostMs > 0.0) {
         return ::testing::AssertionFailure() << "recording lost " << heard.lostMs << " ms";
-    }
-    if (heard.droppedMs > 0.0) {
-        return ::testing::AssertionFailure()
-               << "the track dropped out for " << heard.droppedMs
-               << " ms (its player's sink buffer ran dry)";
     }
     return ::testing::AssertionSuccess();
 }
@@ -38,8 +34,12 @@ template <typename Heard>
 template <typename Scenario>
 auto measureWhole(Scenario scenario) {
     auto heard = scenario();
-    for (int run = 1; run < kRecordingTries && !conclusive(heard); ++run) {
-        std::printf("[recorder] %s; measuring again\n", conclusive(heard).message());
+    for (int run = 1; run < kRecordingTries && (heard.lostMs > 0.0 || heard.droppedMs > 0.0);
+         ++run) {
+        std::printf(
+            "[recorder] lost %.0f ms, the track dropped out for %.0f ms (its player's "
+            "sink buffer ran dry); measuring again\n",
+            heard.lostMs, heard.droppedMs);
         heard = scenario();
     }
     return heard;

@@ -20,6 +20,10 @@ constexpr qint64 kOverrunNs = kBufferNs * 3 / 4;
 // nominal rate by more than a fraction of a millisecond (it runs some 0.02 % fast).
 constexpr qint64 kAnchorSamples = 3 * SinkRecorder::kRate;
 
+// Below any sound a player makes on purpose short of silence: what a sink plays for a stream
+// that ran dry.
+constexpr double kDropoutDb = -100.0;
+
 double durationNs(qint64 samples) {
     return static_cast<double>(samples) * kSecondNs / SinkRecorder::kRate;
 }
@@ -272,7 +276,7 @@ double SinkRecorder::silentMs(qint64 fromNs, qint64 toNs) const {
     for (qint64 i = std::max<qint64>(0, sampleIndexAtLocked(fromNs)); i + window <= to;
          i += window) {
         if (heardLocked(i, i + window) &&
-            ::levelDb(samples_.data() + i, static_cast<size_t>(window)) < -100.0) {
+            ::levelDb(samples_.data() + i, static_cast<size_t>(window)) < kDropoutDb) {
             silent += window;
         }
     }
@@ -357,7 +361,8 @@ qint64 SinkRecorder::firstToneNs(qint64 fromNs, double frequency, double thresho
     return -1;
 }
 
-double SinkRecorder::toneLevelDb(qint64 fromNs, qint64 toNs, double frequency) const {
+double SinkRecorder::toneLevelDb(qint64 fromNs, qint64 toNs, double frequency,
+                                 Silence silence) const {
     waitUntilRecorded(toNs);
     std::lock_guard<std::mutex> lock(mutex_);
     const qint64 block = 400;
@@ -368,9 +373,17 @@ double SinkRecorder::toneLevelDb(qint64 fromNs, qint64 toNs, double frequency) c
     }
     double power = 0.0;
     int blocks = 0;
-    for (qint64 i = from; i + block <= to; i += block, ++blocks) {
-        power += std::pow(
-            10.0, toneDb(samples_.data() + i, static_cast<size_t>(block), frequency) / 10.0);
+    for (qint64 i = from; i + block <= to; i += block) {
+        const qint16* samples = samples_.data() + i;
+        if (silence == Silence::IsDropout &&
+            ::levelDb(samples, static_cast<size_t>(block)) < kDropoutDb) {
+            continue;
+        }
+        power += std::pow(10.0, toneDb(samples, static_cast<size_t>(block), frequency) / 10.0);
+        ++blocks;
+    }
+    if (blocks == 0) {
+        return nan();
     }
     return power > 0.0 ? 10.0 * std::log10(power / blocks) : -200.0;
 }

@@ -50,10 +50,14 @@ class SinkRecorder {
     // NaN, which fails every comparison, when the recorder did not hear all of them. Waits for
     // the window's end to be recorded.
     double levelDb(qint64 fromNs, qint64 toNs) const;
+    // Whether digital silence in a window is the sound's own, or a dropout (a player ran dry on
+    // a busy machine) that is left out of a level like samples not heard.
+    enum class Silence { IsSound, IsDropout };
     // Level in dB of one frequency between two monotonic times, as levelDb would measure that
     // tone alone (whole 400-sample blocks: 441 Hz and 882 Hz do not leak into each other); NaN
-    // like levelDb.
-    double toneLevelDb(qint64 fromNs, qint64 toNs, double frequency) const;
+    // like levelDb, and when every block was a dropout.
+    double toneLevelDb(qint64 fromNs, qint64 toNs, double frequency,
+                       Silence silence = Silence::IsSound) const;
     // The first monotonic time after `fromNs` at which a 5 ms window is louder than the
     // threshold, or -1: also when a sample before it was not heard, since the sound may have
     // started there. Reads what was played up to the call.

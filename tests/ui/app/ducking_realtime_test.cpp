@@ -18,6 +18,8 @@ namespace {
 constexpr double kTimedTone = 441.0;
 constexpr double kImmediateTone = 882.0;
 constexpr qint64 kMs = 1'000'000;
+// The programme sounds throughout: silence in it is a dropout, not part of a glide.
+constexpr auto kDropout = SinkRecorder::Silence::IsDropout;
 // What a player has taken in is heard up to the sink's buffer later; opening a file and the
 // sink's buffer together stay well under this on a busy machine.
 constexpr qint64 kHeardWithinNs = 1000 * kMs;
@@ -50,7 +52,7 @@ struct HeardDucking {
     qint64 glideDoneToHeard = -1;  // ns from the tick that ended the glide to the immediate tone
     qint64 startToHeard = -1;      // ns from the tick that started immediate play to it
     double lostMs = 0.0;
-    double droppedMs = 0.0;  // where the programme fell silent
+    double droppedMs = 0.0;  // where the programme fell silent (left out of the levels)
 };
 
 void duckForImmediatePlay(HeardDucking& heard) {
@@ -133,13 +135,15 @@ void duckForImmediatePlay(HeardDucking& heard) {
 
     heard.lostMs = speakers.lostMs(armed - 700 * kMs, back + 800 * kMs);
     heard.droppedMs = speakers.silentMs(armed - 700 * kMs, back + 800 * kMs);
-    heard.before = speakers.toneLevelDb(armed - 700 * kMs, armed - 100 * kMs, kTimedTone);
-    heard.ducked = speakers.toneLevelDb(glideDone + kHeardWithinNs / 2, stopAt, kTimedTone);
+    heard.before = speakers.toneLevelDb(armed - 700 * kMs, armed - 100 * kMs, kTimedTone, kDropout);
+    heard.ducked =
+        speakers.toneLevelDb(glideDone + kHeardWithinNs / 2, stopAt, kTimedTone, kDropout);
     // From the tick at 0.7 the gain rises to 0.8 in 200 ms; heard up to the sink's buffer later.
-    heard.midway = speakers.toneLevelDb(halfBack, halfBack + 200 * kMs, kTimedTone);
-    heard.after = speakers.toneLevelDb(back + 400 * kMs, back + 800 * kMs, kTimedTone);
-    heard.duringGlide = speakers.toneLevelDb(armed + 100 * kMs, started, kImmediateTone);
-    heard.afterImmediate = speakers.toneLevelDb(stopAt + 500 * kMs, halfBack, kImmediateTone);
+    heard.midway = speakers.toneLevelDb(halfBack, halfBack + 200 * kMs, kTimedTone, kDropout);
+    heard.after = speakers.toneLevelDb(back + 400 * kMs, back + 800 * kMs, kTimedTone, kDropout);
+    heard.duringGlide = speakers.toneLevelDb(armed + 100 * kMs, started, kImmediateTone, kDropout);
+    heard.afterImmediate =
+        speakers.toneLevelDb(stopAt + 500 * kMs, halfBack, kImmediateTone, kDropout);
     // The threshold stays clear of what the gliding programme spreads over other frequencies.
     const qint64 firstImmediate = speakers.firstToneNs(armed, kImmediateTone, -45.0);
     if (firstImmediate > 0) {
