@@ -20,7 +20,7 @@ TEST(Desktop, WindowShowsTheTabListAndTheIntroduction) {
     ProgramRunner program;
     program.addEnvironment(desktop.environment());
     ASSERT_TRUE(program.start({}));
-    ASSERT_TRUE(desktop.waitUntilShown(kTitle)) << program.errors().toStdString();
+    ASSERT_TRUE(desktop.waitUntilShown(kTitle)) << program.describe().toStdString();
     TempFolder shots;
     const QString png = shots.file(QStringLiteral("window.png"));
     // The logo is blue once the window is painted; the tab list and the welcome page are white.
@@ -47,7 +47,7 @@ TEST(Desktop, ArgumentOneHidesInTheTrayAndASecondCopyBringsItBack) {
     program.addEnvironment(desktop.environment());
     ASSERT_TRUE(program.start({QStringLiteral("1")}));
     ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 10000))
-        << desktop.windows().toStdString() << program.errors().toStdString();
+        << desktop.windows().toStdString() << program.describe().toStdString();
     EXPECT_EQ(desktop.mapState(kTitle), QStringLiteral("IsUnMapped"));
     EXPECT_FALSE(desktop.logindCalls().contains(QStringLiteral("LockSession")));
 
@@ -90,7 +90,7 @@ TEST(Desktop, ArgumentThreeDoesBothAndAMachineWithoutLogindStartsAnyway) {
         program.addEnvironment(desktop.environment());
         ASSERT_TRUE(program.start({QStringLiteral(" 3 ")}));
         ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 10000))
-            << desktop.windows().toStdString() << program.errors().toStdString();
+            << desktop.windows().toStdString() << program.describe().toStdString();
         // The lock follows the tray icon.
         EXPECT_TRUE(waitUntil(
             [&] { return desktop.logindCalls().contains(QStringLiteral("LockSession")); }, 10000));

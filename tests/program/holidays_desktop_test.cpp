@@ -45,7 +45,7 @@ TEST(HolidaysDesktop, TheTabShowsTheHolidaysAndAdjustedDaysOfTheFile) {
     ASSERT_TRUE(saveHolidayCalendar(program.dataFolder(), calendar, true, message))
         << message.toStdString();
     ASSERT_TRUE(program.start({}));
-    ASSERT_TRUE(desktop.waitUntilShown(kWindowTitle)) << program.errors().toStdString();
+    ASSERT_TRUE(desktop.waitUntilShown(kWindowTitle)) << program.describe().toStdString();
     const QPoint origin = desktop.windowOrigin(kWindowTitle);
     ASSERT_GE(origin.x(), 0);
     // The tab list: below the 56-pixel logo and its margins, six entries of 30 pixels.
