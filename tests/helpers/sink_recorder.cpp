@@ -283,7 +283,7 @@ double SinkRecorder::silentMs(qint64 fromNs, qint64 toNs) const {
     return durationNs(silent) / 1e6;
 }
 
-double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs) const {
+double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs, Silence silence) const {
     waitUntilRecorded(toNs);
     std::lock_guard<std::mutex> lock(mutex_);
     const qint64 from = sampleIndexAtLocked(fromNs);
@@ -292,7 +292,28 @@ double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs) const {
     if (to <= from || !heardLocked(from, to)) {
         return nan();
     }
-    return ::levelDb(samples_.data() + from, static_cast<size_t>(to - from));
+    if (silence == Silence::IsSound) {
+        return ::levelDb(samples_.data() + from, static_cast<size_t>(to - from));
+    }
+    const qint64 window = kRate / 200;
+    double sum = 0.0;
+    qint64 counted = 0;
+    for (qint64 i = from; i < to; i += window) {
+        const size_t count = static_cast<size_t>(std::min(window, to - i));
+        if (::levelDb(samples_.data() + i, count) < kDropoutDb) {
+            continue;
+        }
+        for (size_t k = 0; k < count; ++k) {
+            sum += static_cast<double>(samples_[static_cast<size_t>(i) + k]) *
+                   samples_[static_cast<size_t>(i) + k];
+        }
+        counted += static_cast<qint64>(count);
+    }
+    if (counted == 0) {
+        return nan();
+    }
+    const double rms = std::sqrt(sum / static_cast<double>(counted)) / 32768.0;
+    return rms > 0.0 ? 20.0 * std::log10(rms) : -200.0;
 }
 
 qint64 SinkRecorder::firstSoundNs(qint64 fromNs, double thresholdDb) const {

@@ -46,13 +46,13 @@ class SinkRecorder {
     // where a player that should have sounded throughout ran dry.
     double silentMs(qint64 fromNs, qint64 toNs) const;
 
-    // Level in dB (relative to full scale) of the samples played between two monotonic times;
-    // NaN, which fails every comparison, when the recorder did not hear all of them. Waits for
-    // the window's end to be recorded.
-    double levelDb(qint64 fromNs, qint64 toNs) const;
     // Whether digital silence in a window is the sound's own, or a dropout (a player ran dry on
     // a busy machine) that is left out of a level like samples not heard.
     enum class Silence { IsSound, IsDropout };
+    // Level in dB (relative to full scale) of the samples played between two monotonic times;
+    // NaN, which fails every comparison, when the recorder did not hear all of them, or when
+    // every 5 ms of them was a dropout. Waits for the window's end to be recorded.
+    double levelDb(qint64 fromNs, qint64 toNs, Silence silence = Silence::IsSound) const;
     // Level in dB of one frequency between two monotonic times, as levelDb would measure that
     // tone alone (whole 400-sample blocks: 441 Hz and 882 Hz do not leak into each other); NaN
     // like levelDb, and when every block was a dropout.
