@@ -51,14 +51,15 @@ for run in $(seq "$runs"); do
     "${extra[@]}" >"$logs/run-$run.out" 2>&1 || status=$?
   took=$((SECONDS - start))
   cp "$build/Testing/Temporary/LastTest.log" "$logs/run-$run.log" 2>/dev/null || true
-  result=$(grep -E '^[0-9]+% tests passed' "$logs/run-$run.out" | tail -1)
+  # (A pattern that finds nothing is a figure of nothing, not the end of the soak.)
+  result=$(grep -E '^[0-9]+% tests passed' "$logs/run-$run.out" | tail -1 || true)
   # Each recording prints "[recorder] <sink> lost N ms" when it ends.
   lost=$(grep -hoE '\[recorder\] [^ ]+ lost [0-9]+ ms' "$logs/run-$run.log" 2>/dev/null |
-         awk '{ total += $4; n++ } END { printf "%d ms in %d recordings", total, n }')
+         awk '{ total += $4; n++ } END { printf "%d ms in %d recordings", total, n }' || true)
   again=$(grep -hc 'measuring again' "$logs/run-$run.log" 2>/dev/null || true)
   # A track that ran dry on the busy machine (the product's own sound, not the recorder's).
   dropped=$(grep -hoE 'dropped out for [0-9]+ ms' "$logs/run-$run.log" 2>/dev/null |
-            awk '{ total += $4 } END { printf "%d ms", total }')
+            awk '{ total += $4 } END { printf "%d ms", total }' || true)
   [ "$status" -eq 0 ] || failed_runs=$((failed_runs + 1))
   line=$(printf 'run %2d%s: %4d s, %s; recorder lost %s; tracks dropped out %s; %s measurement(s) repeated' \
          "$run" "$([ "$load" = yes ] && echo ' (load)')" "$took" "${result:-no result}" "$lost" \
