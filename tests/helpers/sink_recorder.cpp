@@ -21,8 +21,10 @@ constexpr qint64 kOverrunNs = kBufferNs * 3 / 4;
 constexpr qint64 kAnchorSamples = 3 * SinkRecorder::kRate;
 
 // Below any sound a player makes on purpose short of silence: what a sink plays for a stream
-// that ran dry.
+// that ran dry. A millisecond of it is a dropout (a tone of 441 Hz or more never dips that low
+// for that long).
 constexpr double kDropoutDb = -100.0;
+constexpr qint64 kDropoutWindow = SinkRecorder::kRate / 1000;
 
 double durationNs(qint64 samples) {
     return static_cast<double>(samples) * kSecondNs / SinkRecorder::kRate;
@@ -270,17 +272,24 @@ double SinkRecorder::lostMs(qint64 fromNs, qint64 toNs) const {
 double SinkRecorder::silentMs(qint64 fromNs, qint64 toNs) const {
     waitUntilRecorded(toNs);
     std::lock_guard<std::mutex> lock(mutex_);
-    const qint64 window = kRate / 200;
     const qint64 to = std::min<qint64>(sampleIndexAtLocked(toNs), samples_.size());
     qint64 silent = 0;
-    for (qint64 i = std::max<qint64>(0, sampleIndexAtLocked(fromNs)); i + window <= to;
-         i += window) {
-        if (heardLocked(i, i + window) &&
-            ::levelDb(samples_.data() + i, static_cast<size_t>(window)) < kDropoutDb) {
-            silent += window;
+    for (qint64 i = std::max<qint64>(0, sampleIndexAtLocked(fromNs)); i + kDropoutWindow <= to;
+         i += kDropoutWindow) {
+        if (heardLocked(i, i + kDropoutWindow) && ranDryLocked(i, i + kDropoutWindow)) {
+            silent += kDropoutWindow;
         }
     }
     return durationNs(silent) / 1e6;
+}
+
+bool SinkRecorder::ranDryLocked(qint64 from, qint64 to) const {
+    for (qint64 i = from; i + kDropoutWindow <= to; i += kDropoutWindow / 2) {
+        if (::levelDb(samples_.data() + i, static_cast<size_t>(kDropoutWindow)) < kDropoutDb) {
+            return true;
+        }
+    }
+    return false;
 }
 
 double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs, Silence silence) const {
@@ -300,7 +309,7 @@ double SinkRecorder::levelDb(qint64 fromNs, qint64 toNs, Silence silence) const 
     qint64 counted = 0;
     for (qint64 i = from; i < to; i += window) {
         const size_t count = static_cast<size_t>(std::min(window, to - i));
-        if (::levelDb(samples_.data() + i, count) < kDropoutDb) {
+        if (ranDryLocked(i, i + static_cast<qint64>(count))) {
             continue;
         }
         for (size_t k = 0; k < count; ++k) {
@@ -396,8 +405,7 @@ double SinkRecorder::toneLevelDb(qint64 fromNs, qint64 toNs, double frequency,
     int blocks = 0;
     for (qint64 i = from; i + block <= to; i += block) {
         const qint16* samples = samples_.data() + i;
-        if (silence == Silence::IsDropout &&
-            ::levelDb(samples, static_cast<size_t>(block)) < kDropoutDb) {
+        if (silence == Silence::IsDropout && ranDryLocked(i, i + block)) {
             continue;
         }
         power += std::pow(10.0, toneDb(samples, static_cast<size_t>(block), frequency) / 10.0);

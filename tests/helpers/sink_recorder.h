@@ -42,7 +42,7 @@ class SinkRecorder {
     double lostMs() const;
     double lostMs(qint64 fromNs, qint64 toNs) const;
 
-    // Milliseconds of digital silence (5 ms windows below -100 dB) between two monotonic times:
+    // Milliseconds of digital silence (1 ms windows below -100 dB) between two monotonic times:
     // where a player that should have sounded throughout ran dry.
     double silentMs(qint64 fromNs, qint64 toNs) const;
 
@@ -51,11 +51,11 @@ class SinkRecorder {
     enum class Silence { IsSound, IsDropout };
     // Level in dB (relative to full scale) of the samples played between two monotonic times;
     // NaN, which fails every comparison, when the recorder did not hear all of them, or when
-    // every 5 ms of them was a dropout. Waits for the window's end to be recorded.
+    // every 5 ms of them held a dropout. Waits for the window's end to be recorded.
     double levelDb(qint64 fromNs, qint64 toNs, Silence silence = Silence::IsSound) const;
     // Level in dB of one frequency between two monotonic times, as levelDb would measure that
     // tone alone (whole 400-sample blocks: 441 Hz and 882 Hz do not leak into each other); NaN
-    // like levelDb, and when every block was a dropout.
+    // like levelDb, and when every block held a dropout.
     double toneLevelDb(qint64 fromNs, qint64 toNs, double frequency,
                        Silence silence = Silence::IsSound) const;
     // The first monotonic time after `fromNs` at which a 5 ms window is louder than the
@@ -78,6 +78,8 @@ class SinkRecorder {
     qint64 sampleIndexAtLocked(qint64 ns) const;
     // Whether every sample of [from, to) was recorded and heard.
     bool heardLocked(qint64 from, qint64 to) const;
+    // Whether [from, to) holds a millisecond of digital silence: a player ran dry there.
+    bool ranDryLocked(qint64 from, qint64 to) const;
 
     QString sinkName_;
     GstElement* pipeline_ = nullptr;
