@@ -60,7 +60,9 @@ TEST_F(AudioTools, PlayFadesInOnTheNamedDeviceAndReportsFailures) {
         EXPECT_GT(timer.elapsed(), 1400);
         const qint64 first = hall.firstSoundNs(begin, -70.0);
         EXPECT_GT(first, 0);
-        return hall.levelDb(first + 400'000'000, first + 1'000'000'000);
+        // The sanitized program may run dry now and then: a level of what it played.
+        return hall.levelDb(first + 400'000'000, first + 1'000'000'000,
+                            SinkRecorder::Silence::IsDropout);
     };
     const double half = levelAt("50");
     const double full = levelAt("100");

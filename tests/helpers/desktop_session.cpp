@@ -1,17 +1,21 @@
 #include "helpers/desktop_session.h"
 
-#include <unistd.h>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 #include <cstdio>
 
-bool waitUntil(const std::function<bool()>& ready, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
+#include "helpers/test_environment.h"
+
+bool waitUntil(const std::function<bool()>& ready, int baseMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < baseMs * machineBusyFactor()) {
         if (ready()) {
             return true;
         }
@@ -34,11 +38,13 @@ DesktopSession::~DesktopSession() {
 }
 
 QProcess* DesktopSession::launch(const QString& program, const QStringList& arguments,
-                                 const QProcessEnvironment& env) {
+                                 const QProcessEnvironment& env, bool readOutput) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(env);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->setStandardOutputFile(QProcess::nullDevice());
+    if (!readOutput) {
+        process->setStandardOutputFile(QProcess::nullDevice());
+    }
     process->start(program, arguments);
     if (!process->waitForStarted(5000)) {
         return nullptr;
@@ -65,27 +71,24 @@ bool DesktopSession::start(bool withTray, bool withLogind) {
 
 bool DesktopSession::startServices(bool withTray, bool withLogind) {
     failedStep_ = QStringLiteral("Xvfb");
-    const int number = 150 + ::getpid() % 800;
-    display_ = QStringLiteral(":%1").arg(number);
+    // Xvfb takes the first free display and names it once it answers: no two sessions, nor a
+    // socket a killed run left, ever share one.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (launch(QStringLiteral("Xvfb"),
-               {display_, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24")},
-               env) == nullptr ||
-        !waitUntil([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); },
-                   10000)) {
+    QProcess* xvfb =
+        launch(QStringLiteral("Xvfb"),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                QStringLiteral("1280x800x24")},
+               env, true);
+    const auto named = [&] {
+        xvfb->waitForReadyRead(0);
+        return xvfb->canReadLine() || xvfb->state() == QProcess::NotRunning;
+    };
+    if (xvfb == nullptr || !waitUntil(named, 10000) || !xvfb->canReadLine()) {
         return false;
     }
+    display_ = QStringLiteral(":") + QString::fromLatin1(xvfb->readLine()).trimmed();
     env.insert(QStringLiteral("DISPLAY"), display_);
-    // The socket appears before the server answers.
-    if (!waitUntil(
-            [&] {
-                return run(QStringLiteral("xwininfo"), {QStringLiteral("-root")})
-                    .contains(QStringLiteral("Width"));
-            },
-            10000)) {
-        return false;
-    }
     failedStep_ = QStringLiteral("trayer");
     const auto panelShown = [&] {
         return run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")})
@@ -217,6 +220,31 @@ QProcessEnvironment DesktopSession::environment() const {
     env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), systemBus_);
     env.insert(QStringLiteral("XDG_SESSION_ID"), QStringLiteral("c1"));
     return env;
+}
+
+::testing::AssertionResult DesktopSession::waitUntilShown(const QString& title, int baseMs) const {
+    if (waitUntil([&] { return mapState(title) == QLatin1String("IsViewable"); }, baseMs)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "no window \"" << title.toStdString() << "\" shown within "
+           << baseMs * machineBusyFactor() / 1000 << " s (load " << machineBusyFactor()
+           << " per core); " << windows().toStdString();
+}
+
+QString DesktopSession::windows() const {
+    const QString tree =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+    QStringList named;
+    for (const QString& line : tree.split(u'\n')) {
+        if (line.contains(QStringLiteral("0x")) && line.contains(u'"')) {
+            named.append(line.trimmed());
+        }
+    }
+    return QStringLiteral("the display %1 has %2")
+        .arg(display_, named.isEmpty()
+                           ? QStringLiteral("no named window")
+                           : QStringLiteral("these windows: ") + named.join(QStringLiteral("; ")));
 }
 
 QString DesktopSession::mapState(const QString& title) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QPoint>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -27,6 +28,11 @@ class DesktopSession {
 
     // "IsViewable", "IsUnMapped", or empty when no window has that title.
     QString mapState(const QString& title) const;
+    // Waits (a base on an idle machine, longer on a busy one) until the window with that title
+    // is shown; fails with the windows the display has instead.
+    ::testing::AssertionResult waitUntilShown(const QString& title, int baseMs = 10000) const;
+    // The display's top-level windows with a name, for a failure message.
+    QString windows() const;
     // Icons docked in the notification area.
     int trayIcons() const;
     // The stand-in logind's log of method calls.
@@ -45,7 +51,7 @@ class DesktopSession {
     // A dbus-daemon of its own, ended with the session; its address, or empty.
     QString startPrivateBus(const QProcessEnvironment& env);
     QProcess* launch(const QString& program, const QStringList& arguments,
-                     const QProcessEnvironment& env);
+                     const QProcessEnvironment& env, bool readOutput = false);
     QString run(const QString& program, const QStringList& arguments) const;
 
     QTemporaryDir folder_;
@@ -56,5 +62,6 @@ class DesktopSession {
     std::vector<std::unique_ptr<QProcess>> processes_;
 };
 
-// Polls every 50 ms until `ready` holds; false when it still does not after the timeout.
-bool waitUntil(const std::function<bool()>& ready, int timeoutMs);
+// Polls every 50 ms until `ready` holds; false when it still does not once `baseMs` have
+// passed, times machineBusyFactor() (read as the wait goes on).
+bool waitUntil(const std::function<bool()>& ready, int baseMs);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTime>
 #include <csignal>
 
@@ -129,6 +130,32 @@ QString ProgramRunner::output() {
 QString ProgramRunner::errors() {
     drain();
     return err_;
+}
+
+QString ProgramRunner::describe() {
+    drain();
+    QString text = process_.state() == QProcess::NotRunning
+                       ? QStringLiteral("the program ended (exit code %1)").arg(process_.exitCode())
+                       : QStringLiteral("the program runs as pid %1").arg(process_.processId());
+    if (!err_.isEmpty()) {
+        text += QStringLiteral("; it wrote: ") + err_.right(2000);
+    }
+    // Where a program that should have shown something waits, when a debugger is at hand.
+    if (process_.state() != QProcess::NotRunning &&
+        !QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty()) {
+        const ToolResult stacks = runTool(
+            QStringLiteral("gdb"),
+            {QStringLiteral("-batch"), QStringLiteral("-p"), QString::number(process_.processId()),
+             QStringLiteral("-ex"), QStringLiteral("thread apply all bt 10")});
+        QStringList frames;
+        for (const QString& line : stacks.out.split(u'\n')) {
+            if (line.startsWith(u'#') || line.startsWith(QStringLiteral("Thread "))) {
+                frames.append(line);
+            }
+        }
+        text += QStringLiteral("\nits threads:\n") + frames.join(u'\n');
+    }
+    return text;
 }
 
 QString ProgramRunner::dataFolder() const {

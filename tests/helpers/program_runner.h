@@ -35,6 +35,9 @@ class ProgramRunner {
 
     QString output();
     QString errors();
+    // For a failure message: whether it still runs, what it wrote to stderr, and where its
+    // threads wait (with gdb).
+    QString describe();
     QString dataFolder() const;
     QString logPath() const;
     QStringList logLines() const;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QThread>
 #include <QTime>
+#include <algorithm>
 
 ::testing::AssertionResult soundServerReady() {
     if (qgetenv("KB_SOUND_SERVER") == "up") {
@@ -12,6 +13,15 @@
            << "the test sound server is not running: run the tests through "
               "scripts/with-test-services.sh (KB_SOUND_SERVER="
            << qgetenv("KB_SOUND_SERVER").constData() << ")";
+}
+
+double machineBusyFactor() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 1.0;
+    }
+    const double load = file.read(64).split(' ').value(0).toDouble();
+    return std::max(1.0, load / std::max(1, QThread::idealThreadCount()));
 }
 
 void waitUntilTheDateHoldsFor(int seconds) {

@@ -10,6 +10,11 @@
 // would let a broken sound path pass unnoticed.
 ::testing::AssertionResult soundServerReady();
 
+// How much longer than on an idle machine a wait may take here: the load average of the last
+// minute per core, at least 1. Deadlines are a base (what an idle machine needs, with room)
+// times this, read again as the wait goes on.
+double machineBusyFactor();
+
 // A test that needs the clock to stay on one date for a while waits out midnight instead of
 // skipping.
 void waitUntilTheDateHoldsFor(int seconds);

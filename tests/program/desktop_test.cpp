@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QImage>
-#include <QThread>
 #include <csignal>
 
 #include "core/storage/app_paths.h"
@@ -21,17 +20,19 @@ TEST(Desktop, WindowShowsTheTabListAndTheIntroduction) {
     ProgramRunner program;
     program.addEnvironment(desktop.environment());
     ASSERT_TRUE(program.start({}));
-    ASSERT_TRUE(
-        waitUntil([&] { return desktop.mapState(kTitle) == QLatin1String("IsViewable"); }, 40000));
-    QThread::msleep(500);
+    ASSERT_TRUE(desktop.waitUntilShown(kTitle)) << program.describe().toStdString();
     TempFolder shots;
     const QString png = shots.file(QStringLiteral("window.png"));
-    ASSERT_TRUE(desktop.screenshot(png));
-    const QImage screen(png);
+    // The logo is blue once the window is painted; the tab list and the welcome page are white.
+    QImage screen;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            screen = desktop.screenshot(png) ? QImage(png) : QImage();
+            const QColor logo = screen.isNull() ? QColor() : screen.pixelColor(100, 12);
+            return logo.blue() > logo.red() + 40;
+        },
+        5000));
     ASSERT_FALSE(screen.isNull());
-    // The logo is blue, the tab list and the welcome page are white.
-    const QColor logo = screen.pixelColor(100, 12);
-    EXPECT_GT(logo.blue(), logo.red() + 40);
     EXPECT_GT(screen.pixelColor(60, 160).lightness(), 230);
     EXPECT_GT(screen.pixelColor(700, 500).lightness(), 230);
     // Written after the window is up; a slow (sanitized) build gets there later.
@@ -45,7 +46,8 @@ TEST(Desktop, ArgumentOneHidesInTheTrayAndASecondCopyBringsItBack) {
     ProgramRunner program;
     program.addEnvironment(desktop.environment());
     ASSERT_TRUE(program.start({QStringLiteral("1")}));
-    ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 40000));
+    ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 10000))
+        << desktop.windows().toStdString() << program.describe().toStdString();
     EXPECT_EQ(desktop.mapState(kTitle), QStringLiteral("IsUnMapped"));
     EXPECT_FALSE(desktop.logindCalls().contains(QStringLiteral("LockSession")));
 
@@ -87,7 +89,8 @@ TEST(Desktop, ArgumentThreeDoesBothAndAMachineWithoutLogindStartsAnyway) {
         ProgramRunner program;
         program.addEnvironment(desktop.environment());
         ASSERT_TRUE(program.start({QStringLiteral(" 3 ")}));
-        ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 40000));
+        ASSERT_TRUE(waitUntil([&] { return desktop.trayIcons() == 1; }, 10000))
+            << desktop.windows().toStdString() << program.describe().toStdString();
         // The lock follows the tray icon.
         EXPECT_TRUE(waitUntil(
             [&] { return desktop.logindCalls().contains(QStringLiteral("LockSession")); }, 10000));

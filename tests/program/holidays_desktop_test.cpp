@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QImage>
-#include <QThread>
 #include <csignal>
 
 #include "core/holidays/holiday_file.h"
@@ -46,26 +45,37 @@ TEST(HolidaysDesktop, TheTabShowsTheHolidaysAndAdjustedDaysOfTheFile) {
     ASSERT_TRUE(saveHolidayCalendar(program.dataFolder(), calendar, true, message))
         << message.toStdString();
     ASSERT_TRUE(program.start({}));
-    ASSERT_TRUE(waitUntil(
-        [&] { return desktop.mapState(kWindowTitle) == QLatin1String("IsViewable"); }, 40000));
-    QThread::msleep(500);
+    ASSERT_TRUE(desktop.waitUntilShown(kWindowTitle)) << program.describe().toStdString();
     const QPoint origin = desktop.windowOrigin(kWindowTitle);
     ASSERT_GE(origin.x(), 0);
     // The tab list: below the 56-pixel logo and its margins, six entries of 30 pixels.
     const QRect pageArea(origin + QPoint(170, 0), QSize(600, 420));
-    const QString before = QDir::tempPath() + QStringLiteral("/kelvora-intro.png");
-    ASSERT_TRUE(desktop.screenshot(before));
+    const QPoint bannerPoint = pageArea.topLeft() + QPoint(30, 4);
+    const auto grab = [&](const QString& name) {
+        const QString png = QDir::tempPath() + QStringLiteral("/kelvora-%1.png").arg(name);
+        return desktop.screenshot(png) ? QImage(png) : QImage();
+    };
+    const auto blue = [](const QColor& c) { return c.blue() > c.red() + 40; };
+    // The introduction's blue banner, once the window is painted.
+    QImage intro;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            intro = grab(QStringLiteral("intro"));
+            return !intro.isNull() && blue(intro.pixelColor(bannerPoint));
+        },
+        5000));
     ASSERT_TRUE(desktop.click(origin + QPoint(80, 72 + 3 * 30 + 16)));
-    QThread::msleep(700);
-    const QString png = QDir::tempPath() + QStringLiteral("/kelvora-holidays.png");
-    ASSERT_TRUE(desktop.screenshot(png));
-    const QImage intro(before);
-    const QImage screen(png);
+    // It gives way to the lists' rows of text.
+    QImage screen;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            screen = grab(QStringLiteral("holidays"));
+            return !screen.isNull() && !blue(screen.pixelColor(bannerPoint)) &&
+                   darkPixels(screen, pageArea) > 2000;
+        },
+        5000));
     ASSERT_FALSE(screen.isNull());
-    // The introduction's blue banner gave way to the lists' rows of text.
-    const QColor banner = intro.pixelColor(pageArea.topLeft() + QPoint(30, 4));
-    EXPECT_GT(banner.blue(), banner.red() + 40);
-    const QColor label = screen.pixelColor(pageArea.topLeft() + QPoint(30, 4));
+    const QColor label = screen.pixelColor(bannerPoint);
     EXPECT_LT(qAbs(label.blue() - label.red()), 20);
     EXPECT_GT(darkPixels(screen, pageArea), 2000);
     EXPECT_EQ(program.stop(SIGINT), 0);
