@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr qint64 kMs = 1'000'000;
+constexpr qint64 kNsPerMs = 1'000'000;
 constexpr double kWake = 441.0;
 constexpr double kClass = 882.0;
 constexpr double kExercise = 1323.0;
@@ -98,8 +98,8 @@ TEST(ZonesRealTime, TwoZonesSoundTogetherAndAProgrammeOnBothTakesBoth) {
     ASSERT_GT(both, 0) << program.output().toStdString() << program.errors().toStdString();
     EXPECT_TRUE(program.output().contains(QStringLiteral("起床铃 ◆ 开始播放")));
     // A second into both runs: each tone on its own sink only.
-    const qint64 from = both + 400 * kMs;
-    const qint64 to = both + 1400 * kMs;
+    const qint64 from = both + 400 * kNsPerMs;
+    const qint64 to = both + 1400 * kNsPerMs;
     recordUntil({&speakers, &hall}, to);
     const double wake = speakers.toneLevelDb(from, to, kWake);
     const double classBell = hall.toneLevelDb(from, to, kClass);
@@ -116,12 +116,12 @@ TEST(ZonesRealTime, TwoZonesSoundTogetherAndAProgrammeOnBothTakesBoth) {
     const QString out = program.output();
     EXPECT_TRUE(out.contains(QStringLiteral("起床铃 ◆ 终止播放"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("上课铃 ◆ 终止播放"))) << out.toStdString();
-    const qint64 later = exercise + 500 * kMs;
-    recordUntil({&speakers, &hall}, later + 1000 * kMs);
+    const qint64 later = exercise + 500 * kNsPerMs;
+    recordUntil({&speakers, &hall}, later + 1000 * kNsPerMs);
     for (SinkRecorder* sink : {&speakers, &hall}) {
-        EXPECT_GT(sink->toneLevelDb(later, later + 1000 * kMs, kExercise), -40.0);
-        EXPECT_LT(sink->toneLevelDb(later, later + 1000 * kMs, kWake), -60.0);
-        EXPECT_LT(sink->toneLevelDb(later, later + 1000 * kMs, kClass), -60.0);
+        EXPECT_GT(sink->toneLevelDb(later, later + 1000 * kNsPerMs, kExercise), -40.0);
+        EXPECT_LT(sink->toneLevelDb(later, later + 1000 * kNsPerMs, kWake), -60.0);
+        EXPECT_LT(sink->toneLevelDb(later, later + 1000 * kNsPerMs, kClass), -60.0);
     }
     EXPECT_EQ(program.stop(SIGINT), 0);
 }
@@ -172,15 +172,15 @@ TEST(ZonesRealTime, ImmediatePlayDucksOnlyItsZone) {
     const qint64 ducked = monotonicNs();
     timer.stop();
     recordUntil({&speakers, &hall}, ducked);
-    const double hallBefore = hall.toneLevelDb(before - 800 * kMs, before, kWake);
-    const double hallDucked = hall.toneLevelDb(ducked - 800 * kMs, ducked, kWake);
-    const double dormBefore = speakers.toneLevelDb(before - 800 * kMs, before, kWake);
-    const double dormDucked = speakers.toneLevelDb(ducked - 800 * kMs, ducked, kWake);
+    const double hallBefore = hall.toneLevelDb(before - 800 * kNsPerMs, before, kWake);
+    const double hallDucked = hall.toneLevelDb(ducked - 800 * kNsPerMs, ducked, kWake);
+    const double dormBefore = speakers.toneLevelDb(before - 800 * kNsPerMs, before, kWake);
+    const double dormDucked = speakers.toneLevelDb(ducked - 800 * kNsPerMs, ducked, kWake);
     // Level 40 of 100 on the volume scale in the hall; the dormitory as it was.
     EXPECT_NEAR(hallBefore - hallDucked, -volumeToAttenuation(40) / 100.0, 1.5);
     EXPECT_NEAR(dormBefore - dormDucked, 0.0, 0.5);
-    EXPECT_GT(hall.toneLevelDb(ducked - 800 * kMs, ducked, kClass), -40.0);
-    EXPECT_LT(speakers.toneLevelDb(ducked - 800 * kMs, ducked, kClass), -60.0);
+    EXPECT_GT(hall.toneLevelDb(ducked - 800 * kNsPerMs, ducked, kClass), -40.0);
+    EXPECT_LT(speakers.toneLevelDb(ducked - 800 * kNsPerMs, ducked, kClass), -60.0);
     immediate.stopImmediatePlay(false);
     runs.stopAllRuns(QStringLiteral("test"), 0, wholeSecond(clock.now()));
 }
@@ -209,7 +209,7 @@ TEST(ZonesRealTime, ADamagedZoneFileLeavesTheBellsOnTheProgramWideOutput) {
         << program.errors().toStdString();
     EXPECT_TRUE(
         QFile::exists(program.dataFolder() + u'/' + kZoneFileName + QStringLiteral(".damaged")));
-    recordUntil({&hall}, rang + 1300 * kMs);
-    EXPECT_GT(hall.toneLevelDb(rang + 300 * kMs, rang + 1300 * kMs, kClass), -40.0);
+    recordUntil({&hall}, rang + 1300 * kNsPerMs);
+    EXPECT_GT(hall.toneLevelDb(rang + 300 * kNsPerMs, rang + 1300 * kNsPerMs, kClass), -40.0);
     EXPECT_EQ(program.stop(SIGINT), 0);
 }

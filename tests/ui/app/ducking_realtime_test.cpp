@@ -98,7 +98,7 @@ void duckForImmediatePlay(HeardDucking& heard) {
         const qint64 now = monotonicNs();
         dispatcher.dispatchTick();
         immediate.immediateTick();
-        const double gain = ducking.timedDuckGain();
+        const double gain = runs.ducking().gain();
         if (glideDone < 0 && gain <= 0.4 + 1e-9) {
             glideDone = now;
         }
