@@ -233,3 +233,40 @@ TEST(RemoteControl, FilesReplacedUnderTheRunningProgramAreFollowedAndADamagedOne
     EXPECT_EQ(lines.filter(QStringLiteral("上课铃 ◆ 开始播放")).last().mid(11, 8), hms(last));
     EXPECT_EQ(program.stop(SIGINT), 0);
 }
+
+// Moving in while a copy runs: the import writes the files the copy follows, and the imported
+// programme rings at its second.
+TEST(RemoteControl, AWindowsImportPlaysInTheRunningCopyAtItsSecond) {
+    ASSERT_TRUE(soundServerReady());
+    waitUntilTheDateHoldsFor(60);
+    PrivateSessionBus bus;
+    ProgramRunner program;
+    program.addEnvironment(bus.environment());
+    ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
+    ASSERT_TRUE(program.waitForOutput(QStringLiteral("软件启动"), 20000));
+
+    // The Windows program's folder: its bell under D:\广播, the file on this disk in lower case.
+    TempFolder windows;
+    TempFolder music;
+    QDir(music.path()).mkpath(QStringLiteral("铃声"));
+    QFile::copy(toneFile(QStringLiteral("wav"), 2.0),
+                music.file(QStringLiteral("铃声/上课铃.wav")));
+    const ClockTime start = secondsFromNow(8);
+    ProgrammeTable table;
+    table.append(
+        bell(QStringLiteral("上课铃"), QStringLiteral("D:\\广播\\铃声\\上课铃.WAV"), {start}));
+    QString message;
+    ASSERT_TRUE(saveProgrammes(windows.path(), table, true, message));
+    const ToolResult imported =
+        runTool(QStringLiteral(KB_PROGRAM_PATH),
+                {QStringLiteral("--import-windows"), windows.path(), QStringLiteral("--map"),
+                 QStringLiteral("D:\\广播=") + music.path()},
+                program.environment());
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_TRUE(imported.out.contains(QStringLiteral("找到 1 个, 未找到 0 个")))
+        << imported.out.toStdString();
+    ASSERT_TRUE(program.waitForOutput(QStringLiteral("上课铃 ◆ 开始播放"), 30000))
+        << program.output().toStdString() << program.errors().toStdString();
+    EXPECT_EQ(secondOfLine(program.logLines(), QStringLiteral("上课铃 ◆ 开始播放")), hms(start));
+    EXPECT_EQ(program.stop(SIGINT), 0);
+}
