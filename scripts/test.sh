@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the layout of the C++ files, builds everything with warnings
-# as errors and runs every test with the sound server and message bus the tests need; then
-# builds the same suite with AddressSanitizer and UndefinedBehaviorSanitizer (clang) and runs it
-# again, together with a short run of every fuzz target. Prints the time of each stage.
+# as errors and runs every test with the sound servers and message bus the tests need; builds
+# the same suite with AddressSanitizer and UndefinedBehaviorSanitizer (clang) meanwhile and runs
+# it again, together with a short run of every fuzz target. Prints the time of each stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 stages=()
+background=()
+stop_background() {
+  for pid in "${background[@]}"; do kill -- "-$pid" 2>/dev/null || true; done
+}
 report() {
   local status=$?
+  stop_background
   echo
   echo "== Stages =="
   printf '  %s\n' "${stages[@]}"
@@ -31,12 +36,27 @@ stage configure cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DKB_WERROR=ON -DCMAKE_UNITY_BUILD=ON \
   -DCMAKE_UNITY_BUILD_BATCH_SIZE=16
 stage build cmake --build build-ci
-stage tests bash scripts/with-test-services.sh ctest --test-dir build-ci --output-on-failure -j2 "$@"
+# The sanitized build runs beside the first pass, at the lowest priority: the tests mostly wait
+# on real time (sound, displays), and they are made to hold on a busy machine.
 stage configure-san bash scripts/configure-sanitized.sh build-san
-stage build-san cmake --build build-san
+set -m
+nice -n 19 cmake --build build-san -j 2 >build-san/build.log 2>&1 &
+background+=($!)
+set +m
+san_start=$SECONDS
+stage tests bash scripts/with-test-services.sh ctest --test-dir build-ci --output-on-failure -j2 "$@"
+wait_for_san_build() {
+  local status=0
+  wait "${background[0]}" || status=$?
+  background=()
+  tail -n 3 build-san/build.log
+  [ "$status" -eq 0 ] || { cat build-san/build.log; return "$status"; }
+}
+stage build-san wait_for_san_build
+stages[-1]="$(printf '%-16s %4d s (from its start, beside the tests)' build-san $((SECONDS - san_start)))"
 # The sanitized pass runs what its checks are for: the engines, the file readers (with a short
 # run of every fuzz target), the pages and the program's own start-up and imports. The tests that
-# play sound on the shared server take turns and the sanitizers slow them several times over,
-# and the desktop tests mostly wait for a private X display: both run in the first pass only.
+# play sound measure real time, which the sanitizers slow several times over, and the desktop
+# tests mostly wait for a private X display: both run in the first pass only.
 stage tests-san bash scripts/with-test-services.sh bash scripts/sanitizer-env.sh \
   ctest --test-dir build-san --output-on-failure -j2 -LE 'desktop|audio' "$@"

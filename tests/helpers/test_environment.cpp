@@ -15,6 +15,18 @@
            << qgetenv("KB_SOUND_SERVER").constData() << ")";
 }
 
+void useTheSoundServerGiven() {
+    const QByteArray given = qgetenv("CTEST_RESOURCE_GROUP_0_SOUND");
+    for (const QByteArray& field : given.split(',')) {
+        if (field.startsWith("id:") && field != "id:0") {
+            qputenv("PULSE_SERVER", "unix:" + qgetenv("XDG_RUNTIME_DIR") + "/pulse-" +
+                                        field.mid(3) + "/native");
+        }
+    }
+    // Processes the test starts inherit PULSE_SERVER, or are given a server of their own.
+    qunsetenv("CTEST_RESOURCE_GROUP_0_SOUND");
+}
+
 double machineBusyFactor() {
     QFile file(QStringLiteral("/proc/loadavg"));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -10,6 +10,11 @@
 // would let a broken sound path pass unnoticed.
 ::testing::AssertionResult soundServerReady();
 
+// ctest gives a test that plays sound one of the sound servers of tests/sound_servers.json
+// (CTEST_RESOURCE_GROUP_0_SOUND=id:N,...). Server 0 is the default one; another is reached
+// through PULSE_SERVER, which the program and tools the test starts inherit.
+void useTheSoundServerGiven();
+
 // How much longer than on an idle machine a wait may take here: the load average of the last
 // minute per core, at least 1. Deadlines are a base (what an idle machine needs, with room)
 // times this, read again as the wait goes on.
