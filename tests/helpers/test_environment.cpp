@@ -19,8 +19,8 @@ void useTheSoundServerGiven() {
     const QByteArray given = qgetenv("CTEST_RESOURCE_GROUP_0_SOUND");
     for (const QByteArray& field : given.split(',')) {
         if (field.startsWith("id:") && field != "id:0") {
-            qputenv("PULSE_SERVER", "unix:" + qgetenv("XDG_RUNTIME_DIR") + "/pulse-" +
-                                        field.mid(3) + "/native");
+            qputenv("PULSE_SERVER",
+                    "unix:" + qgetenv("XDG_RUNTIME_DIR") + "/pulse-" + field.mid(3) + "/native");
         }
     }
     // Processes the test starts inherit PULSE_SERVER, or are given a server of their own.
