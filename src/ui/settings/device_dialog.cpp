@@ -7,11 +7,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "audio/engine_checks.h"
 #include "audio/output_devices.h"
 #include "audio/test_chime.h"
 #include "core/support/messages.h"
-#include "core/timed/programme.h"
+#include "ui/settings/chime_trial.h"
 #include "ui/widgets/dialog_buttons.h"
 
 namespace {
@@ -102,15 +101,7 @@ void DeviceDialog::playChime() {
         showMessage(MessageIcon::Warning, QStringLiteral("请选取音频设备     \n"), this);
         return;
     }
-    QString text;
-    // As loud as a new programme plays.
-    const qint32 code = chime_->play(name, newProgramme().volume, text);
-    if (code != 0) {
-        showMessage(
-            MessageIcon::Warning,
-            QStringLiteral("试听失败：\n%1").arg(text.isEmpty() ? audioErrorText(code) : text),
-            this);
-    }
+    playChimeOn(*chime_, name, this);
 }
 
 void DeviceDialog::accept() {

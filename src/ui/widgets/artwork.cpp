@@ -28,6 +28,28 @@ void drawSpeaker(QPainter& p, const QRectF& box) {
     p.drawArc(QRectF(box.left() + 3.5 * u, box.top() + 1.5 * u, 7 * u, 7 * u), -50 * 16, 100 * 16);
 }
 
+// A rounded plate filled with a gradient from one colour to the other along `direction`.
+void drawPlate(QPainter& p, const QRectF& plate, const QPointF& direction, const QColor& from,
+               const QColor& to, double radius) {
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient fill(QPointF(0, 0), direction);
+    fill.setColorAt(0, from);
+    fill.setColorAt(1, to);
+    p.setBrush(fill);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(plate, radius, radius);
+}
+
+// White bold text of the given pixel size, vertically centred in its box.
+void drawCaption(QPainter& p, const QRectF& box, int pixelSize, const QString& text) {
+    QFont font = p.font();
+    font.setPixelSize(pixelSize);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(box, Qt::AlignVCenter | Qt::AlignLeft, text);
+}
+
 }  // namespace
 
 QIcon programIcon() {
@@ -36,13 +58,7 @@ QIcon programIcon() {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient fill(0, 0, 0, size);
-        fill.setColorAt(0, kLight);
-        fill.setColorAt(1, kDeep);
-        p.setBrush(fill);
-        p.setPen(Qt::NoPen);
-        p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.2, size * 0.2);
+        drawPlate(p, QRectF(0, 0, size, size), QPointF(0, size), kLight, kDeep, size * 0.2);
         drawSpeaker(p, QRectF(size * 0.1, size * 0.1, size * 0.8, size * 0.8));
         icon.addPixmap(pixmap);
     }
@@ -54,21 +70,10 @@ QPixmap logoPixmap(int width, double scale) {
     QPixmap pixmap(width, height);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient fill(0, 0, width, 0);
-    fill.setColorAt(0, kDeep);
-    fill.setColorAt(1, kLight);
-    p.setBrush(fill);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(0, 0, width, height), 6 * scale, 6 * scale);
+    drawPlate(p, QRectF(0, 0, width, height), QPointF(width, 0), kDeep, kLight, 6 * scale);
     drawSpeaker(p, QRectF(6 * scale, height * 0.15, height * 0.7, height * 0.7));
-    QFont font = p.font();
-    font.setPixelSize(static_cast<int>(17 * scale));
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(height * 0.85, 0, width - height * 0.85, height),
-               Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("澜川广播"));
+    drawCaption(p, QRectF(height * 0.85, 0, width - height * 0.85, height),
+                static_cast<int>(17 * scale), QStringLiteral("澜川广播"));
     return pixmap;
 }
 
@@ -77,18 +82,8 @@ QPixmap bannerPixmap(const QString& text, int width, double scale) {
     QPixmap pixmap(width, height);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient fill(0, 0, width, 0);
-    fill.setColorAt(0, kLight);
-    fill.setColorAt(1, QColor(230, 238, 250));
-    p.setBrush(fill);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(0, 0, width, height), 4 * scale, 4 * scale);
-    QFont font = p.font();
-    font.setPixelSize(static_cast<int>(18 * scale));
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(14 * scale, 0, width, height), Qt::AlignVCenter | Qt::AlignLeft, text);
+    drawPlate(p, QRectF(0, 0, width, height), QPointF(width, 0), kLight, QColor(230, 238, 250),
+              4 * scale);
+    drawCaption(p, QRectF(14 * scale, 0, width, height), static_cast<int>(18 * scale), text);
     return pixmap;
 }
