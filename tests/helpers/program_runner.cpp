@@ -3,6 +3,7 @@
 #include "helpers/test_environment.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
@@ -154,6 +155,21 @@ QString ProgramRunner::describe() {
             }
         }
         text += QStringLiteral("\nits threads:\n") + frames.join(u'\n');
+        if (frames.isEmpty()) {
+            text += QStringLiteral("gdb: ") + stacks.err.right(500);
+        }
+    }
+    // Each thread's name, state and the kernel function it waits in, even without a debugger.
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(process_.processId());
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const auto read = [&](const char* name) {
+            QFile file(tasks + u'/' + task + u'/' + QLatin1String(name));
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(300)).trimmed()
+                                                  : QString();
+        };
+        const QStringList stat = read("stat").section(u')', 1).split(u' ', Qt::SkipEmptyParts);
+        text += QStringLiteral("\n  task %1 %2 %3 %4")
+                    .arg(task, read("comm"), stat.value(0), read("wchan"));
     }
     return text;
 }
