@@ -76,12 +76,12 @@ bool Program::reloadPlaylist(QString& message) {
 
 bool Program::reloadZones(QString& message) {
     ZoneSetup loaded;
-    if (!loadZoneSetup(paths_.dataFolder, loaded, message)) {
-        return false;
-    }
-    zones_ = std::move(loaded);
+    const bool ok = loadZoneSetup(paths_.dataFolder, loaded, message);
+    // A replacement that fails its checks counts as absent, as at start-up and as its message
+    // says: every programme on the program-wide output.
+    zones_ = ok ? std::move(loaded) : ZoneSetup{};
     emit zonesChanged();
-    return true;
+    return ok;
 }
 
 bool Program::changeZones(const ZoneSetup& zones, QString& message) {

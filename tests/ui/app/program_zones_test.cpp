@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTreeView>
+#include <cstdio>
 
 #include "core/zones/zone_setup.h"
 #include "helpers/temp_folder.h"
@@ -82,19 +83,30 @@ TEST(ProgramZones, AZoneFileReplacedByAnotherProgramIsShownAtOnce) {
     ASSERT_TRUE(program.initialise({}));
     ASSERT_FALSE(zonesShown(program).column);
     // As rsync puts a file in place: written beside it, then renamed over it.
-    writeBytes(paths.dataFile(QStringLiteral(".incoming")), kSchoolZones);
-    ASSERT_TRUE(
-        QFile::rename(paths.dataFile(QStringLiteral(".incoming")), paths.dataFile(kZoneFileName)));
-    QElapsedTimer timer;
-    timer.start();
-    while (!zonesShown(program).column && timer.elapsed() < 10000) {
-        pumpEvents(50);
-    }
+    const auto push = [&](const QByteArray& content, bool column) {
+        writeBytes(paths.dataFile(QStringLiteral(".incoming")), content);
+        EXPECT_EQ(std::rename(QFile::encodeName(paths.dataFile(QStringLiteral(".incoming"))),
+                              QFile::encodeName(paths.dataFile(kZoneFileName))),
+                  0);
+        QElapsedTimer timer;
+        timer.start();
+        while (zonesShown(program).column != column && timer.elapsed() < 10000) {
+            pumpEvents(50);
+        }
+    };
+    push(kSchoolZones, true);
     const ZonesShown shown = zonesShown(program);
     EXPECT_TRUE(shown.column);
     EXPECT_EQ(shown.settings, QStringLiteral("教学楼、宿舍"));
     EXPECT_TRUE(shown.immediateLink);
     EXPECT_EQ(program.immediatePage()->zonesLink()->text(), QStringLiteral("播放分区: 教学楼 …"));
     EXPECT_TRUE(messages.shown.isEmpty());
+    // A damaged replacement is told, kept aside, and leaves one output as its message says.
+    push("{\"zones\": [", false);
+    EXPECT_FALSE(zonesShown(program).column);
+    EXPECT_EQ(zonesShown(program).settings, QStringLiteral("无 (都在总输出设备上播放)"));
+    EXPECT_TRUE(QFile::exists(paths.dataFile(kZoneFileName) + QStringLiteral(".damaged")));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.last().startsWith(QStringLiteral("分区设置有错误，已停用分区")));
     program.shutdown(false);
 }
