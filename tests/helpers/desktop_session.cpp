@@ -112,6 +112,15 @@ bool DesktopSession::startServices(bool withTray, bool withLogind) {
     if (systemBus_.isEmpty()) {
         return false;
     }
+    // A desktop has a session bus of its own, as a login has: the program on it never meets
+    // the programs of other tests.
+    failedStep_ = QStringLiteral("the session bus");
+    if (sessionBus_.isEmpty()) {
+        sessionBus_ = startPrivateBus(env);
+        if (sessionBus_.isEmpty()) {
+            return false;
+        }
+    }
     failedStep_ = QStringLiteral("the stand-in logind");
     if (withLogind) {
         QProcessEnvironment mockEnv = env;

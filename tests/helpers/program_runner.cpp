@@ -54,9 +54,11 @@ ProgramRunner::ProgramRunner(const QString& programPath) : programPath_(programP
 }
 
 ProgramRunner::~ProgramRunner() {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(3000);
+    for (QProcess* process : {&process_, &sessionBus_}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(3000);
+        }
     }
 }
 
@@ -68,7 +70,30 @@ void ProgramRunner::addEnvironment(const QProcessEnvironment& extra) {
     }
 }
 
+bool ProgramRunner::startOwnSessionBus() {
+    if (env_.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")) !=
+            qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS") ||
+        sessionBus_.state() != QProcess::NotRunning) {
+        return true;
+    }
+    sessionBus_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address=1")});
+    while (!sessionBus_.canReadLine() && sessionBus_.waitForReadyRead(10000)) {
+    }
+    if (!sessionBus_.canReadLine()) {
+        return false;
+    }
+    env_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                QString::fromUtf8(sessionBus_.readLine()).trimmed());
+    return true;
+}
+
 bool ProgramRunner::start(const QStringList& arguments) {
+    if (!startOwnSessionBus()) {
+        err_ += QStringLiteral("the program's session bus did not start\n");
+        return false;
+    }
     process_.setProcessEnvironment(env_);
     process_.start(programPath_, arguments);
     return process_.waitForStarted(5000);

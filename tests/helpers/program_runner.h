@@ -19,7 +19,9 @@ bool writeDueProgramme(const QString& dataFolder, const QString& name, const QSt
                        int secondsAhead, const QString& device, QString& message);
 
 // Runs the real program in a process of its own with a private data folder and runtime
-// folder, and reads what it printed and logged.
+// folder, and reads what it printed and logged. Unless a test gives it a session bus, it gets
+// one of its own: programs of tests that run side by side never meet on a shared bus (the
+// second could not take the program's D-Bus name and would say so).
 class ProgramRunner {
   public:
     explicit ProgramRunner(const QString& programPath = QStringLiteral(KB_PROGRAM_PATH));
@@ -47,11 +49,13 @@ class ProgramRunner {
 
   private:
     void drain();
+    bool startOwnSessionBus();
     QString programPath_;
     QTemporaryDir roaming_;
     QTemporaryDir runtime_;
     QProcessEnvironment env_;
     QProcess process_;
+    QProcess sessionBus_;
     QString out_;
     QString err_;
 };

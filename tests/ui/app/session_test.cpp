@@ -88,14 +88,15 @@ TEST(SettingsSession, ARemoteSessionShowsTheHintsWithinASecond) {
     ASSERT_TRUE(setRemote(true));
     QElapsedTimer sinceRemote;
     sinceRemote.start();
-    while (hint->isHidden() && sinceRemote.elapsed() < 3000) {
+    while (hint->isHidden() && sinceRemote.elapsed() < 3000 * machineBusyFactor()) {
         pumpEvents(10);
     }
     const qint64 shownAfter = sinceRemote.elapsed();
     std::printf("remote hint shown %lld ms after logind's Remote became true\n",
                 static_cast<long long>(shownAfter));
     EXPECT_FALSE(hint->isHidden());
-    EXPECT_LE(shownAfter, 1000);
+    // Within a second on an idle machine: the half-second tick sees it on its next turn.
+    EXPECT_LE(shownAfter, 1000 * machineBusyFactor());
     // The hint stays, and the signal the other pages listen to came once.
     ASSERT_TRUE(setRemote(false));
     pumpEvents(1200);
