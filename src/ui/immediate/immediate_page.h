@@ -3,11 +3,13 @@
 #include <QWidget>
 #include <array>
 
+#include "core/announcement/announcement.h"
 #include "core/immediate/immediate_player.h"
 #include "core/immediate/import_job.h"
 #include "core/storage/app_paths.h"
 
 class HyperLink;
+class LiveRoute;
 class QBoxLayout;
 class QComboBox;
 class QHBoxLayout;
@@ -29,6 +31,9 @@ class ImmediatePage : public QWidget {
         ImmediatePlayer& player;
         DurationProbe probe;
         AppPaths paths;
+        // "喊话…": the announcement and its input; without them the button is off.
+        Announcement* announcement = nullptr;
+        LiveRoute* route = nullptr;
     };
     explicit ImmediatePage(const Services& services, QWidget* parent = nullptr);
     ~ImmediatePage() override;
@@ -36,6 +41,7 @@ class ImmediatePage : public QWidget {
     QTreeView* playlistView() const { return list_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
+    QPushButton* announceButton() const { return announce_; }
     QLabel* statusLabel() const { return status_; }
     QLabel* volumeLabel() const { return volumeText_; }
     QSlider* volumeSlider() const { return volume_; }
@@ -54,6 +60,8 @@ class ImmediatePage : public QWidget {
     void startPlay();
     void playRow();
     void stopPlay();
+    // "喊话…".
+    void openAnnouncement();
     void addFiles();
     void addFolder();
     void deleteSelected();
@@ -99,6 +107,7 @@ class ImmediatePage : public QWidget {
     QPushButton* delete_;
     QPushButton* start_;
     QPushButton* stop_;
+    QPushButton* announce_;
     QLabel* status_;
     QLabel* doubleClickHint_;
     QLabel* volumeText_;

@@ -16,6 +16,7 @@ class QPushButton;
 class QGridLayout;
 class QBoxLayout;
 class QVBoxLayout;
+class EmergencyAlarm;
 class MovingIn;
 class TimetableSwitch;
 
@@ -34,7 +35,8 @@ class SettingsPage : public QWidget {
         QString programPath;      // the program the entry starts
         ShutdownScheduler& shutdowns;
         TimetableSwitch& timetable;
-        MovingIn* movingIn = nullptr;  // the import from the Windows program
+        MovingIn* movingIn = nullptr;         // the import from the Windows program
+        EmergencyAlarm* emergency = nullptr;  // whose alarm the page chooses
     };
     SettingsPage(const Services& services, QWidget* parent = nullptr);
 
@@ -49,6 +51,7 @@ class SettingsPage : public QWidget {
     QCheckBox* lockedBox() const { return locked_; }
     QLineEdit* deviceText() const { return deviceText_; }
     QLabel* duckingText() const { return duckingText_; }
+    QLineEdit* alarmText() const { return alarmText_; }
 
     QCheckBox* scheduleBox(ShutdownSchedule schedule) const;
     QLineEdit* scheduleText(ShutdownSchedule schedule) const;
@@ -63,6 +66,8 @@ class SettingsPage : public QWidget {
     void showCountdown();
     // "从 Windows 版导入…".
     void openWindowsImport();
+    // The emergency alarm: a file of the user's ("选取…"), or the built-in one ("自带").
+    void chooseAlarm(const QString& path);
 
   signals:
     // "最小化到托盘".
@@ -96,6 +101,7 @@ class SettingsPage : public QWidget {
     QCheckBox* locked_;
     QLineEdit* deviceText_;
     QLabel* duckingText_;
+    QLineEdit* alarmText_ = nullptr;
     struct ScheduleRow {
         QCheckBox* box;
         QLineEdit* text;
