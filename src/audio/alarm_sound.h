@@ -14,7 +14,7 @@ struct AlarmSound {
     QString file;  // the file it came from; empty for the program's own siren
 };
 
-// The first of the files that decodes to sound (at most a minute of it is kept, and no file
+// The first of the files that decodes to sound (at most half a minute of it is kept, and no file
 // takes more than a few seconds); when none does, the program's own two-tone siren.
 AlarmSound loadAlarmSound(const QStringList& files);
 // The two-tone siren made in code, for when no alarm file can be played.

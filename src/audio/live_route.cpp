@@ -4,6 +4,7 @@
 
 #include "audio/audio_graph.h"
 #include "audio/gst_support.h"
+#include "audio/input_devices.h"
 #include "core/playback/volume_scale.h"
 #include "core/support/clock.h"
 #include "core/support/log_categories.h"
@@ -94,6 +95,14 @@ bool LiveRoute::open(const QString& input, const QStringList& outputs, QString& 
     close();
     if (!initAudioEngine()) {
         message = QStringLiteral("系统环境有问题, 无法打开输入设备");
+        return false;
+    }
+    // An input that is gone is said so at once (an input that fails to open leaves the level
+    // element without a format).
+    const std::vector<InputDevice> inputs = listInputDevices();
+    if (std::none_of(inputs.begin(), inputs.end(),
+                     [&input](const InputDevice& i) { return i.id == input; })) {
+        message = QStringLiteral("找不到输入设备：%1\n\n话筒是否已插好?").arg(input);
         return false;
     }
     GstElement* source = makeElement("pulsesrc");

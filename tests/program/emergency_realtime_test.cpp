@@ -187,8 +187,8 @@ TEST(EmergencyRealTime, DBusAlarmReplacesTheProgrammeEverywhereAndTheTimetableGo
     }
 }
 
-// A missing alarm file gives way to the built-in alarm; an output unloaded while it sounds
-// drops out and the others keep sounding.
+// From the command line: a missing alarm file gives way to the built-in alarm; an output
+// unloaded while it sounds drops out and the others keep sounding.
 TEST(EmergencyRealTime, AMissingFileAndAnOutputThatGoesAwayLeaveTheAlarmOnTheOthers) {
     ASSERT_TRUE(soundServerReady());
     ASSERT_TRUE(initAudioEngine());
@@ -204,23 +204,28 @@ TEST(EmergencyRealTime, AMissingFileAndAnOutputThatGoesAwayLeaveTheAlarmOnTheOth
     SinkRecorder hall(QStringLiteral("kb_hall"));
     SinkRecorder speakers(QStringLiteral("kb_speakers"));
     ASSERT_TRUE(hall.start() && speakers.start());
+    const auto tell = [&program](const QStringList& arguments) {
+        return runTool(QStringLiteral(KB_PROGRAM_PATH), arguments, program.environment());
+    };
+    EXPECT_EQ(tell({QStringLiteral("--stop-emergency")}).exitCode, 3);
     ASSERT_TRUE(program.start({QStringLiteral("--headless")}));
     ASSERT_TRUE(waitForBusName(bus)) << program.errors().toStdString();
 
     const qint64 called = monotonicNs();
-    ASSERT_EQ(bus.call(QStringLiteral("Emergency"), {QStringLiteral("/没有/这个/警报.mp3")}).type(),
-              QDBusMessage::ReplyMessage);
+    ASSERT_EQ(tell({QStringLiteral("--emergency"), QStringLiteral("/没有/这个/警报.mp3")}).exitCode,
+              0);
     QThread::msleep(1500);
     lab.unload();
     const qint64 unloaded = monotonicNs();
     QThread::msleep(1500);
     const qint64 stopped = monotonicNs();
-    ASSERT_EQ(bus.call(QStringLiteral("StopEmergency")).type(), QDBusMessage::ReplyMessage);
+    ASSERT_EQ(tell({QStringLiteral("--stop-emergency")}).exitCode, 0);
     recordPast({&hall, &speakers}, stopped + 1500 * kMsNs);
     for (SinkRecorder* sink : {&hall, &speakers}) {
         const qint64 heard = sink->firstSoundNs(called, -30.0);
         ASSERT_GT(heard, 0);
-        EXPECT_LT(heard - called, 1000 * kMsNs) << (heard - called) / kMsNs << " ms";
+        // The command's own start-up counts here too.
+        EXPECT_LT(heard - called, 2000 * kMsNs) << (heard - called) / kMsNs << " ms";
         // The siren peaks at -1 dBFS: loud, before and after the lab's output went.
         EXPECT_GT(sink->levelDb(called + 1000 * kMsNs, unloaded), -12.0);
         EXPECT_GT(sink->levelDb(unloaded + 300 * kMsNs, stopped), -12.0);

@@ -47,8 +47,9 @@ void EmergencyAlarm::start(const QString& file) {
     s_.output.startAlarm(files,
                          zoneDevices(s_.zones, everyZone(s_.zones), outputDeviceName(s_.settings)));
     report(now, emergencyText(QStringLiteral("开始")));
-    s_.announcement.end();
     silenceEverything(now);
+    // After the programmes: a voice still on for a moment does less harm than a bell.
+    s_.announcement.end();
     emit activeChanged(true);
 }
 
