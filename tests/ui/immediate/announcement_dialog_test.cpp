@@ -15,10 +15,10 @@
 TEST(AnnouncementDialog, TheTickedZonesAreHeardAndClosingEndsIt) {
     AlarmHarness h;
     LiveRoute route;
-    AnnouncementDialog dialog(h.announcement, route,
-                              {{QStringLiteral("USB 话筒"), QStringLiteral("kb_no_such_input")},
-                               {QStringLiteral("Monitor of KB-Hall"),
-                                QStringLiteral("kb_hall.monitor"), true}});
+    AnnouncementDialog dialog(
+        h.announcement, route,
+        {{QStringLiteral("USB 话筒"), QStringLiteral("kb_no_such_input")},
+         {QStringLiteral("Monitor of KB-Hall"), QStringLiteral("kb_hall.monitor"), true}});
     dialog.show();
     EXPECT_EQ(dialog.inputList()->currentText(), QStringLiteral("USB 话筒"));
     // The input that is not there says so where the level would show.
@@ -55,8 +55,7 @@ TEST(AnnouncementDialog, TheTickedZonesAreHeardAndClosingEndsIt) {
     dialog.reject();
     EXPECT_FALSE(h.announcement.isActive());
     EXPECT_FALSE(h.live.live);
-    EXPECT_EQ(h.timed.log.texts(), (QStringList{QStringLiteral("喊话 ◆ 开始 ◆ 教学楼"),
-                                                QStringLiteral("喊话 ◆ 结束"),
-                                                QStringLiteral("喊话 ◆ 开始 ◆ 教学楼"),
-                                                QStringLiteral("喊话 ◆ 结束")}));
+    EXPECT_EQ(h.timed.log.texts(),
+              (QStringList{QStringLiteral("喊话 ◆ 开始 ◆ 教学楼"), QStringLiteral("喊话 ◆ 结束"),
+                           QStringLiteral("喊话 ◆ 开始 ◆ 教学楼"), QStringLiteral("喊话 ◆ 结束")}));
 }
