@@ -178,14 +178,15 @@ TEST(EmergencyRealTime, DBusAlarmReplacesTheProgrammeEverywhereAndTheTimetableGo
     recordPast({&hall, &speakers}, monotonicNs() + 500 * kMsNs);
 
     for (SinkRecorder* sink : {&hall, &speakers}) {
+        const char* name = sink == &hall ? "KB-Hall" : "KB-Speakers";
         EXPECT_GT(sink->toneLevelDb(called - 800 * kMsNs, called, kProgrammeTone), -40.0);
         const qint64 programmeEnd = silentFrom(*sink, called, stopped, kProgrammeTone);
         const qint64 alarm = sink->firstToneNs(called, kAlarmTone, -40.0);
         const qint64 alarmEnd = silentFrom(*sink, stopped, stopped + 1500 * kMsNs, kAlarmTone);
         std::fprintf(stderr,
-                     "after Emergency: programme silent %lld ms, alarm heard %lld ms; after "
+                     "%s: after Emergency: programme silent %lld ms, alarm heard %lld ms; after "
                      "StopEmergency: alarm silent %lld ms\n",
-                     (programmeEnd - called) / kMsNs, (alarm - called) / kMsNs,
+                     name, (programmeEnd - called) / kMsNs, (alarm - called) / kMsNs,
                      (alarmEnd - stopped) / kMsNs);
         ASSERT_TRUE(programmeEnd > 0 && alarm > 0 && alarmEnd > 0);
         EXPECT_LT(programmeEnd - called, 700 * kMsNs);
@@ -196,6 +197,8 @@ TEST(EmergencyRealTime, DBusAlarmReplacesTheProgrammeEverywhereAndTheTimetableGo
     // The bell due during the alarm was never heard.
     EXPECT_LT(hall.toneLevelDb(called + 700 * kMsNs, stopped + 1500 * kMsNs, kQueuedTone), -60.0);
     const QStringList lines = program.logLines();
+    std::fprintf(stderr, "due %s: %s\n", qPrintable(later.toString(QStringLiteral("HH:mm:ss"))),
+                 qPrintable(lines.filter(QStringLiteral("下课铃 ◆ 开始播放")).value(0)));
     EXPECT_EQ(lines.filter(QStringLiteral("下课铃 ◆ 开始播放")).value(0).mid(11, 8),
               later.toString(QStringLiteral("HH:mm:ss")))
         << lines.join(u'\n').toStdString();
