@@ -11,13 +11,15 @@
 
 namespace {
 
-// A voice is heard within tens of milliseconds only with small buffers on both ends: with
-// 10 ms and 2 ms steps on the input and on each output, about 50 ms from microphone to
-// loudspeaker on the test's sound server (bench/announcement_latency_bench); 20 ms and 5 ms
-// made it 65.
+// A voice is heard within tens of milliseconds only with small buffers on both ends (10 ms,
+// in 2 ms steps, on the input and on each output) and outputs that play what arrives at once:
+// an output that waits for each sample's time drops every sample once a stall has made them
+// late, and the zone falls silent. About 10 ms from microphone to loudspeaker on the test's
+// idle sound server, 45 on a busy machine (bench/announcement_latency_bench).
 constexpr gint64 kLiveBufferMicroseconds = 10'000;
 constexpr gint64 kLiveLatencyMicroseconds = 2'000;
-// An output that stalls must not hold up the others: what waits for it longer is dropped.
+// An output that stalls must not hold up the others, and what piles up behind a stall must
+// not stay as delay: what waits longer is dropped.
 constexpr guint64 kLiveQueueNs = 40 * GST_MSECOND;
 constexpr int kLivePollMs = 50;
 constexpr GstClockTime kLevelIntervalNs = 50 * GST_MSECOND;
