@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the bells that ship in the music folder (resources/music/铃声) with sox: struck
-# notes with a few partials, fading as a bell does. Run by hand; the files are checked in.
+# notes with a few partials, fading as a bell does; and the emergency alarm (警报/紧急警报.ogg),
+# a hi-lo siren. Run by hand; the files are checked in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=resources/music/铃声
@@ -37,4 +38,20 @@ chime() {
 
 chime "$out/上课铃.ogg" 392.00 523.25 659.25 783.99
 chime "$out/下课铃.ogg" 783.99 659.25 523.25 392.00
-ls -l "$out"
+# siren OUTPUT: two seconds of hi-lo (960 and 770 Hz, half a second each, a third harmonic to
+# cut through noise), peaks at -1 dBFS, as loud as a file can be without clipping; it loops
+# without a seam.
+siren() {
+  local parts=()
+  for f in 960 770 960 770; do
+    sox -n -r 44100 -c 1 -b 16 "$work/s$f.wav" synth 0.5 sine "$f" sine mix "$(calc "$f*3")" \
+      fade t 0.005 0.5 0.005
+    parts+=("$work/s$f.wav")
+  done
+  sox "${parts[@]}" "$work/siren.wav" norm -1
+  mkdir -p "$(dirname "$1")"
+  sox "$work/siren.wav" -C 6 "$1"
+}
+
+siren resources/music/警报/紧急警报.ogg
+ls -l "$out" resources/music/警报

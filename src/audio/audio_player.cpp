@@ -15,23 +15,8 @@ namespace {
 
 constexpr int kPrerollTimeoutMs = 5000;
 
-// Ring buffer of the sound server stream: short enough that a fade step is heard within
-// tens of milliseconds, long enough not to underrun on a busy school PC.
-constexpr gint64 kSinkBufferMicroseconds = 40'000;
-constexpr gint64 kSinkLatencyMicroseconds = 10'000;
-
 bool hasProperty(GstElement* element, const char* name) {
     return g_object_class_find_property(G_OBJECT_GET_CLASS(element), name) != nullptr;
-}
-
-void configureSink(GstElement* sink) {
-    if (hasProperty(sink, "buffer-time")) {
-        g_object_set(sink, "buffer-time", kSinkBufferMicroseconds, "latency-time",
-                     kSinkLatencyMicroseconds, nullptr);
-    }
-    if (hasProperty(sink, "client-name")) {
-        g_object_set(sink, "client-name", "澜川校园定时广播系统", nullptr);
-    }
 }
 
 }  // namespace
@@ -74,7 +59,7 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
         gst_object_unref(gst_object_ref_sink(sink));
         return {code, text};
     }
-    configureSink(sink);
+    configureOutputSink(sink);
     AudioGraph graph;
     if (!buildAudioGraph(shape, file, sink, graph)) {
         return {kErrorFail, QString()};

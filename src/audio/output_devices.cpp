@@ -12,6 +12,19 @@ QString displayNameOf(GstDevice* device) {
     return text;
 }
 
+constexpr gint64 kSinkBufferMicroseconds = 40'000;
+constexpr gint64 kSinkLatencyMicroseconds = 10'000;
+
+bool isSystemDefault(GstDevice* device) {
+    GstStructure* properties = gst_device_get_properties(device);
+    gboolean isDefault = FALSE;
+    if (properties != nullptr) {
+        gst_structure_get_boolean(properties, "is-default", &isDefault);
+        gst_structure_free(properties);
+    }
+    return isDefault != FALSE;
+}
+
 GstElement* defaultSink() {
     GstElement* sink = makeElement("pulsesink");
     return sink != nullptr ? sink : makeElement("autoaudiosink");
@@ -108,6 +121,34 @@ QStringList OutputDevices::names() {
     return result;
 }
 
+QString OutputDevices::defaultOutputName() {
+    QString name;
+    if (monitor_ == nullptr) {
+        return name;
+    }
+    GList* devices = gst_device_monitor_get_devices(monitor_);
+    for (GList* item = devices; item != nullptr && name.isEmpty(); item = item->next) {
+        if (isSystemDefault(GST_DEVICE(item->data))) {
+            name = displayNameOf(GST_DEVICE(item->data));
+        }
+    }
+    g_list_free_full(devices, gst_object_unref);
+    return name;
+}
+
+QStringList OutputDevices::distinctOutputs(const QStringList& names) {
+    const QString systemDefault = defaultOutputName();
+    QStringList outputs;
+    for (const QString& name : names) {
+        const QString output =
+            isDefaultDeviceName(name) && !systemDefault.isEmpty() ? systemDefault : name;
+        if (!outputs.contains(output, Qt::CaseInsensitive)) {
+            outputs.append(output);
+        }
+    }
+    return outputs;
+}
+
 GstElement* OutputDevices::findRenderer(const QString& name, QString* deviceId) {
     if (name.compare(kNullRendererName, Qt::CaseInsensitive) == 0) {
         GstElement* sink = makeElement("fakesink");
@@ -155,6 +196,17 @@ GstElement* findRendererOrDefault(OutputDevices& devices, const QString& name, Q
         sink = devices.findRenderer(kDefaultDeviceName);
     }
     return sink;
+}
+
+void configureOutputSink(GstElement* sink) {
+    GObjectClass* type = G_OBJECT_GET_CLASS(sink);
+    if (g_object_class_find_property(type, "buffer-time") != nullptr) {
+        g_object_set(sink, "buffer-time", kSinkBufferMicroseconds, "latency-time",
+                     kSinkLatencyMicroseconds, nullptr);
+    }
+    if (g_object_class_find_property(type, "client-name") != nullptr) {
+        g_object_set(sink, "client-name", "澜川校园定时广播系统", nullptr);
+    }
 }
 
 QStringList listOutputDevices() {

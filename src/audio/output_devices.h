@@ -25,6 +25,11 @@ class OutputDevices {
 
     // Display names of the selectable outputs, in enumeration order, without the default.
     QStringList names();
+    // The display name of the output the system's default is now, or empty when unknown.
+    QString defaultOutputName();
+    // The outputs the names stand for, each once: the default name gives way to a named output
+    // that is the system's default now.
+    QStringList distinctOutputs(const QStringList& names);
     // A sink for the stored name, or nullptr when no output matches (the caller falls back
     // to the default). `deviceId` receives the output's own name when it is a named one.
     GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
@@ -52,6 +57,10 @@ class OutputDevices {
 // The output for a stored name; when no output matches, the system's default output.
 GstElement* findRendererOrDefault(OutputDevices& devices, const QString& name,
                                   QString* deviceId = nullptr);
+
+// A sound-server sink's ring buffer: short enough that a fade step is heard within tens of
+// milliseconds, long enough not to underrun on a busy school PC; the program's name on it.
+void configureOutputSink(GstElement* sink);
 
 QStringList listOutputDevices();
 GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);

@@ -54,8 +54,8 @@ const QString kUnit = QStringLiteral("lib/systemd/user/kelvora-broadcasting.serv
 
 TEST_F(InstalledFiles, HoldTheProgramItsPagesMusicIconsAndManual) {
     EXPECT_TRUE(QFileInfo(tree.program()).isExecutable());
-    for (const char* file :
-         {"welcome.htm", "help/index.html", "music/铃声/上课铃.ogg", "music/铃声/下课铃.ogg"}) {
+    for (const char* file : {"welcome.htm", "help/index.html", "music/铃声/上课铃.ogg",
+                             "music/铃声/下课铃.ogg", "music/警报/紧急警报.ogg"}) {
         EXPECT_TRUE(QFileInfo(tree.resources() + u'/' + QString::fromUtf8(file)).isFile()) << file;
     }
     EXPECT_TRUE(QFileInfo(tree.path(QStringLiteral(

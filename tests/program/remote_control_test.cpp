@@ -18,6 +18,7 @@
 #include "core/timed/bell_check.h"
 #include "core/timed/programme_file.h"
 #include "helpers/holiday_builders.h"
+#include "helpers/private_session_bus.h"
 #include "helpers/program_runner.h"
 #include "helpers/temp_folder.h"
 #include "helpers/test_environment.h"
@@ -28,39 +29,6 @@
 // so no other program in the test run answers in its place.
 
 namespace {
-
-struct PrivateSessionBus {
-    PrivateSessionBus() {
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                      QStringLiteral("--print-address=1")});
-        if (daemon.waitForReadyRead(10000)) {
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-        }
-    }
-    ~PrivateSessionBus() {
-        QDBusConnection::disconnectFromBus(QStringLiteral("kb-remote-test"));
-        daemon.kill();
-        daemon.waitForFinished(3000);
-    }
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env;
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        return env;
-    }
-    QDBusMessage call(const QString& method, const QVariantList& arguments = {}) const {
-        QDBusConnection bus =
-            QDBusConnection::connectToBus(address, QStringLiteral("kb-remote-test"));
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            QStringLiteral("org.kelvora.Broadcasting"), QStringLiteral("/org/kelvora/Broadcasting"),
-            QStringLiteral("org.kelvora.Broadcasting1"), method);
-        message.setArguments(arguments);
-        return bus.call(message, QDBus::Block, 10000);
-    }
-
-    QProcess daemon;
-    QString address;
-};
 
 ClockTime secondsFromNow(int seconds) {
     const QTime t = QTime::currentTime().addSecs(seconds);

@@ -62,9 +62,25 @@ double ImmediatePlayer::level() const {
     return s_.playlist.settings().volume * endFadeGain_;
 }
 
+std::vector<double> ImmediatePlayer::zoneGains() const {
+    std::vector<double> gains;
+    for (const QString& zone : playerZones_) {
+        gains.push_back(s_.ducking.immediateGain(zone));
+    }
+    return gains;
+}
+
 void ImmediatePlayer::applyLevel(double fraction) {
-    for (MediaPlayer* player : players()) {
-        player->setVolume(levelToAttenuation(fraction * level()));
+    const std::vector<MediaPlayer*> all = players();
+    appliedGains_ = zoneGains();
+    for (size_t i = 0; i < all.size(); ++i) {
+        all[i]->setVolume(levelToAttenuation(fraction * level() * appliedGains_[i]));
+    }
+}
+
+void ImmediatePlayer::followZoneGains() {
+    if (zoneGains() != appliedGains_) {
+        applyLevel(1.0);
     }
 }
 
@@ -80,6 +96,10 @@ void ImmediatePlayer::setStatus(const QString& text) {
 }
 
 void ImmediatePlayer::startImmediatePlay() {
+    if (!holdReason_.isEmpty()) {
+        showMessage(MessageIcon::Warning, ImmediateTexts::held(holdReason_), owner_);
+        return;
+    }
     save(true);
     releaseImmediateAudio();
     active_ = true;
@@ -103,6 +123,8 @@ void ImmediatePlayer::releaseImmediateAudio() {
     }
     audio_.reset();
     followers_.clear();
+    playerZones_.clear();
+    appliedGains_.clear();
     emit positionCleared();
 }
 
@@ -139,6 +161,8 @@ void ImmediatePlayer::changeVolume(int volume) {
     const int to = static_cast<int>(volume * endFadeGain_);
     settings.volume = volume;
     rampVolume(players(), from, to, s_.clock);
+    // The ramp knows no zone gains: the next tick puts them back.
+    appliedGains_.clear();
 }
 
 void ImmediatePlayer::seekToPercent(double percent) {
@@ -148,6 +172,7 @@ void ImmediatePlayer::seekToPercent(double percent) {
     const double p = std::clamp(percent, 0.0, kSeekCeiling);
     seekWithFade(players(), static_cast<qint64>(audio_->getDurationMs() * p / 100.0), level(),
                  s_.clock);
+    appliedGains_.clear();
 }
 
 void ImmediatePlayer::refreshPosition() {
@@ -192,6 +217,7 @@ void ImmediatePlayer::immediateTick() {
         return;
     }
 
+    followZoneGains();
     const ImmediateSettings& settings = s_.playlist.settings();
     const qint64 elapsed = secondsBetween(now, startedAt_);
     const bool bySeconds = settings.limitByTracks == 0;
@@ -301,14 +327,15 @@ std::optional<ImmediatePlayer::StartFailure> ImmediatePlayer::playCurrentTrack()
     // One player per zone, started together; the first that starts is the track's.
     std::vector<std::unique_ptr<MediaPlayer>> opened;
     std::vector<PlaybackTarget> targets;
-    for (const QString& zone : outputZones()) {
+    const QStringList zones = outputZones();
+    for (const QString& zone : zones) {
         opened.push_back(s_.backend.createPlayer());
         MediaPlayer* player = opened.back().get();
         connect(player, &MediaPlayer::eventOccurred, this,
                 [this, player](const PlayerEvent& event) { handleImmediateEvent(player, event); });
         targets.push_back({player,
                            zoneDevice(s_.zones, zone, outputDeviceName(s_.systemSettings)),
-                           level(),
+                           level() * s_.ducking.immediateGain(zone),
                            false,
                            {}});
     }
@@ -322,7 +349,9 @@ std::optional<ImmediatePlayer::StartFailure> ImmediatePlayer::playCurrentTrack()
         } else {
             followers_.push_back(std::move(opened[i]));
         }
+        playerZones_.append(zones[static_cast<qsizetype>(i)]);
     }
+    appliedGains_ = zoneGains();
     const PlaybackStart started = targets.front().result;
     if (!audio_) {
         qCWarning(lcImmediate) << "start failed:" << path << Qt::hex
@@ -359,6 +388,8 @@ void ImmediatePlayer::handleImmediateEvent(const MediaPlayer* player, const Play
                                << event.text;
         (*follower)->stop();
         (*follower)->close();
+        playerZones_.removeAt(1 + (follower - followers_.begin()));
+        appliedGains_.clear();
         followers_.erase(follower);
         return;
     }

@@ -45,8 +45,11 @@ class ImmediatePlayer : public QObject {
     // Whose messages the failures are.
     void setMessageOwner(QObject* owner) { owner_ = owner; }
 
-    // After the limit dialog: saves, and arms; the tick starts the first track.
+    // After the limit dialog: saves, and arms; the tick starts the first track. Refused with
+    // a message while held.
     void startImmediatePlay();
+    // While there is a reason (the emergency alarm) immediate play does not start.
+    void holdStarts(const QString& reason) { holdReason_ = reason; }
     void stopImmediatePlay(bool withFade);
     void immediateTick();
     // The playing track at this fraction of its level; at 0 or below immediate play ends.
@@ -84,6 +87,9 @@ class ImmediatePlayer : public QObject {
     void setStatus(const QString& text);
     void refreshPosition();
     void applyLevel(double fraction);
+    // An announcement lowers immediate play in its zones: the gains as they glide.
+    void followZoneGains();
+    std::vector<double> zoneGains() const;
     // The zones it sounds in, and its players there: the track's first and the followers.
     QStringList outputZones() const;
     std::vector<MediaPlayer*> players() const;
@@ -95,6 +101,9 @@ class ImmediatePlayer : public QObject {
     bool active_ = false;
     std::unique_ptr<MediaPlayer> audio_;
     std::vector<std::unique_ptr<MediaPlayer>> followers_;
+    QStringList playerZones_;  // the zone of each of players()
+    std::vector<double> appliedGains_;
+    QString holdReason_;
     double endFadeGain_ = 1.0;
     int tracksStarted_ = 0;
     LocalDateTime startedAt_;

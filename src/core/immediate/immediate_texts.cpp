@@ -73,6 +73,10 @@ QString tooManyTracks() {
     return QStringLiteral("最多添加 %1 首歌").arg(kPlaylistCapacity);
 }
 
+QString held(const QString& reason) {
+    return kBanner + reason + QStringLiteral(", 立即播暂停使用");
+}
+
 QString waiting(int counter) {
     return counter > 6 ? QStringLiteral("即将播放 ...") : QStringLiteral("即将播放");
 }

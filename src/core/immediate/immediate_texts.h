@@ -14,6 +14,8 @@ QString deviceFailed();
 QString playbackFailed(const QString& path, const QString& errorText);
 QString clockWentBack();
 QString tooManyTracks();
+// Immediate play may not start now, for the reason given (the emergency alarm).
+QString held(const QString& reason);
 
 // The status line: waiting for the duck, tracks started, seconds played.
 QString waiting(int counter);

@@ -8,8 +8,9 @@
 
 #include "core/settings/system_settings.h"
 
-// What may lower timed play: immediate play lowers it by the ducking percentage.
-enum class DuckSource { Immediate, Count };
+// What may lower timed play: immediate play lowers it by the ducking percentage, a live
+// announcement (喊话) to silence.
+enum class DuckSource { Immediate, Announcement, Count };
 
 // The gains that lower timed play while something else plays over it, one per zone ("" is the
 // program-wide output, the only zone without a zone file). Each source says, per zone,
@@ -32,6 +33,11 @@ class Ducking {
 
     double gain(const QString& zone = QString()) const { return gains_.value(zone, 1.0); }
     double target(const QString& zone = QString()) const;
+    // Immediate play's own gain in a zone: only an announcement lowers it, to silence, with
+    // the same glide.
+    double immediateGain(const QString& zone = QString()) const {
+        return immediateGains_.value(zone, 1.0);
+    }
     // One tick of every zone's glide; the zones whose gain moved.
     QSet<QString> glide();
     // With nothing playing under it there is nothing to glide: the gain goes to its target.
@@ -39,9 +45,13 @@ class Ducking {
 
   private:
     double loweredGain(DuckSource source) const;
+    bool lowers(DuckSource source, const QString& zone) const;
+    // One step of a gain toward what is wanted; whether it moved.
+    bool glideTo(double& gain, double wanted) const;
 
     const SystemSettings& settings_;
     std::array<ZoneTest, static_cast<size_t>(DuckSource::Count)> sources_;
     ZoneTest playingUnder_;
     QHash<QString, double> gains_{{QString(), 1.0}};
+    QHash<QString, double> immediateGains_{{QString(), 1.0}};
 };

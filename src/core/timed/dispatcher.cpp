@@ -106,9 +106,21 @@ int Dispatcher::upcomingHead(const LocalDateTime& moment) const {
                : -1;
 }
 
+bool Dispatcher::heldBack(const QString& label, const LocalDateTime& moment) {
+    if (holdReason_.isEmpty()) {
+        return false;
+    }
+    reporter_.reportTimedEvent(moment, RunTexts::stopped(label, holdReason_));
+    return true;
+}
+
 void Dispatcher::enqueue(Programme& programme, const LocalDateTime& start,
                          const LocalDateTime& moment) {
     const QString name = programmeName(programme);
+    if (heldBack(name, moment)) {
+        programme.lastStartTime = start;
+        return;
+    }
     const bool mayDelay = programme.queueWhenBusy != 0;
     // One programme at a time in each zone: an on-time one stops what sounds in its zones, one
     // that may wait waits until all of them are free.
@@ -142,6 +154,9 @@ void Dispatcher::manualPlay(int index, int n) {
     const LocalDateTime moment = wholeSecond(clock_.now());
     run->programme.lastStartTime = moment;
     run->manualStart = 1;
+    if (heldBack(run->label(), moment)) {
+        return;
+    }
     run->zones = runs_.zonesOf(run->programme);
     // By hand always pre-empts what sounds in its zones, whatever the priorities; days and
     // holidays do not count.

@@ -22,9 +22,16 @@ class Dispatcher {
     void manualPlay(int index, int n);
     // The user's stop of the now-playing rows (any order).
     void stopRows(QList<int> rows);
+    // While there is a reason (the emergency alarm) no programme starts, scheduled or by hand:
+    // one that falls due is logged as not played with the reason and counts as fired, so
+    // nothing is caught up afterwards. Empty: starts as usual.
+    void holdStarts(const QString& reason) { holdReason_ = reason; }
+    const QString& holdReason() const { return holdReason_; }
 
   private:
     void enqueue(Programme& programme, const LocalDateTime& start, const LocalDateTime& moment);
+    // True (and logged) when starts are held.
+    bool heldBack(const QString& label, const LocalDateTime& moment);
     // Has the player of the next start opened ahead of it: the run about to start, else the
     // programme that will be the head after the next start within a few seconds.
     void prepareNextStart(const LocalDateTime& moment);
@@ -40,4 +47,5 @@ class Dispatcher {
     qint64 lookedAheadAt_ = -1;  // the second of the last look ahead
     quint64 lookedAheadRevision_ = 0;
     int upcoming_ = -1;  // its row
+    QString holdReason_;
 };

@@ -30,6 +30,12 @@ QByteArray statusJson(const ProgramStatus& status) {
          QJsonObject{{QStringLiteral("playing"), status.immediatePlaying},
                      {QStringLiteral("track"), status.immediateTrack}}},
     };
+    object.insert(
+        QStringLiteral("emergency"),
+        QJsonObject{{QStringLiteral("sounding"), status.emergencySince.has_value()},
+                    {QStringLiteral("since"),
+                     status.emergencySince ? QJsonValue(formatTimestamp(*status.emergencySince))
+                                           : QJsonValue(QJsonValue::Null)}});
     if (status.next) {
         object.insert(QStringLiteral("next"),
                       QJsonObject{{QStringLiteral("time"), formatTimestamp(status.next->time)},

@@ -28,9 +28,11 @@ struct ProgramStatus {
     std::vector<StartProblem> problems;
     bool immediatePlaying = false;
     QString immediateTrack;
+    // The emergency alarm, and the second it began.
+    std::optional<LocalDateTime> emergencySince;
 };
 
 // One JSON object: "version", "now" (YYYY-MM-DD HH:MM:SS), "playing" [{"programme",
 // "since", "zones"}], "next" {"time", "programme"} or null, "problems" [{"time", "programme",
-// "text"}], "immediate" {"playing", "track"}.
+// "text"}], "immediate" {"playing", "track"}, "emergency" {"sounding", "since" or null}.
 QByteArray statusJson(const ProgramStatus& status);

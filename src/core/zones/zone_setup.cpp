@@ -105,6 +105,32 @@ QString zoneDevice(const ZoneSetup* setup, const QString& zone, const QString& p
     return index >= 0 ? setup->zones[static_cast<size_t>(index)].device : programWideDevice;
 }
 
+QString zoneLabel(const QString& zone) {
+    return zone.isEmpty() ? QStringLiteral("总输出") : zone;
+}
+
+QStringList everyZone(const ZoneSetup* setup) {
+    QStringList zones{QString()};
+    if (setup != nullptr) {
+        for (const Zone& zone : setup->zones) {
+            zones.append(zone.name);
+        }
+    }
+    return zones;
+}
+
+QStringList zoneDevices(const ZoneSetup* setup, const QStringList& zones,
+                        const QString& programWideDevice) {
+    QStringList devices;
+    for (const QString& zone : zones) {
+        const QString device = zoneDevice(setup, zone, programWideDevice);
+        if (!devices.contains(device, Qt::CaseInsensitive)) {
+            devices.append(device);
+        }
+    }
+    return devices;
+}
+
 QString zoneSetupProblem(const ZoneSetup& setup) {
     if (setup.zones.size() > static_cast<size_t>(kMaxZones)) {
         return QStringLiteral("最多 %1 个分区").arg(kMaxZones);

@@ -45,6 +45,13 @@ class ZoneSetup {
 QStringList programmeZones(const ZoneSetup* setup, const QString& programme);
 QStringList immediateZones(const ZoneSetup* setup);
 QString zoneDevice(const ZoneSetup* setup, const QString& zone, const QString& programWideDevice);
+// A zone's name as lists and the play log show it; "总输出" for the program-wide output.
+QString zoneLabel(const QString& zone);
+// Every zone: the program-wide output ("") first, then each zone of the list.
+QStringList everyZone(const ZoneSetup* setup);
+// The devices of the zones, each device once (names compared ignoring case).
+QStringList zoneDevices(const ZoneSetup* setup, const QStringList& zones,
+                        const QString& programWideDevice);
 
 // The checks every zone list must pass: at most 16 zones, names of 1 to 63 characters,
 // unique ignoring case, each with a device; programmes and immediate play name only zones of

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "audio/duration_probe.h"
+#include "core/emergency/alarm_setup.h"
 #include "core/holidays/holiday_file.h"
 #include "core/playback/volume_scale.h"
 #include "core/settings/settings_file.h"
@@ -18,6 +19,7 @@
 #include "ui/app/guarded_application.h"
 #include "ui/app/main_window.h"
 #include "ui/app/remote_control.h"
+#include "ui/app/tab_list_panel.h"
 #include "ui/app/tray_area.h"
 #include "ui/holidays/holidays_page.h"
 #include "ui/immediate/immediate_page.h"
@@ -36,6 +38,9 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
       playlist_(immediateStore_.settings()),
       immediate_(
           {clock_, backend_, immediateStore_, playlist_, settings_, runs_.ducking(), &zones_}),
+      announcement_({clock_, playLog_, runs_.ducking(), liveRoute_, settings_, &zones_}),
+      emergency_({clock_, playLog_, runs_, dispatcher_, immediate_, announcement_, alarmSound_,
+                  settings_, &zones_, paths.musicFolder + u'/' + kBuiltInAlarmName}),
       timetableSwitch_(paths.dataFolder, programmes_, calendar_, runs_, clock_),
       movingIn_({paths.dataFolder, programmes_, calendar_, immediateStore_, settings_, runs_,
                  immediate_, clock_}),
@@ -80,6 +85,15 @@ Program::Program(const AppPaths& paths, bool headless, QObject* parent)
     connect(&movingIn_, &MovingIn::timetableReplaced, this, &Program::reloadTimetable);
     connect(&movingIn_, &MovingIn::playlistReplaced, this, &Program::showReplacedPlaylist);
     connect(&movingIn_, &MovingIn::settingsReplaced, this, &Program::showReplacedSettings);
+    connect(&emergency_, &EmergencyAlarm::activeChanged, this, &Program::showEmergency);
+    // An input unplugged, or every output gone: the announcement ends and says why.
+    connect(&liveRoute_, &LiveRoute::failed, this, [this](const QString& text) {
+        if (announcement_.isActive()) {
+            announcement_.end();
+            showMessage(MessageIcon::Warning, QStringLiteral("喊话中断：\n%1").arg(text),
+                        immediatePage_);
+        }
+    });
     bellWatch_ = std::make_unique<BellWatch>(
         BellWatch::Sources{programmeList_, calendar_, settings_, clock_, runs_, playLog_});
 }
@@ -109,15 +123,23 @@ void Program::createWindow() {
     window_->setPage(MainWindow::kTimedTab, timedPage_);
     holidaysPage_ = new HolidaysPage(calendar_, paths_);
     window_->setPage(MainWindow::kHolidaysTab, holidaysPage_);
-    immediatePage_ = new ImmediatePage(
-        {immediateStore_, playlist_, immediate_, probeDurationMs, paths_, &zones_, changeZones});
+    immediatePage_ = new ImmediatePage({immediateStore_, playlist_, immediate_, probeDurationMs,
+                                        paths_, &zones_, changeZones, &announcement_, &liveRoute_});
     window_->setPage(MainWindow::kImmediateTab, immediatePage_);
-    settingsPage_ =
-        new SettingsPage({settings_, clock_, paths_, autostartFolder(), programExecutablePath(),
-                          shutdowns_, timetableSwitch_, &movingIn_, &zones_, changeZones});
+    settingsPage_ = new SettingsPage({settings_, clock_, paths_, autostartFolder(),
+                                      programExecutablePath(), shutdowns_, timetableSwitch_,
+                                      &movingIn_, &zones_, changeZones, &emergency_});
     window_->setPage(MainWindow::kSettingsTab, settingsPage_);
     connect(this, &Program::zonesChanged, settingsPage_, &SettingsPage::refreshZones);
     connect(this, &Program::zonesChanged, immediatePage_, &ImmediatePage::refreshZones);
+    // One click, no question: in a drill seconds count. A second click ends it.
+    connect(window_->tabList(), &TabListPanel::emergencyClicked, this, [this] {
+        if (emergency_.isActive()) {
+            emergency_.stop();
+        } else {
+            emergency_.start();
+        }
+    });
     connect(settingsPage_, &SettingsPage::minimiseToTrayRequested, window_.get(),
             &MainWindow::hideToTray);
     // Once remote, the hints of both playing pages show and stay.
@@ -235,6 +257,14 @@ void Program::loadDataFiles() {
         showMessage(MessageIcon::Error, message);
     }
     emit zonesChanged();
+    EmergencySetup emergency;
+    if (!loadEmergencySetup(paths_.dataFolder, emergency, message)) {
+        showMessage(MessageIcon::Error, message);
+    }
+    emergency_.setAlarmFile(emergency.alarmFile);
+    if (settingsPage_ != nullptr) {
+        settingsPage_->refresh();
+    }
 }
 
 void Program::fadeOutEverything() {
@@ -254,6 +284,8 @@ void Program::shutdown(bool sessionEnding) {
     if (!sessionEnding) {
         log(QStringLiteral("软件关闭"));
     }
+    emergency_.stop();
+    announcement_.end();
     fadeOutEverything();
     tickTimer_.stop();
     settingsTick_.stop();
@@ -266,6 +298,18 @@ void Program::shutdown(bool sessionEnding) {
     }
     inhibitor_.release();
     emit finished();
+}
+
+void Program::showEmergency(bool sounding) {
+    if (window_) {
+        window_->tabList()->showEmergency(sounding);
+    }
+    const QString summary = sounding ? QStringLiteral("紧急广播") : QStringLiteral("紧急广播结束");
+    const QString body = sounding ? QStringLiteral("警报正在所有分区播放，所有节目暂停")
+                                  : QStringLiteral("警报已停止，节目按时间表继续");
+    notifications_.notify(summary, body, sounding);
+    std::fprintf(stderr, "%s\n", (summary + QStringLiteral(": ") + body).toUtf8().constData());
+    std::fflush(stderr);
 }
 
 void Program::settingsTick() {

@@ -5,7 +5,11 @@
 #include <QTimer>
 #include <memory>
 
+#include "audio/alarm_siren.h"
 #include "audio/engine_checks.h"
+#include "audio/live_route.h"
+#include "core/announcement/announcement.h"
+#include "core/emergency/emergency_alarm.h"
 #include "core/holidays/holiday_calendar.h"
 #include "core/immediate/immediate_player.h"
 #include "core/immediate/immediate_store.h"
@@ -60,6 +64,11 @@ class Program : public QObject {
     ImmediateStore& immediateStore() { return immediateStore_; }
     PlaylistModel& playlist() { return playlist_; }
     ImmediatePlayer& immediatePlayer() { return immediate_; }
+    // The live announcement (喊话) and its input, and the emergency alarm (紧急广播).
+    Announcement& announcement() { return announcement_; }
+    LiveRoute& liveRoute() { return liveRoute_; }
+    EmergencyAlarm& emergency() { return emergency_; }
+    AlarmSiren& alarmSound() { return alarmSound_; }
     // The zones (分区); empty without a zone file: one output, the program-wide one.
     const ZoneSetup& zones() const { return zones_; }
     // Saves the new zones and puts them in place; false with the message, nothing changed.
@@ -105,6 +114,8 @@ class Program : public QObject {
     void showStartupFailure(const QString& text);
     void loadDataFiles();
     void fadeOutEverything();
+    // Told on the desktop, the window's button and standard error.
+    void showEmergency(bool sounding);
     // Every half second: the remote-session check and the shutdown schedules.
     void settingsTick();
     // Without a window the countdown is told as a notification and on standard error.
@@ -130,6 +141,10 @@ class Program : public QObject {
     ImmediateStore immediateStore_;
     PlaylistModel playlist_;
     ImmediatePlayer immediate_;
+    LiveRoute liveRoute_;
+    Announcement announcement_;
+    AlarmSiren alarmSound_;
+    EmergencyAlarm emergency_;
     TickTimer tickTimer_;
     TimetableSwitch timetableSwitch_;
     MovingIn movingIn_;

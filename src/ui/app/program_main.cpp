@@ -1,6 +1,7 @@
 #include "ui/app/program_main.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <clocale>
 #include <cstdio>
@@ -72,8 +73,10 @@ std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) 
         return runExportWeekCommand(argc, argv, arguments.mid(1));
     }
     static const QStringList kTools = {
-        QStringLiteral("--preview"), QStringLiteral("--list-devices"), QStringLiteral("--probe"),
-        QStringLiteral("--play"),    QStringLiteral("--status"),       QStringLiteral("--reload")};
+        QStringLiteral("--preview"),   QStringLiteral("--list-devices"),
+        QStringLiteral("--probe"),     QStringLiteral("--play"),
+        QStringLiteral("--status"),    QStringLiteral("--reload"),
+        QStringLiteral("--emergency"), QStringLiteral("--stop-emergency")};
     if (!kTools.contains(arguments.first())) {
         return std::nullopt;
     }
@@ -87,6 +90,19 @@ std::optional<int> runTool(int argc, char** argv, const QStringList& arguments) 
     }
     if (arguments.first() == QLatin1String("--reload")) {
         return runRunningCopyCommand(QStringLiteral("Reload"));
+    }
+    if (arguments.first() == QLatin1String("--emergency")) {
+        if (arguments.size() > 2) {
+            print(stderr, usageText());
+            return 2;
+        }
+        // The running copy has a folder of its own: it is told the whole path.
+        const QString file =
+            arguments.size() == 2 ? QFileInfo(arguments[1]).absoluteFilePath() : QString();
+        return runRunningCopyCommand(QStringLiteral("Emergency"), {file});
+    }
+    if (arguments.first() == QLatin1String("--stop-emergency")) {
+        return runRunningCopyCommand(QStringLiteral("StopEmergency"));
     }
     return runAudioTool(arguments);
 }

@@ -60,6 +60,9 @@ QString RemoteControl::Status() {
     if (immediate.audio() != nullptr) {
         status.immediateTrack = immediate.audio()->fileName();
     }
+    if (program_.emergency().isActive()) {
+        status.emergencySince = program_.emergency().since();
+    }
     return QString::fromUtf8(statusJson(status));
 }
 
@@ -77,4 +80,12 @@ void RemoteControl::PlayProgramme(const QString& name) {
     const Programme& p = program_.programmes().at(index);
     // As "立即播此节目" proposes it: the programme's own count.
     program_.dispatcher().manualPlay(index, p.countByTracks != 0 ? p.trackCount : p.secondsCount);
+}
+
+void RemoteControl::Emergency(const QString& file) {
+    program_.emergency().start(file);
+}
+
+void RemoteControl::StopEmergency() {
+    program_.emergency().stop();
 }

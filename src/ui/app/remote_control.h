@@ -26,6 +26,10 @@ class RemoteControl : public QObject, protected QDBusContext {
     Q_SCRIPTABLE void Reload();
     // Plays the programme now as "立即播此节目" does; an error reply when there is none.
     Q_SCRIPTABLE void PlayProgramme(const QString& name);
+    // The emergency alarm in every zone at once, no question asked: `file`, or the alarm
+    // chosen in the settings when empty. It sounds until StopEmergency().
+    Q_SCRIPTABLE void Emergency(const QString& file);
+    Q_SCRIPTABLE void StopEmergency();
 
   private:
     Program& program_;

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 #include "ui/widgets/artwork.h"
 
@@ -10,6 +11,7 @@ namespace {
 constexpr int kMargin = 8;
 constexpr int kListWidth = 150;
 constexpr int kEntryHeight = 30;
+constexpr int kEmergencyHeight = 48;
 
 }  // namespace
 
@@ -40,8 +42,26 @@ TabListPanel::TabListPanel(double dpiScale, QWidget* parent) : QWidget(parent) {
     }
     list_->setGeometry(margin, logo_->geometry().bottom() + 1 + margin, width,
                        6 * kEntryHeight + 4);
+    emergency_ = new QPushButton(this);
+    emergency_->setObjectName(QStringLiteral("emergencyButton"));
+    emergency_->setFixedSize(width, static_cast<int>(kEmergencyHeight * dpiScale));
+    QFont bold = emergency_->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    emergency_->setFont(bold);
+    showEmergency(false);
     setFixedWidth(width + 2 * margin);
     connect(list_, &QListWidget::currentRowChanged, this, &TabListPanel::currentChanged);
+    connect(emergency_, &QPushButton::clicked, this, &TabListPanel::emergencyClicked);
+}
+
+void TabListPanel::showEmergency(bool sounding) {
+    emergency_->setText(sounding ? QStringLiteral("停止紧急广播") : QStringLiteral("紧急广播"));
+    // Red to be found at once; darker while it sounds, so the state shows from afar.
+    emergency_->setStyleSheet(
+        QStringLiteral("QPushButton { color: white; background: %1; border: 1px solid #700; "
+                       "border-radius: 4px; }")
+            .arg(sounding ? QStringLiteral("#8b0000") : QStringLiteral("#d40000")));
 }
 
 int TabListPanel::margin() const {
@@ -50,6 +70,9 @@ int TabListPanel::margin() const {
 
 void TabListPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // The list keeps its width and position and reaches down to the bottom margin.
-    list_->resize(list_->width(), qMax(0, height() - list_->y() - margin()));
+    // The list keeps its width and position and reaches down to the emergency button, which
+    // sits on the bottom margin.
+    const int buttonTop = qMax(list_->y(), height() - margin() - emergency_->height());
+    emergency_->move(margin(), buttonTop);
+    list_->resize(list_->width(), qMax(0, buttonTop - margin() - list_->y()));
 }

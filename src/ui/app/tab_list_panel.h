@@ -4,13 +4,18 @@
 
 class QLabel;
 class QListWidget;
+class QPushButton;
 
-// The panel at the left of the main window: the logo and the list of the six tabs.
+// The panel at the left of the main window: the logo, the list of the six tabs, and below them
+// the red emergency button, always in sight.
 class TabListPanel : public QWidget {
     Q_OBJECT
   public:
     TabListPanel(double dpiScale, QWidget* parent = nullptr);
     QListWidget* list() const { return list_; }
+    QPushButton* emergencyButton() const { return emergency_; }
+    // "紧急广播", or "停止紧急广播" while the alarm sounds.
+    void showEmergency(bool sounding);
     // The list's distance from the panel's left edge; the pages keep the same margin.
     int margin() const;
 
@@ -18,6 +23,7 @@ class TabListPanel : public QWidget {
 
   signals:
     void currentChanged(int index);
+    void emergencyClicked();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -25,4 +31,5 @@ class TabListPanel : public QWidget {
   private:
     QLabel* logo_;
     QListWidget* list_;
+    QPushButton* emergency_;
 };

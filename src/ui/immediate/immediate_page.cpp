@@ -115,6 +115,9 @@ void ImmediatePage::buildControls() {
     start_->setMinimumHeight(static_cast<int>(56 * scale));
     stop_ = button(QStringLiteral("停止"), this);
     stop_->setEnabled(false);
+    announce_ = button(QStringLiteral("喊话…"), this);
+    announce_->setObjectName(QStringLiteral("announceButton"));
+    announce_->setEnabled(s_.announcement != nullptr && s_.route != nullptr);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     status_->setMinimumWidth(static_cast<int>(110 * scale));
@@ -125,6 +128,7 @@ void ImmediatePage::buildControls() {
     connect(delete_, &QPushButton::clicked, this, &ImmediatePage::deleteSelected);
     connect(start_, &QPushButton::clicked, this, &ImmediatePage::startPlay);
     connect(stop_, &QPushButton::clicked, this, &ImmediatePage::stopPlay);
+    connect(announce_, &QPushButton::clicked, this, &ImmediatePage::openAnnouncement);
 
     volumeText_ = new QLabel(this);
     volumeText_->setObjectName(QStringLiteral("volumeText"));
@@ -204,6 +208,8 @@ void ImmediatePage::buildLinks() {
     side->addWidget(start_);
     side->addWidget(stop_);
     side->addWidget(status_);
+    side->addSpacing(24);
+    side->addWidget(announce_);
     side->addStretch();
     side->addWidget(doubleClickHint_);
     grid->addLayout(side, 2, 1);

@@ -3,12 +3,14 @@
 #include <QWidget>
 #include <array>
 
+#include "core/announcement/announcement.h"
 #include "core/immediate/immediate_player.h"
 #include "core/immediate/import_job.h"
 #include "core/storage/app_paths.h"
 #include "core/zones/zone_edits.h"
 
 class HyperLink;
+class LiveRoute;
 class QBoxLayout;
 class QComboBox;
 class QHBoxLayout;
@@ -33,6 +35,9 @@ class ImmediatePage : public QWidget {
         // The zones and how to change them; without zones the choice is not shown.
         const ZoneSetup* zones = nullptr;
         ZoneChange changeZones;
+        // "喊话…": the announcement and its input; without them the button is off.
+        Announcement* announcement = nullptr;
+        LiveRoute* route = nullptr;
     };
     explicit ImmediatePage(const Services& services, QWidget* parent = nullptr);
     ~ImmediatePage() override;
@@ -40,6 +45,7 @@ class ImmediatePage : public QWidget {
     QTreeView* playlistView() const { return list_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
+    QPushButton* announceButton() const { return announce_; }
     QLabel* statusLabel() const { return status_; }
     QLabel* volumeLabel() const { return volumeText_; }
     QSlider* volumeSlider() const { return volume_; }
@@ -63,6 +69,8 @@ class ImmediatePage : public QWidget {
     void startPlay();
     void playRow();
     void stopPlay();
+    // "喊话…".
+    void openAnnouncement();
     void addFiles();
     void addFolder();
     void deleteSelected();
@@ -108,6 +116,7 @@ class ImmediatePage : public QWidget {
     QPushButton* delete_;
     QPushButton* start_;
     QPushButton* stop_;
+    QPushButton* announce_;
     QLabel* status_;
     QLabel* doubleClickHint_;
     QLabel* volumeText_;

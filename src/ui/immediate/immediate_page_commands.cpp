@@ -11,6 +11,7 @@
 #include "core/support/messages.h"
 #include "core/support/music_files.h"
 #include "platform/file_manager.h"
+#include "ui/immediate/announcement_dialog.h"
 #include "ui/immediate/immediate_page.h"
 #include "ui/immediate/import_dialog.h"
 #include "ui/immediate/limit_dialog.h"
@@ -114,6 +115,14 @@ void ImmediatePage::openLimitDialog() {
     settings.limitByTracks = dialog.byTracks() ? 1 : 0;
     s_.player.setLimits(dialog.tracks(), dialog.seconds());
     s_.player.startImmediatePlay();
+}
+
+void ImmediatePage::openAnnouncement() {
+    if (s_.announcement == nullptr || s_.route == nullptr) {
+        return;
+    }
+    AnnouncementDialog dialog(*s_.announcement, *s_.route, listInputDevices(), this);
+    dialog.exec();
 }
 
 void ImmediatePage::stopPlay() {

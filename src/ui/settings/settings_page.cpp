@@ -9,11 +9,13 @@
 #include <QVBoxLayout>
 
 #include "audio/output_devices.h"
+#include "core/emergency/emergency_alarm.h"
 #include "core/settings/settings_file.h"
 #include "core/support/messages.h"
 #include "ui/settings/zones_dialog.h"
 #include "ui/widgets/amplifier_dialog.h"
 #include "ui/widgets/hint_link.h"
+#include "ui/widgets/music_dialogs.h"
 
 namespace {
 
@@ -176,6 +178,32 @@ QVBoxLayout* SettingsPage::buildOtherColumn() {
     duckRow->addStretch();
     column->addLayout(duckRow);
     column->addSpacing(static_cast<int>(16 * s_.paths.dpiScale));
+    auto* alarmRow = new QHBoxLayout();
+    alarmRow->addWidget(new QLabel(QStringLiteral("紧急广播警报:"), this));
+    alarmText_ = new QLineEdit(this);
+    alarmText_->setObjectName(QStringLiteral("alarmText"));
+    alarmText_->setReadOnly(true);
+    alarmRow->addWidget(alarmText_, 1);
+    auto* chooseAlarmFile = new QPushButton(QStringLiteral("选取…"), this);
+    chooseAlarmFile->setObjectName(QStringLiteral("alarmChooseButton"));
+    connect(chooseAlarmFile, &QPushButton::clicked, this, [this] {
+        const QStringList files = chooseMusicFiles(this, s_.paths.musicFolder, false);
+        if (!files.isEmpty()) {
+            chooseAlarm(files.first());
+        }
+    });
+    alarmRow->addWidget(chooseAlarmFile);
+    auto* builtIn = new QPushButton(QStringLiteral("自带"), this);
+    builtIn->setObjectName(QStringLiteral("alarmBuiltInButton"));
+    connect(builtIn, &QPushButton::clicked, this, [this] { chooseAlarm(QString()); });
+    alarmRow->addWidget(builtIn);
+    const bool hasAlarm = s_.emergency != nullptr;
+    for (QWidget* w : {static_cast<QWidget*>(alarmText_), static_cast<QWidget*>(chooseAlarmFile),
+                       static_cast<QWidget*>(builtIn)}) {
+        w->setEnabled(hasAlarm);
+    }
+    column->addLayout(alarmRow);
+    column->addSpacing(static_cast<int>(16 * s_.paths.dpiScale));
     auto* backup = new QPushButton(QStringLiteral("节目备份与还原 / 作息表切换"), this);
     connect(backup, &QPushButton::clicked, this, &SettingsPage::openBackup);
     column->addWidget(backup, 0, Qt::AlignLeft);
@@ -203,6 +231,10 @@ void SettingsPage::refresh() {
     duckingText_->setText(
         QStringLiteral("立即播播出时, 定时播音量降低: %1%").arg(s_.settings.duckPercent));
     deviceText_->setText(deviceDisplayName(outputDeviceName(s_.settings)));
+    if (s_.emergency != nullptr) {
+        const QString& alarm = s_.emergency->alarmFile();
+        alarmText_->setText(alarm.isEmpty() ? QStringLiteral("自带警报声") : alarm);
+    }
     refreshZones();
 }
 

@@ -18,6 +18,7 @@ class QPushButton;
 class QGridLayout;
 class QBoxLayout;
 class QVBoxLayout;
+class EmergencyAlarm;
 class MovingIn;
 class TimetableSwitch;
 class ZonesDialog;
@@ -41,6 +42,7 @@ class SettingsPage : public QWidget {
         // The zones and how to change them; without them "分区…" is not offered.
         const ZoneSetup* zones = nullptr;
         ZoneChange changeZones;
+        EmergencyAlarm* emergency = nullptr;  // whose alarm the page chooses
     };
     SettingsPage(const Services& services, QWidget* parent = nullptr);
 
@@ -56,6 +58,7 @@ class SettingsPage : public QWidget {
     QLineEdit* deviceText() const { return deviceText_; }
     QLabel* duckingText() const { return duckingText_; }
     QLineEdit* zonesText() const { return zonesText_; }
+    QLineEdit* alarmText() const { return alarmText_; }
 
     QCheckBox* scheduleBox(ShutdownSchedule schedule) const;
     QLineEdit* scheduleText(ShutdownSchedule schedule) const;
@@ -75,6 +78,8 @@ class SettingsPage : public QWidget {
     // The zones changed (edited, or the file replaced): their line and an open dialog follow.
     void refreshZones();
     ZonesDialog* zonesDialog() const;
+    // The emergency alarm: a file of the user's ("选取…"), or the built-in one ("自带").
+    void chooseAlarm(const QString& path);
 
   signals:
     // "最小化到托盘".
@@ -110,6 +115,7 @@ class SettingsPage : public QWidget {
     QLabel* duckingText_;
     QLineEdit* zonesText_;
     QPointer<ZonesDialog> zonesDialog_;
+    QLineEdit* alarmText_ = nullptr;
     struct ScheduleRow {
         QCheckBox* box;
         QLineEdit* text;

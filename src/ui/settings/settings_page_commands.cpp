@@ -1,4 +1,7 @@
 #include "audio/output_devices.h"
+#include "core/emergency/alarm_setup.h"
+#include "core/emergency/emergency_alarm.h"
+#include "core/support/messages.h"
 #include "ui/settings/device_dialog.h"
 #include "ui/settings/ducking_dialog.h"
 #include "ui/settings/settings_page.h"
@@ -51,4 +54,17 @@ void SettingsPage::editZones() {
 
 ZonesDialog* SettingsPage::zonesDialog() const {
     return zonesDialog_;
+}
+
+void SettingsPage::chooseAlarm(const QString& path) {
+    if (s_.emergency == nullptr) {
+        return;
+    }
+    QString message;
+    if (!saveEmergencySetup(s_.paths.dataFolder, EmergencySetup{path}, message)) {
+        showMessage(MessageIcon::Error, message, this);
+        return;
+    }
+    s_.emergency->setAlarmFile(path);
+    refresh();
 }

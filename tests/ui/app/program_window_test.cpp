@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTime>
 #include <QTreeView>
 
+#include "core/emergency/alarm_setup.h"
 #include "core/holidays/holiday_file.h"
 #include "core/settings/settings_file.h"
 #include "core/support/date_text.h"
@@ -14,12 +16,15 @@
 #include "helpers/program_runner.h"
 #include "helpers/temp_folder.h"
 #include "helpers/test_environment.h"
+#include "helpers/tone_files.h"
 #include "helpers/ui_helpers.h"
 #include "ui/app/bell_watch.h"
 #include "ui/app/guarded_application.h"
 #include "ui/app/main_window.h"
 #include "ui/app/program.h"
+#include "ui/app/tab_list_panel.h"
 #include "ui/app/tray_area.h"
+#include "ui/settings/settings_page.h"
 #include "ui/timed/timed_page.h"
 
 namespace {
@@ -261,4 +266,46 @@ TEST(ProgramWindow, TheDateRangeColumnShowsWholeAt1280Pixels) {
               list->viewport()->width());
     EXPECT_GE(header->sectionSize(dates), list->fontMetrics().horizontalAdvance(widest));
     program.shutdown(false);
+}
+
+// The red button: one click sounds the alarm chosen on the settings tab on every output (here
+// the silent one), a second ends it; the play log tells both.
+TEST(ProgramWindow, TheRedButtonSoundsTheChosenAlarmAndASecondClickEndsIt) {
+    RecordedMessages messages;
+    TempFolder folder;
+    const AppPaths paths = AppPaths::forFolders(folder.path(), folder.path());
+    SystemSettings settings = firstRunSettings();
+    setOutputDeviceName(settings, QStringLiteral("NullRenderer"));
+    QString message;
+    ASSERT_TRUE(saveSystemSettings(paths.dataFolder, settings, message));
+    Program program(paths, false);
+    ASSERT_TRUE(program.initialise({}));
+    auto* settingsPage =
+        static_cast<SettingsPage*>(program.window()->page(MainWindow::kSettingsTab));
+    EXPECT_EQ(settingsPage->alarmText()->text(), QStringLiteral("自带警报声"));
+    const QString alarm = toneFile(QStringLiteral("wav"), 1.0);
+    settingsPage->chooseAlarm(alarm);
+    EXPECT_EQ(settingsPage->alarmText()->text(), alarm);
+    EmergencySetup saved;
+    ASSERT_TRUE(loadEmergencySetup(paths.dataFolder, saved, message));
+    EXPECT_EQ(saved.alarmFile, alarm);
+
+    QPushButton* red = program.window()->tabList()->emergencyButton();
+    EXPECT_EQ(red->text(), QStringLiteral("紧急广播"));
+    QTest::mouseClick(red, Qt::LeftButton);
+    EXPECT_TRUE(program.emergency().isActive());
+    EXPECT_EQ(red->text(), QStringLiteral("停止紧急广播"));
+    QTRY_COMPARE_WITH_TIMEOUT(program.alarmSound().soundingOutputs(),
+                              QStringList{QStringLiteral("NullRenderer")}, 5000);
+    EXPECT_EQ(program.alarmSound().soundingFile(), alarm);
+    QTest::mouseClick(red, Qt::LeftButton);
+    EXPECT_FALSE(program.emergency().isActive());
+    EXPECT_EQ(red->text(), QStringLiteral("紧急广播"));
+    const QStringList lines = readPlayLogLines(paths.dataFile(QStringLiteral("定时播日志t.txt")));
+    EXPECT_EQ(lines.filter(QStringLiteral("紧急广播 ◆ ")).size(), 2)
+        << lines.join(u'\n').toStdString();
+    settingsPage->chooseAlarm(QString());
+    EXPECT_EQ(settingsPage->alarmText()->text(), QStringLiteral("自带警报声"));
+    program.shutdown(false);
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.last().toStdString();
 }
