@@ -34,7 +34,7 @@ class AudioPlayer : public MediaPlayer {
     bool isOpened() const { return opened_; }
 
   protected:
-    GstElement* pipeline() const { return graph_.pipeline; }
+    GstElement* pipeline() const { return graph_.pipeline.get(); }
 
   private:
     struct Attempt {

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <vector>
 
+#include "audio/gst_support.h"
+
 // The stored device names: the system's default output and the silent output.
 inline const QString kNullRendererName = QStringLiteral("NullRenderer");
 inline const QString kDefaultDeviceDisplay = QStringLiteral("默认的音频输出设备");
@@ -25,9 +27,9 @@ class OutputDevices {
 
     // Display names of the selectable outputs, in enumeration order, without the default.
     QStringList names();
-    // A sink for the stored name, or nullptr when no output matches (the caller falls back
-    // to the default). `deviceId` receives the output's own name when it is a named one.
-    GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
+    // A sink for the stored name, or none when no output matches (the caller falls back to
+    // the default). `deviceId` receives the output's own name when it is a named one.
+    GstPtr<GstElement> findRenderer(const QString& name, QString* deviceId = nullptr);
 
     // Called (on a monitor thread) when the named output disappears, until unwatched.
     using LostCallback = std::function<void()>;
@@ -38,7 +40,7 @@ class OutputDevices {
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void deviceRemoved(GstDevice* device);
 
-    GstDeviceMonitor* monitor_ = nullptr;
+    GstPtr<GstDeviceMonitor> monitor_;
     std::mutex mutex_;
     struct Watch {
         int id;
@@ -50,11 +52,11 @@ class OutputDevices {
 };
 
 // The output for a stored name; when no output matches, the system's default output.
-GstElement* findRendererOrDefault(OutputDevices& devices, const QString& name,
-                                  QString* deviceId = nullptr);
+GstPtr<GstElement> findRendererOrDefault(OutputDevices& devices, const QString& name,
+                                         QString* deviceId = nullptr);
 
 QStringList listOutputDevices();
-GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
+GstPtr<GstElement> findRenderer(const QString& name, QString* deviceId = nullptr);
 // "默认的音频输出设备" for the default name, the stored name itself otherwise.
 QString deviceDisplayName(const QString& deviceName);
 bool isDefaultDeviceName(const QString& name);
