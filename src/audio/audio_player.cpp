@@ -1,9 +1,11 @@
 #include "audio/audio_player.h"
 
+#include <QDateTime>
 #include <QMetaObject>
 #include <cmath>
 #include <utility>
 
+#include "audio/clock_start.h"
 #include "audio/duration_probe.h"
 #include "audio/graph_hold.h"
 #include "audio/gst_support.h"
@@ -14,11 +16,23 @@
 namespace {
 
 constexpr int kPrerollTimeoutMs = 5000;
+// A start on the clock needs this long to reach the sound server before its moment.
+constexpr GstClockTime kClockStartLead = 30 * GST_MSECOND;
+// The wall clock and the monotonic one drift apart by less than this in a few seconds (NTP
+// slews at most 0.05 %); more is the clock being set.
+constexpr GstClockTimeDiff kClockSetTolerance = 4 * GST_MSECOND;
 
 // Ring buffer of the sound server stream: short enough that a fade step is heard within
 // tens of milliseconds, long enough not to underrun on a busy school PC.
 constexpr gint64 kSinkBufferMicroseconds = 40'000;
 constexpr gint64 kSinkLatencyMicroseconds = 10'000;
+
+// Milliseconds since the epoch of a local time; -1 for one the local clock skips.
+qint64 localMsecsSinceEpoch(const LocalDateTime& t) {
+    const QDateTime local(QDate(t.year, t.month, t.day),
+                          QTime(t.hour, t.minute, t.second, t.millisecond));
+    return local.isValid() && local.time().hour() == t.hour ? local.toMSecsSinceEpoch() : -1;
+}
 
 bool hasProperty(GstElement* element, const char* name) {
     return g_object_class_find_property(G_OBJECT_GET_CLASS(element), name) != nullptr;
@@ -193,6 +207,38 @@ qint32 AudioPlayer::run() {
     return failed ? kErrorFail : 0;
 }
 
+bool AudioPlayer::runAt(const LocalDateTime& at, const std::vector<int>& steps, int stepMs) {
+    // Only a player opened and not yet run: its first data waits ahead of the volume.
+    if (!opened_ || hold_ == 0 || steps.empty()) {
+        return false;
+    }
+    const qint64 atMs = localMsecsSinceEpoch(at);
+    if (atMs < 0) {
+        return false;
+    }
+    const GstClockTime when = monotonicTimeAt(atMs);
+    g_autoptr(GstClock) clock = gst_system_clock_obtain();
+    if (when < gst_clock_get_time(clock) + kClockStartLead) {
+        return false;
+    }
+    std::vector<double> gains;
+    for (const int step : steps) {
+        gains.push_back(attenuationToGain(step));
+    }
+    timedFade_ = true;
+    startsAtMs_ = atMs;
+    startsAtNs_ = when;
+    return runAudioGraphAt(graph_, hold_, when, gains, stepMs * GST_MSECOND);
+}
+
+bool AudioPlayer::startsAt(const LocalDateTime& at) const {
+    if (!opened_ || startsAtNs_ == GST_CLOCK_TIME_NONE || localMsecsSinceEpoch(at) != startsAtMs_) {
+        return false;
+    }
+    const GstClockTimeDiff moved = GST_CLOCK_DIFF(startsAtNs_, monotonicTimeAt(startsAtMs_));
+    return std::abs(moved) <= kClockSetTolerance;
+}
+
 qint32 AudioPlayer::stop() {
     if (!opened_) {
         return kErrorFail;
@@ -222,12 +268,18 @@ void AudioPlayer::close() {
     destroyAudioGraph(graph_);
     file_.close();
     hold_ = 0;
+    timedFade_ = false;
+    startsAtNs_ = GST_CLOCK_TIME_NONE;
     opened_ = false;
 }
 
 qint32 AudioPlayer::setVolume(int attenuation) {
     if (!opened_) {
         return kErrorFail;
+    }
+    if (timedFade_) {
+        endTimedFade(graph_);
+        timedFade_ = false;
     }
     g_object_set(graph_.volume, "volume", attenuationToGain(attenuation), nullptr);
     return 0;
@@ -270,6 +322,10 @@ qint64 AudioPlayer::getPositionMs() {
 void AudioPlayer::seekMs(qint64 milliseconds) {
     if (!opened_) {
         return;
+    }
+    if (startsAtNs_ != GST_CLOCK_TIME_NONE) {
+        endClockedStart(graph_);
+        startsAtNs_ = GST_CLOCK_TIME_NONE;
     }
     const qint64 duration = getDurationMs();
     if (milliseconds < 0) {

@@ -26,7 +26,8 @@ double levelDb(const qint16* samples, size_t count) {
     return rms > 0.0 ? 20.0 * std::log10(rms) : -200.0;
 }
 
-SinkRecorder::SinkRecorder(const QString& sinkName) : sinkName_(sinkName) {}
+SinkRecorder::SinkRecorder(const QString& sinkName, Timing timing)
+    : sinkName_(sinkName), timing_(timing) {}
 
 SinkRecorder::~SinkRecorder() {
     stop();
@@ -35,11 +36,13 @@ SinkRecorder::~SinkRecorder() {
 bool SinkRecorder::start() {
     const QString description =
         QStringLiteral(
-            "pulsesrc device=%1.monitor buffer-time=20000 latency-time=5000 ! "
+            "pulsesrc device=%1.monitor buffer-time=20000 latency-time=5000 %3 ! "
             "audioconvert ! audio/x-raw,format=S16LE,rate=%2,channels=1 ! "
             "appsink name=out sync=false emit-signals=true")
             .arg(sinkName_)
-            .arg(kRate);
+            .arg(kRate)
+            .arg(timing_ == Timing::EveryBuffer ? QStringLiteral("slave-method=re-timestamp")
+                                                : QString());
     GError* error = nullptr;
     pipeline_ = gst_parse_launch(description.toUtf8().constData(), &error);
     if (error != nullptr) {
@@ -94,11 +97,16 @@ GstFlowReturn SinkRecorder::onSample(GstElement* sink, gpointer data) {
         if (self->startNs_ < 0) {
             self->startNs_ = captured;
         }
-        // Samples the source dropped (it fell behind) leave a gap that is marked as not heard.
-        const qint64 at = self->sampleIndexAt(captured);
-        const qint64 gap = at - static_cast<qint64>(self->samples_.size());
-        if (gap > kRate / 100) {
-            self->samples_.insert(self->samples_.end(), static_cast<size_t>(gap), kMissing);
+        if (self->timing_ == Timing::EveryBuffer) {
+            self->stamps_.emplace_back(static_cast<qint64>(self->samples_.size()), captured);
+        } else {
+            // Samples the source dropped (it fell behind) leave a gap that is marked as not
+            // heard.
+            const qint64 at = self->sampleIndexAt(captured);
+            const qint64 gap = at - static_cast<qint64>(self->samples_.size());
+            if (gap > kRate / 100) {
+                self->samples_.insert(self->samples_.end(), static_cast<size_t>(gap), kMissing);
+            }
         }
         const auto* begin = reinterpret_cast<const qint16*>(map.data);
         self->samples_.insert(self->samples_.end(), begin, begin + map.size / 2);
@@ -111,6 +119,20 @@ GstFlowReturn SinkRecorder::onSample(GstElement* sink, gpointer data) {
 qint64 SinkRecorder::startTimeNs() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return startNs_;
+}
+
+qint64 SinkRecorder::timeOfSampleNs(qint64 index) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    double sum = 0.0;
+    int count = 0;
+    for (const auto& [first, time] : stamps_) {
+        if (std::abs(first - index) <= kRate) {
+            sum += static_cast<double>(time) - static_cast<double>(first) * 1e9 / kRate;
+            ++count;
+        }
+    }
+    const double base = count > 0 ? sum / count : static_cast<double>(startNs_);
+    return static_cast<qint64>(base + static_cast<double>(index) * 1e9 / kRate);
 }
 
 std::vector<qint16> SinkRecorder::samples() const {

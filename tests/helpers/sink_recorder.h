@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 #include <QString>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 // Records what a PulseAudio sink plays, from its monitor, as mono 16-bit samples, and knows
@@ -13,7 +14,11 @@ class SinkRecorder {
     // Marks samples the recorder missed; no level counts them.
     static constexpr qint16 kMissing = -32768;
 
-    explicit SinkRecorder(const QString& sinkName);
+    // How a sample's time is known: from the first buffer's time and the count since (the
+    // default; each recorder is then off by up to a capture block, 5 ms), or, for timing to
+    // the millisecond, from every buffer's own time of capture (timeOfSampleNs).
+    enum class Timing { FirstBuffer, EveryBuffer };
+    explicit SinkRecorder(const QString& sinkName, Timing timing = Timing::FirstBuffer);
     ~SinkRecorder();
     // Starts and waits until samples arrive.
     bool start();
@@ -21,6 +26,10 @@ class SinkRecorder {
 
     // Monotonic time (ns) at which sample 0 was played.
     qint64 startTimeNs() const;
+    // Monotonic time (ns) at which sample `index` was played. With EveryBuffer: the mean, over
+    // the buffers of the second before and after it, of their capture time less their place,
+    // so that the jitter of each capture averages out.
+    qint64 timeOfSampleNs(qint64 index) const;
     std::vector<qint16> samples() const;
     // Waits, at most 3 s, until what was played up to that monotonic time is recorded.
     bool waitUntilRecorded(qint64 ns) const;
@@ -44,10 +53,12 @@ class SinkRecorder {
     qint64 sampleIndexAt(qint64 ns) const;
 
     QString sinkName_;
+    Timing timing_;
     GstElement* pipeline_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<qint16> samples_;
     qint64 startNs_ = -1;
+    std::vector<std::pair<qint64, qint64>> stamps_;  // EveryBuffer: first sample, its time
 };
 
 double levelDb(const qint16* samples, size_t count);
