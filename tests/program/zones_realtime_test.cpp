@@ -138,7 +138,8 @@ TEST(ZonesRealTime, ImmediatePlayDucksOnlyItsZone) {
     settings.duckPercent = 60;
     settings.duckFadeOutSeconds = 1;
     ZoneSetup zones = school();
-    zones.setZonesOf(QStringLiteral("课间音乐"), {QStringLiteral("教学楼"), QStringLiteral("宿舍")});
+    zones.setZonesOf(QStringLiteral("课间音乐"),
+                     {QStringLiteral("教学楼"), QStringLiteral("宿舍")});
     zones.immediate = {QStringLiteral("教学楼")};
     ProgrammeTable table;
     HolidayCalendar calendar;
@@ -206,8 +207,8 @@ TEST(ZonesRealTime, ADamagedZoneFileLeavesTheBellsOnTheProgramWideOutput) {
     ASSERT_GT(rang, 0) << program.errors().toStdString();
     EXPECT_TRUE(program.errors().contains(QStringLiteral("分区设置有错误")))
         << program.errors().toStdString();
-    EXPECT_TRUE(QFile::exists(program.dataFolder() + u'/' + kZoneFileName +
-                              QStringLiteral(".damaged")));
+    EXPECT_TRUE(
+        QFile::exists(program.dataFolder() + u'/' + kZoneFileName + QStringLiteral(".damaged")));
     recordUntil({&hall}, rang + 1300 * kMs);
     EXPECT_GT(hall.toneLevelDb(rang + 300 * kMs, rang + 1300 * kMs, kClass), -40.0);
     EXPECT_EQ(program.stop(SIGINT), 0);

@@ -42,12 +42,12 @@ TEST(ZonesEngine, DisjointZonesSoundTogetherAndAProgrammeOnBothPreemptsBoth) {
                    false, 60);
     h.addProgramme(QStringLiteral("起床铃"), h.musicFile(QStringLiteral("b.mp3")), {{8, 0, 0}},
                    false, 60);
-    h.addProgramme(QStringLiteral("早操"), h.musicFile(QStringLiteral("c.mp3")), {{8, 0, 5}},
-                   false, 60);
+    h.addProgramme(QStringLiteral("早操"), h.musicFile(QStringLiteral("c.mp3")), {{8, 0, 5}}, false,
+                   60);
     h.start(at(7, 59, 59));
     h.runUntil(at(8, 0, 1));
-    EXPECT_EQ(playingDevices(h), (QStringList{QStringLiteral("KB-Hall"),
-                                              QStringLiteral("KB-Speakers")}));
+    EXPECT_EQ(playingDevices(h),
+              (QStringList{QStringLiteral("KB-Hall"), QStringLiteral("KB-Speakers")}));
     std::vector<qint64> started;
     for (const auto& player : h.backend.players) {
         if (player->running) {
@@ -59,17 +59,17 @@ TEST(ZonesEngine, DisjointZonesSoundTogetherAndAProgrammeOnBothPreemptsBoth) {
     EXPECT_LE(std::abs(started[0] - started[1]), 150 * kTicksPerMillisecond);
     h.runUntil(at(8, 0, 7));
     const QString reason = RunTexts::preemptedBy(QStringLiteral("早操"));
-    EXPECT_EQ(h.log.lines(),
-              (QStringList{QStringLiteral("08:00:00 上课铃 ◆ 开始播放"),
-                           QStringLiteral("08:00:00 起床铃 ◆ 开始播放"),
-                           QStringLiteral("08:00:05 ") +
-                               RunTexts::stopping(QStringLiteral("上课铃"), reason),
-                           QStringLiteral("08:00:05 ") +
-                               RunTexts::stopping(QStringLiteral("起床铃"), reason),
-                           QStringLiteral("08:00:05 早操 ◆ 开始播放")}))
+    EXPECT_EQ(
+        h.log.lines(),
+        (QStringList{
+            QStringLiteral("08:00:00 上课铃 ◆ 开始播放"),
+            QStringLiteral("08:00:00 起床铃 ◆ 开始播放"),
+            QStringLiteral("08:00:05 ") + RunTexts::stopping(QStringLiteral("上课铃"), reason),
+            QStringLiteral("08:00:05 ") + RunTexts::stopping(QStringLiteral("起床铃"), reason),
+            QStringLiteral("08:00:05 早操 ◆ 开始播放")}))
         << h.log.lines().join(u'\n').toStdString();
-    EXPECT_EQ(playingDevices(h), (QStringList{QStringLiteral("KB-Hall"),
-                                              QStringLiteral("KB-Speakers")}));
+    EXPECT_EQ(playingDevices(h),
+              (QStringList{QStringLiteral("KB-Hall"), QStringLiteral("KB-Speakers")}));
 }
 
 TEST(ZonesEngine, AQueuedProgrammeWaitsForItsOwnZoneOnly) {
@@ -80,8 +80,8 @@ TEST(ZonesEngine, AQueuedProgrammeWaitsForItsOwnZoneOnly) {
                    false, 10);
     h.addProgramme(QStringLiteral("起床铃"), h.musicFile(QStringLiteral("b.mp3")), {{8, 0, 0}},
                    false, 60);
-    h.addProgramme(QStringLiteral("午休"), h.musicFile(QStringLiteral("c.mp3")), {{8, 0, 2}},
-                   false, 5, true);
+    h.addProgramme(QStringLiteral("午休"), h.musicFile(QStringLiteral("c.mp3")), {{8, 0, 2}}, false,
+                   5, true);
     h.start(at(7, 59, 59));
     h.runUntil(at(8, 0, 4));
     EXPECT_EQ(h.rows.rows().size(), 3u);
@@ -92,8 +92,8 @@ TEST(ZonesEngine, AQueuedProgrammeWaitsForItsOwnZoneOnly) {
         << lines.join(u'\n').toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("08:00:10 午休 ◆ 开始播放")));
     EXPECT_EQ(lines.filter(QStringLiteral("起床铃")).size(), 1) << "the dormitory plays on";
-    EXPECT_EQ(playingDevices(h), (QStringList{QStringLiteral("KB-Hall"),
-                                              QStringLiteral("KB-Speakers")}));
+    EXPECT_EQ(playingDevices(h),
+              (QStringList{QStringLiteral("KB-Hall"), QStringLiteral("KB-Speakers")}));
 }
 
 TEST(ZonesEngine, ImmediatePlayDucksOnlyTheRunsOfItsZones) {
