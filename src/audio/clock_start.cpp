@@ -19,10 +19,22 @@ bool hasSinkProperty(GstElement* sink, const char* name) {
 
 GstClockTime monotonicTimeAt(qint64 msecsSinceEpoch) {
     g_autoptr(GstClock) clock = gst_system_clock_obtain();
-    const GstClockTime before = gst_clock_get_time(clock);
-    const gint64 wallUs = g_get_real_time();
-    const GstClockTime after = gst_clock_get_time(clock);
-    const gint64 now = static_cast<gint64>(before + (after - before) / 2);
+    // The wall clock read between two reads of the monotonic one, closest together of a few
+    // tries: a thread put aside between them on a busy machine would put the answer off by
+    // as long, and the clock as set would seem to have moved.
+    gint64 now = 0;
+    gint64 wallUs = 0;
+    GstClockTime closest = GST_CLOCK_TIME_NONE;
+    for (int i = 0; i < 5 && closest > 200 * GST_USECOND; ++i) {
+        const GstClockTime before = gst_clock_get_time(clock);
+        const gint64 wall = g_get_real_time();
+        const GstClockTime after = gst_clock_get_time(clock);
+        if (after - before < closest) {
+            closest = after - before;
+            now = static_cast<gint64>(before + (after - before) / 2);
+            wallUs = wall;
+        }
+    }
     const gint64 at = now + (msecsSinceEpoch * 1000 - wallUs) * 1000;
     return at > 0 ? static_cast<GstClockTime>(at) : 0;
 }

@@ -123,15 +123,18 @@ qint64 SinkRecorder::startTimeNs() const {
 
 qint64 SinkRecorder::timeOfSampleNs(qint64 index) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    double sum = 0.0;
-    int count = 0;
+    std::vector<double> bases;
     for (const auto& [first, time] : stamps_) {
         if (std::abs(first - index) <= kRate) {
-            sum += static_cast<double>(time) - static_cast<double>(first) * 1e9 / kRate;
-            ++count;
+            bases.push_back(static_cast<double>(time) - static_cast<double>(first) * 1e9 / kRate);
         }
     }
-    const double base = count > 0 ? sum / count : static_cast<double>(startNs_);
+    // The median: a capture that came late on a busy machine does not move it.
+    double base = static_cast<double>(startNs_);
+    if (!bases.empty()) {
+        std::nth_element(bases.begin(), bases.begin() + bases.size() / 2, bases.end());
+        base = bases[bases.size() / 2];
+    }
     return static_cast<qint64>(base + static_cast<double>(index) * 1e9 / kRate);
 }
 

@@ -26,9 +26,9 @@ class SinkRecorder {
 
     // Monotonic time (ns) at which sample 0 was played.
     qint64 startTimeNs() const;
-    // Monotonic time (ns) at which sample `index` was played. With EveryBuffer: the mean, over
+    // Monotonic time (ns) at which sample `index` was played. With EveryBuffer: the median, over
     // the buffers of the second before and after it, of their capture time less their place,
-    // so that the jitter of each capture averages out.
+    // so that the jitter of the captures cancels out.
     qint64 timeOfSampleNs(qint64 index) const;
     std::vector<qint16> samples() const;
     // Waits, at most 3 s, until what was played up to that monotonic time is recorded.

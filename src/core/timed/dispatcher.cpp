@@ -114,15 +114,18 @@ int Dispatcher::upcomingHead(const LocalDateTime& moment, LocalDateTime& start) 
 void Dispatcher::settleEarlyStart(const LocalDateTime& moment) {
     const int row = upcoming_ < table_.size() ? upcoming_ : -1;
     if (const RunEngine::EarlyStart* early = runs_.earlyStart()) {
-        // Before its second, every tick asks again. From the tick of the second on (the first
-        // after it, when ticks came late) it stands while its run is the one that the next
-        // tick starts.
-        const bool stands = compareDateTimes(moment, early->at) >= 0
-                                ? runs_.earlyStartQueued()
-                                : row >= 0 && table_.revision() == earlyRevision_ &&
-                                      compareDateTimes(upcomingStart_, early->at) == 0 &&
-                                      runs_.earlyStartFits(table_.at(row)) &&
-                                      startsAtOnce(row, early->at);
+        // Before its second, every tick asks again. The tick of the second (the first after
+        // it, when ticks came late) lets it stand when its run is the one that the next tick
+        // starts; a run that did not take it then, whatever held it back, never will.
+        bool stands = false;
+        if (compareDateTimes(moment, early->at) >= 0) {
+            stands = !earlyConfirmed_ && runs_.earlyStartQueued();
+            earlyConfirmed_ = true;
+        } else {
+            stands = row >= 0 && table_.revision() == earlyRevision_ &&
+                     compareDateTimes(upcomingStart_, early->at) == 0 &&
+                     runs_.earlyStartFits(table_.at(row)) && startsAtOnce(row, early->at);
+        }
         if (!stands) {
             declinedName_ = early->name;
             declinedStart_ = early->at;
@@ -140,6 +143,7 @@ void Dispatcher::settleEarlyStart(const LocalDateTime& moment) {
     if (leadMs >= kEarlyLeadMs && startsAtOnce(row, upcomingStart_) &&
         runs_.startEarly(table_.at(row), upcomingStart_)) {
         earlyRevision_ = table_.revision();
+        earlyConfirmed_ = false;
     }
 }
 
@@ -147,7 +151,7 @@ bool Dispatcher::startsAtOnce(int row, const LocalDateTime& start) {
     const Programme& p = table_.at(row);
     const QStringList zones = runs_.zonesOf(p);
     // Something sounds or waits there: a start on time would fade it out first, one that may
-    // wait would wait.
+    // wait would wait. Anything else that holds starts back belongs here too.
     if (runs_.hasRunSharing(zones)) {
         return false;
     }

@@ -49,7 +49,8 @@ class Dispatcher {
     quint64 lookedAheadRevision_ = 0;
     int upcoming_ = -1;  // its row
     LocalDateTime upcomingStart_;
-    quint64 earlyRevision_ = 0;  // the table's when a start was run ahead
+    quint64 earlyRevision_ = 0;    // the table's when a start was run ahead
+    bool earlyConfirmed_ = false;  // its second's tick has been
     // The last start taken back: it is made at its tick, not run ahead again.
     QString declinedName_;
     LocalDateTime declinedStart_;
