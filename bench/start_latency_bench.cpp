@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "audio/engine_checks.h"
@@ -186,7 +187,13 @@ void engineStarts(const QString& file, int starts) {
     }
     std::vector<std::unique_ptr<SinkRecorder>> recorders(static_cast<size_t>(starts));
     TickTimer timer;
-    QObject::connect(&timer, &TickTimer::tick, [&] { dispatcher.dispatchTick(); });
+    std::set<QString> ahead;  // the starts that were run ahead on the clock
+    QObject::connect(&timer, &TickTimer::tick, [&] {
+        dispatcher.dispatchTick();
+        if (const RunEngine::EarlyStart* early = runs.earlyStart()) {
+            ahead.insert(early->name);
+        }
+    });
     timer.start();
     std::vector<double> delays;
     runAlong(
@@ -202,8 +209,14 @@ void engineStarts(const QString& file, int starts) {
             }
         });
     timer.stop();
-    std::printf("timed play on a free zone (%d started, %d failed):\n", log.starts, log.failures);
+    std::printf("timed play on a free zone (%d started, %d failed, %zu run ahead):\n", log.starts,
+                log.failures, ahead.size());
     print("  first sample - T", figures(delays), starts);
+    std::printf("  each:");
+    for (const double ms : delays) {
+        std::printf(" %.1f", ms);
+    }
+    std::printf("\n");
 }
 
 // paplay launched at T by a timer that wakes just before it and waits out the rest.
