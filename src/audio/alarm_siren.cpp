@@ -73,7 +73,9 @@ std::unique_ptr<AlarmLoop> openLoop(OutputDevices& devices, const QString& outpu
     auto loop = std::make_unique<AlarmLoop>();
     loop->output = output;
     loop->samples = sound.samples;
-    GstElement* sink = devices.findRenderer(output, &loop->deviceId);
+    // Held until the pipeline has it; the pipeline keeps a reference of its own.
+    const GstPtr<GstElement> ownedSink = devices.findRenderer(output, &loop->deviceId);
+    GstElement* sink = ownedSink.get();
     if (sink == nullptr) {
         qCWarning(lcAudio) << "alarm: no such output:" << output;
         return nullptr;
@@ -86,7 +88,7 @@ std::unique_ptr<AlarmLoop> openLoop(OutputDevices& devices, const QString& outpu
     GstElement* pipeline = gst_pipeline_new("alarm");
     if (source == nullptr || convert == nullptr || resample == nullptr || volume == nullptr ||
         pipeline == nullptr) {
-        for (GstElement* e : {source, convert, resample, volume, pipeline, sink}) {
+        for (GstElement* e : {source, convert, resample, volume, pipeline}) {
             if (e != nullptr) {
                 gst_object_unref(gst_object_ref_sink(e));
             }

@@ -28,10 +28,11 @@ bool decodeAlarmFile(const QString& path, std::vector<qint16>& samples) {
     if (file.open(path, text) != 0) {
         return false;
     }
-    GstElement* sink = makeElement("appsink");
-    if (sink == nullptr) {
+    GstPtr<GstElement> owned = makeOwnedElement("appsink");
+    if (!owned) {
         return false;
     }
+    GstElement* sink = owned.get();
     GstCaps* caps =
         gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT,
                             AlarmSound::kRate, "channels", G_TYPE_INT, AlarmSound::kChannels,
@@ -39,13 +40,13 @@ bool decodeAlarmFile(const QString& path, std::vector<qint16>& samples) {
     g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", 16u, nullptr);
     gst_caps_unref(caps);
     AudioGraph graph;
-    if (!buildAudioGraph(GraphShape::Decoder, file, sink, graph)) {
+    if (!buildAudioGraph(GraphShape::Decoder, file, std::move(owned), graph)) {
         return false;
     }
     // The graph starts silent, as a player does before its fade-in.
     g_object_set(graph.volume, "volume", 1.0, nullptr);
-    gst_element_set_state(graph.pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(graph.pipeline);
+    gst_element_set_state(graph.pipeline.get(), GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(graph.pipeline.get());
     QElapsedTimer waited;
     waited.start();
     bool ended = false;
@@ -75,7 +76,6 @@ bool decodeAlarmFile(const QString& path, std::vector<qint16>& samples) {
         }
     }
     gst_object_unref(bus);
-    gst_element_set_state(graph.pipeline, GST_STATE_NULL);
     destroyAudioGraph(graph);
     samples.resize(std::min<size_t>(samples.size(), kMaxAlarmSamples) / AlarmSound::kChannels *
                    AlarmSound::kChannels);

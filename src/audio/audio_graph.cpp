@@ -18,29 +18,27 @@ struct LinkTarget {
     bool linked = false;
 };
 
-bool isAudioPad(GstPad* pad) {
+// What the pad carries, or may carry when it has not said yet (a reference of our own).
+GstCaps* padCaps(GstPad* pad) {
     GstCaps* caps = gst_pad_get_current_caps(pad);
-    if (caps == nullptr) {
-        caps = gst_pad_query_caps(pad, nullptr);
+    return caps != nullptr ? caps : gst_pad_query_caps(pad, nullptr);
+}
+
+bool isAudioPad(GstPad* pad) {
+    g_autoptr(GstCaps) caps = padCaps(pad);
+    if (caps == nullptr || gst_caps_get_size(caps) == 0) {
+        return false;
     }
-    bool audio = false;
-    if (caps != nullptr && gst_caps_get_size(caps) > 0) {
-        const gchar* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
-        audio = g_str_has_prefix(name, "audio/");
-    }
-    if (caps != nullptr) {
-        gst_caps_unref(caps);
-    }
-    return audio;
+    const gchar* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    return g_str_has_prefix(name, "audio/");
 }
 
 bool linkToConverter(GstPad* pad, LinkTarget* target) {
     if (target->linked) {
         return false;
     }
-    GstPad* sinkPad = gst_element_get_static_pad(target->converter, "sink");
+    g_autoptr(GstPad) sinkPad = gst_element_get_static_pad(target->converter, "sink");
     const bool ok = gst_pad_link(pad, sinkPad) == GST_PAD_LINK_OK;
-    gst_object_unref(sinkPad);
     target->linked = ok;
     return ok;
 }
@@ -52,27 +50,21 @@ void onDecodedPad(GstElement*, GstPad* pad, gpointer data) {
 }
 
 const char* wmaDecoderFor(GstPad* pad) {
-    GstCaps* caps = gst_pad_get_current_caps(pad);
-    if (caps == nullptr) {
-        caps = gst_pad_query_caps(pad, nullptr);
+    g_autoptr(GstCaps) caps = padCaps(pad);
+    if (caps == nullptr || gst_caps_get_size(caps) == 0) {
+        return nullptr;
     }
-    const char* decoder = nullptr;
-    if (caps != nullptr && gst_caps_get_size(caps) > 0) {
-        const GstStructure* s = gst_caps_get_structure(caps, 0);
-        if (gst_structure_has_name(s, "audio/x-wma")) {
-            gint version = 0;
-            gst_structure_get_int(s, "wmaversion", &version);
-            decoder = version == 1   ? "avdec_wmav1"
-                      : version == 2 ? "avdec_wmav2"
-                      : version == 3 ? "avdec_wmapro"
-                      : version == 4 ? "avdec_wmalossless"
-                                     : nullptr;
-        }
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    if (!gst_structure_has_name(s, "audio/x-wma")) {
+        return nullptr;
     }
-    if (caps != nullptr) {
-        gst_caps_unref(caps);
-    }
-    return decoder;
+    gint version = 0;
+    gst_structure_get_int(s, "wmaversion", &version);
+    return version == 1   ? "avdec_wmav1"
+           : version == 2 ? "avdec_wmav2"
+           : version == 3 ? "avdec_wmapro"
+           : version == 4 ? "avdec_wmalossless"
+                          : nullptr;
 }
 
 void onAsfPad(GstElement* demux, GstPad* pad, gpointer data) {
@@ -85,13 +77,13 @@ void onAsfPad(GstElement* demux, GstPad* pad, gpointer data) {
     if (decoder == nullptr) {
         return;
     }
-    GstElement* pipeline = GST_ELEMENT(gst_element_get_parent(demux));
-    gst_bin_add(GST_BIN(pipeline), decoder);
-    gst_object_unref(pipeline);
-    GstPad* decoderSink = gst_element_get_static_pad(decoder, "sink");
+    {
+        g_autoptr(GstElement) pipeline = GST_ELEMENT(gst_element_get_parent(demux));
+        gst_bin_add(GST_BIN(pipeline), decoder);
+    }
+    g_autoptr(GstPad) decoderSink = gst_element_get_static_pad(decoder, "sink");
     const bool linked = gst_pad_link(pad, decoderSink) == GST_PAD_LINK_OK &&
                         gst_element_link(decoder, target->converter);
-    gst_object_unref(decoderSink);
     if (linked) {
         gst_element_sync_state_with_parent(decoder);
         target->linked = true;
@@ -121,13 +113,13 @@ GstPadProbeReturn answerUriQuery(GstPad*, GstPadProbeInfo* info, gpointer uri) {
 }
 
 void answerWithFileUri(GstElement* source, const QString& path) {
-    gchar* uri = gst_filename_to_uri(QFile::encodeName(path).constData(), nullptr);
+    g_autofree gchar* uri = gst_filename_to_uri(QFile::encodeName(path).constData(), nullptr);
     if (uri == nullptr) {
         return;
     }
-    GstPad* pad = gst_element_get_static_pad(source, "src");
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, answerUriQuery, uri, g_free);
-    gst_object_unref(pad);
+    g_autoptr(GstPad) pad = gst_element_get_static_pad(source, "src");
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, answerUriQuery, g_steal_pointer(&uri),
+                      g_free);
 }
 
 // One channel is mono whatever the file says about its place: a WAV that names it the front
@@ -145,19 +137,18 @@ GstPadProbeReturn announceOneChannelAsMono(GstPad*, GstPadProbeInfo* info, gpoin
         !gst_structure_has_field(s, "channel-mask")) {
         return GST_PAD_PROBE_OK;
     }
-    GstCaps* mono = gst_caps_copy(caps);
+    g_autoptr(GstCaps) mono = gst_caps_copy(caps);
     gst_structure_remove_field(gst_caps_get_structure(mono, 0), "channel-mask");
+    // The probe's data is replaced: the event it held is ours to drop.
     GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_caps(mono);
-    gst_caps_unref(mono);
     gst_event_unref(event);
     return GST_PAD_PROBE_OK;
 }
 
 void playOneChannelAsMono(GstElement* converter) {
-    GstPad* pad = gst_element_get_static_pad(converter, "sink");
+    g_autoptr(GstPad) pad = gst_element_get_static_pad(converter, "sink");
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, announceOneChannelAsMono, nullptr,
                       nullptr);
-    gst_object_unref(pad);
 }
 
 // Counted down when the pipeline is really finalised, not when its owner lets go of it: a
@@ -172,64 +163,61 @@ double attenuationToGain(int attenuation) {
     return attenuation <= kSilentAttenuation ? kSilentGain : std::pow(10.0, attenuation / 2000.0);
 }
 
-bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstElement* sink, AudioGraph& graph) {
+bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstPtr<GstElement> sink,
+                     AudioGraph& graph) {
     graph = AudioGraph{};
-    if (sink == nullptr) {
+    if (!sink) {
         return false;
     }
-    gst_object_ref_sink(sink);
-    GstElement* source = makeElement("filesrc");
-    GstElement* front = makeElement(shape == GraphShape::Decoder ? "decodebin" : "asfdemux");
-    GstElement* convert = makeElement("audioconvert");
-    GstElement* resample = makeElement("audioresample");
-    GstElement* volume = makeElement("volume");
+    // Each held by us until the end of the build; the pipeline takes references of its own.
+    const GstPtr<GstElement> source = makeOwnedElement("filesrc");
+    const GstPtr<GstElement> front =
+        makeOwnedElement(shape == GraphShape::Decoder ? "decodebin" : "asfdemux");
+    const GstPtr<GstElement> convert = makeOwnedElement("audioconvert");
+    const GstPtr<GstElement> resample = makeOwnedElement("audioresample");
+    const GstPtr<GstElement> volume = makeOwnedElement("volume");
     // Small buffers ahead of the volume, so each fade step is heard within milliseconds.
-    GstElement* split = makeElement("audiobuffersplit");
-    GstElement* pipeline = gst_pipeline_new(nullptr);
-    if (source == nullptr || front == nullptr || convert == nullptr || resample == nullptr ||
-        volume == nullptr || pipeline == nullptr) {
-        for (GstElement* e : {source, front, convert, resample, volume, split, pipeline}) {
-            if (e != nullptr) {
-                gst_object_unref(gst_object_ref_sink(e));
-            }
-        }
-        gst_object_unref(sink);
+    const GstPtr<GstElement> split = makeOwnedElement("audiobuffersplit");
+    GstElement* made = gst_pipeline_new(nullptr);
+    PipelinePtr pipeline(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
+    if (!source || !front || !convert || !resample || !volume || !pipeline) {
         return false;
     }
     ++liveGraphs;
-    g_object_weak_ref(G_OBJECT(pipeline), onPipelineFinalised, nullptr);
-    g_object_set(source, "location", file.location().constData(), nullptr);
-    answerWithFileUri(source, file.path());
-    playOneChannelAsMono(convert);
+    g_object_weak_ref(G_OBJECT(pipeline.get()), onPipelineFinalised, nullptr);
+    g_object_set(source.get(), "location", file.location().constData(), nullptr);
+    answerWithFileUri(source.get(), file.path());
+    playOneChannelAsMono(convert.get());
     // Silent until the owner sets a level: the buffers that preroll pass the volume before
     // run(), and would otherwise start the sound with a click at full level.
-    g_object_set(volume, "volume", kSilentGain, nullptr);
-    gst_bin_add_many(GST_BIN(pipeline), source, front, convert, resample, volume, sink, nullptr);
-    gst_object_unref(sink);  // the pipeline holds it now
-    bool linked = gst_element_link(source, front) && gst_element_link(convert, resample);
-    if (split != nullptr) {
-        gst_util_set_object_arg(G_OBJECT(split), "output-buffer-duration", "1/100");
-        gst_bin_add(GST_BIN(pipeline), split);
-        linked = linked && gst_element_link_many(resample, split, volume, nullptr);
+    g_object_set(volume.get(), "volume", kSilentGain, nullptr);
+    gst_bin_add_many(GST_BIN(pipeline.get()), source.get(), front.get(), convert.get(),
+                     resample.get(), volume.get(), sink.get(), nullptr);
+    bool linked = gst_element_link(source.get(), front.get()) &&
+                  gst_element_link(convert.get(), resample.get());
+    if (split) {
+        gst_util_set_object_arg(G_OBJECT(split.get()), "output-buffer-duration", "1/100");
+        gst_bin_add(GST_BIN(pipeline.get()), split.get());
+        linked =
+            linked && gst_element_link_many(resample.get(), split.get(), volume.get(), nullptr);
     } else {
-        linked = linked && gst_element_link(resample, volume);
+        linked = linked && gst_element_link(resample.get(), volume.get());
     }
-    linked = linked && gst_element_link(volume, sink);
+    linked = linked && gst_element_link(volume.get(), sink.get());
 
-    auto* target = new LinkTarget{convert, false};
+    auto* target = new LinkTarget{convert.get(), false};
     g_signal_connect_data(
-        front, "pad-added",
+        front.get(), "pad-added",
         shape == GraphShape::Decoder ? G_CALLBACK(onDecodedPad) : G_CALLBACK(onAsfPad), target,
         freeTarget, GConnectFlags(0));
-    g_signal_connect(front, "no-more-pads", G_CALLBACK(onNoMorePads), target);
+    g_signal_connect(front.get(), "no-more-pads", G_CALLBACK(onNoMorePads), target);
 
-    graph.pipeline = pipeline;
-    graph.volume = volume;
-    graph.sink = sink;
     if (!linked) {
-        destroyAudioGraph(graph);
         return false;
     }
+    graph.pipeline = std::move(pipeline);
+    graph.volume = volume.get();
+    graph.sink = sink.get();
     return true;
 }
 
@@ -277,8 +265,8 @@ qint32 resultCodeForError(GError* error, GstObject* source, GstElement* sink) {
 
 PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs, const char* heldMessage) {
     PrerollResult result;
-    GstBus* bus = gst_element_get_bus(graph.pipeline);
-    if (gst_element_set_state(graph.pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+    g_autoptr(GstBus) bus = gst_element_get_bus(graph.pipeline.get());
+    if (gst_element_set_state(graph.pipeline.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         // The element that failed normally says why; do not wait long for it.
         result.code = kErrorFail;
         timeoutMs = std::min(timeoutMs, 200);
@@ -286,12 +274,12 @@ PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs, const ch
     const GstClockTime deadline = gst_util_get_timestamp() + timeoutMs * GST_MSECOND;
     for (;;) {
         const GstClockTime now = gst_util_get_timestamp();
-        GstMessage* message = now < deadline
-                                  ? gst_bus_timed_pop_filtered(
-                                        bus, deadline - now,
-                                        GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE |
-                                                       GST_MESSAGE_APPLICATION))
-                                  : nullptr;
+        g_autoptr(GstMessage) message =
+            now < deadline ? gst_bus_timed_pop_filtered(
+                                 bus, deadline - now,
+                                 GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE |
+                                                GST_MESSAGE_APPLICATION))
+                           : nullptr;
         if (message == nullptr) {
             if (result.code == 0) {
                 result.code = kErrorTimeout;
@@ -299,31 +287,23 @@ PrerollResult prerollAudioGraph(const AudioGraph& graph, int timeoutMs, const ch
             break;
         }
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-            GError* error = nullptr;
+            g_autoptr(GError) error = nullptr;
             gst_message_parse_error(message, &error, nullptr);
             result.code = resultCodeForError(error, GST_MESSAGE_SRC(message), graph.sink);
             result.text = errorMessageText(error);
-            g_error_free(error);
-            gst_message_unref(message);
             break;
         }
         const bool done = GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION
                               ? heldMessage != nullptr && gst_message_has_name(message, heldMessage)
-                              : GST_MESSAGE_SRC(message) == GST_OBJECT(graph.pipeline);
-        gst_message_unref(message);
+                              : GST_MESSAGE_SRC(message) == GST_OBJECT(graph.pipeline.get());
         if (done) {
             break;
         }
     }
-    gst_object_unref(bus);
     return result;
 }
 
 void destroyAudioGraph(AudioGraph& graph) {
-    if (graph.pipeline != nullptr) {
-        gst_element_set_state(graph.pipeline, GST_STATE_NULL);
-        gst_object_unref(graph.pipeline);
-    }
     graph = AudioGraph{};
 }
 

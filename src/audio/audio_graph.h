@@ -3,6 +3,8 @@
 #include <gst/gst.h>
 #include <QString>
 
+#include "audio/gst_support.h"
+
 class MusicFile;
 
 // The two hand-built graph shapes: the general decoder graph, and the Windows Media one
@@ -17,7 +19,7 @@ double attenuationToGain(int attenuation);
 enum class GraphShape { Decoder, WindowsMedia };
 
 struct AudioGraph {
-    GstElement* pipeline = nullptr;  // owns everything below
+    PipelinePtr pipeline;  // owns everything below; taken down when let go
     GstElement* volume = nullptr;
     GstElement* sink = nullptr;
 };
@@ -25,9 +27,9 @@ struct AudioGraph {
 // filesrc ! (decodebin | asfdemux ! wma decoder) ! audioconvert ! audioresample
 //   ! audiobuffersplit ! volume ! sink, reading the open file, which must stay open as long as
 // the graph. One-channel streams go to the sink as mono, heard at full level on every
-// speaker. Takes ownership of the sink. Returns false (and frees everything) when an
-// element is missing.
-bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstElement* sink, AudioGraph& graph);
+// speaker. Returns false (and frees everything) when an element is missing.
+bool buildAudioGraph(GraphShape shape, const MusicFile& file, GstPtr<GstElement> sink,
+                     AudioGraph& graph);
 
 struct PrerollResult {
     qint32 code = 0;

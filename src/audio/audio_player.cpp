@@ -1,9 +1,11 @@
 #include "audio/audio_player.h"
 
+#include <QDateTime>
 #include <QMetaObject>
 #include <cmath>
 #include <utility>
 
+#include "audio/clock_start.h"
 #include "audio/duration_probe.h"
 #include "audio/graph_hold.h"
 #include "audio/gst_support.h"
@@ -14,6 +16,18 @@
 namespace {
 
 constexpr int kPrerollTimeoutMs = 5000;
+// A start on the clock needs this long to reach the sound server before its moment.
+constexpr GstClockTime kClockStartLead = 30 * GST_MSECOND;
+// The wall clock and the monotonic one drift apart by less than this in a few seconds (NTP
+// slews at most 0.05 %); more is the clock being set.
+constexpr GstClockTimeDiff kClockSetTolerance = 4 * GST_MSECOND;
+
+// Milliseconds since the epoch of a local time; -1 for one the local clock skips.
+qint64 localMsecsSinceEpoch(const LocalDateTime& t) {
+    const QDateTime local(QDate(t.year, t.month, t.day),
+                          QTime(t.hour, t.minute, t.second, t.millisecond));
+    return local.isValid() && local.time().hour() == t.hour ? local.toMSecsSinceEpoch() : -1;
+}
 
 bool hasProperty(GstElement* element, const char* name) {
     return g_object_class_find_property(G_OBJECT_GET_CLASS(element), name) != nullptr;
@@ -49,19 +63,18 @@ qint32 AudioPlayer::open(const QString& path, const QString& deviceName) {
 
 AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& deviceName) {
     QString deviceId;
-    GstElement* sink = findRendererOrDefault(devices_, deviceName, &deviceId);
-    if (sink == nullptr) {
+    GstPtr<GstElement> sink = findRendererOrDefault(devices_, deviceName, &deviceId);
+    if (!sink) {
         return {kErrorNoAudioDevice, QString()};
     }
     MusicFile file;
     QString text;
     if (const qint32 code = file.open(path_, text); code != 0) {
-        gst_object_unref(gst_object_ref_sink(sink));
         return {code, text};
     }
-    configureOutputSink(sink);
+    configureOutputSink(sink.get());
     AudioGraph graph;
-    if (!buildAudioGraph(shape, file, sink, graph)) {
+    if (!buildAudioGraph(shape, file, std::move(sink), graph)) {
         return {kErrorFail, QString()};
     }
     const PrerollResult preroll = holdAudioGraph(graph, kPrerollTimeoutMs, hold_);
@@ -70,7 +83,7 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
         hold_ = 0;
         return {preroll.code, preroll.text};
     }
-    graph_ = graph;
+    graph_ = std::move(graph);
     file_ = std::move(file);
     deviceId_ = deviceId;
     // GStreamer only estimates the length of MPEG audio without a Xing header, and a
@@ -78,12 +91,12 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
     countedDurationMs_ = isMpegAudioFile(path_) ? mpegAudioLengthMs(path_) : -1;
     // Some streams learn their length only while playing; until then the probe's answer.
     gint64 known = -1;
-    probedDurationMs_ = gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &known)
+    probedDurationMs_ = gst_element_query_duration(graph_.pipeline.get(), GST_FORMAT_TIME, &known)
                             ? -1
                             : probeDurationMs(path_);
     atEnd_ = false;
     lost_ = false;
-    GstBus* bus = gst_element_get_bus(graph_.pipeline);
+    g_autoptr(GstBus) bus = gst_element_get_bus(graph_.pipeline.get());
     gst_bus_set_flushing(bus, TRUE);
     gst_bus_set_flushing(bus, FALSE);
     {
@@ -91,7 +104,6 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
         accepting_ = true;
     }
     gst_bus_set_sync_handler(bus, &AudioPlayer::onBusMessage, this, nullptr);
-    gst_object_unref(bus);
     if (!deviceId_.isEmpty()) {
         watchId_ = devices_.watch(deviceName, [this] { outputLost(); });
     }
@@ -99,7 +111,10 @@ AudioPlayer::Attempt AudioPlayer::tryOpen(GraphShape shape, const QString& devic
     return {0, QString()};
 }
 
-GstBusSyncReply AudioPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer data) {
+GstBusSyncReply AudioPlayer::onBusMessage(GstBus*, GstMessage* dropped, gpointer data) {
+    // A handler that drops a message owns it; each one holds a reference on its source, so
+    // one left behind keeps the whole pipeline (and its bus's sockets) alive.
+    g_autoptr(GstMessage) message = dropped;
     auto* self = static_cast<AudioPlayer*>(data);
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
@@ -107,7 +122,7 @@ GstBusSyncReply AudioPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer
             self->queueEvent({kEventComplete, 0, 0, QString()});
             break;
         case GST_MESSAGE_ERROR: {
-            GError* error = nullptr;
+            g_autoptr(GError) error = nullptr;
             gst_message_parse_error(message, &error, nullptr);
             PlayerEvent event;
             event.text = errorMessageText(error);
@@ -119,16 +134,12 @@ GstBusSyncReply AudioPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer
                 event.param1 =
                     resultCodeForError(error, GST_MESSAGE_SRC(message), self->graph_.sink);
             }
-            g_error_free(error);
             self->queueEvent(event);
             break;
         }
         default:
             break;
     }
-    // A handler that drops a message owns it; each one holds a reference on its source, so
-    // one left behind keeps the whole pipeline (and its bus's sockets) alive.
-    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
@@ -163,10 +174,9 @@ void AudioPlayer::checkOutputMoved() {
     if (!opened_ || deviceId_.isEmpty() || lost_ || !hasProperty(graph_.sink, "current-device")) {
         return;
     }
-    gchar* current = nullptr;
+    g_autofree gchar* current = nullptr;
     g_object_get(graph_.sink, "current-device", &current, nullptr);
     const QString now = QString::fromUtf8(current);
-    g_free(current);
     if (!now.isEmpty() && now != deviceId_) {
         outputLost();
     }
@@ -177,16 +187,48 @@ qint32 AudioPlayer::run() {
         return kErrorFail;
     }
     const bool failed =
-        gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
+        gst_element_set_state(graph_.pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
     releaseAudioGraph(graph_, hold_);
     return failed ? kErrorFail : 0;
+}
+
+bool AudioPlayer::runAt(const LocalDateTime& at, const std::vector<int>& steps, int stepMs) {
+    // Only a player opened and not yet run: its first data waits ahead of the volume.
+    if (!opened_ || hold_ == 0 || steps.empty()) {
+        return false;
+    }
+    const qint64 atMs = localMsecsSinceEpoch(at);
+    if (atMs < 0) {
+        return false;
+    }
+    const GstClockTime when = monotonicTimeAt(atMs);
+    g_autoptr(GstClock) clock = gst_system_clock_obtain();
+    if (when < gst_clock_get_time(clock) + kClockStartLead) {
+        return false;
+    }
+    std::vector<double> gains;
+    for (const int step : steps) {
+        gains.push_back(attenuationToGain(step));
+    }
+    timedFade_ = true;
+    startsAtMs_ = atMs;
+    startsAtNs_ = when;
+    return runAudioGraphAt(graph_, hold_, when, gains, stepMs * GST_MSECOND);
+}
+
+bool AudioPlayer::startsAt(const LocalDateTime& at) const {
+    if (!opened_ || startsAtNs_ == GST_CLOCK_TIME_NONE || localMsecsSinceEpoch(at) != startsAtMs_) {
+        return false;
+    }
+    const GstClockTimeDiff moved = GST_CLOCK_DIFF(startsAtNs_, monotonicTimeAt(startsAtMs_));
+    return std::abs(moved) <= kClockSetTolerance;
 }
 
 qint32 AudioPlayer::stop() {
     if (!opened_) {
         return kErrorFail;
     }
-    return gst_element_set_state(graph_.pipeline, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE
+    return gst_element_set_state(graph_.pipeline.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE
                ? kErrorFail
                : 0;
 }
@@ -203,19 +245,26 @@ void AudioPlayer::close() {
         std::lock_guard<std::mutex> lock(mutex_);
         accepting_ = false;
     }
-    GstBus* bus = gst_element_get_bus(graph_.pipeline);
-    gst_element_set_state(graph_.pipeline, GST_STATE_NULL);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
+    {
+        g_autoptr(GstBus) bus = gst_element_get_bus(graph_.pipeline.get());
+        gst_element_set_state(graph_.pipeline.get(), GST_STATE_NULL);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    }
     destroyAudioGraph(graph_);
     file_.close();
     hold_ = 0;
+    timedFade_ = false;
+    startsAtNs_ = GST_CLOCK_TIME_NONE;
     opened_ = false;
 }
 
 qint32 AudioPlayer::setVolume(int attenuation) {
     if (!opened_) {
         return kErrorFail;
+    }
+    if (timedFade_) {
+        endTimedFade(graph_);
+        timedFade_ = false;
     }
     g_object_set(graph_.volume, "volume", attenuationToGain(attenuation), nullptr);
     return 0;
@@ -229,7 +278,8 @@ qint64 AudioPlayer::getDurationMs() {
     if (countedDurationMs_ >= 0) {
         return countedDurationMs_;
     }
-    if (!gst_element_query_duration(graph_.pipeline, GST_FORMAT_TIME, &duration) || duration < 0) {
+    if (!gst_element_query_duration(graph_.pipeline.get(), GST_FORMAT_TIME, &duration) ||
+        duration < 0) {
         return probedDurationMs_;
     }
     return duration / GST_MSECOND;
@@ -247,7 +297,8 @@ qint64 AudioPlayer::getPositionMs() {
         }
     }
     gint64 position = -1;
-    if (!gst_element_query_position(graph_.pipeline, GST_FORMAT_TIME, &position) || position < 0) {
+    if (!gst_element_query_position(graph_.pipeline.get(), GST_FORMAT_TIME, &position) ||
+        position < 0) {
         return 0;
     }
     return position / GST_MSECOND;
@@ -256,6 +307,10 @@ qint64 AudioPlayer::getPositionMs() {
 void AudioPlayer::seekMs(qint64 milliseconds) {
     if (!opened_) {
         return;
+    }
+    if (startsAtNs_ != GST_CLOCK_TIME_NONE) {
+        endClockedStart(graph_);
+        startsAtNs_ = GST_CLOCK_TIME_NONE;
     }
     const qint64 duration = getDurationMs();
     if (milliseconds < 0) {
@@ -267,12 +322,12 @@ void AudioPlayer::seekMs(qint64 milliseconds) {
     } else {
         atEnd_ = false;
     }
-    gst_element_seek_simple(graph_.pipeline, GST_FORMAT_TIME,
+    gst_element_seek_simple(graph_.pipeline.get(), GST_FORMAT_TIME,
                             GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                             milliseconds * GST_MSECOND);
     // A player not yet run holds its data ahead of the sink, which therefore never prerolls.
     if (hold_ == 0) {
-        gst_element_get_state(graph_.pipeline, nullptr, nullptr, 2 * GST_SECOND);
+        gst_element_get_state(graph_.pipeline.get(), nullptr, nullptr, 2 * GST_SECOND);
     }
 }
 

@@ -30,11 +30,13 @@ class AudioPlayer : public MediaPlayer {
     bool isAtEnd() override;
     QString path() const override { return path_; }
     QString lastErrorText() const override { return lastError_; }
+    bool runAt(const LocalDateTime& at, const std::vector<int>& steps, int stepMs) override;
+    bool startsAt(const LocalDateTime& at) const override;
 
     bool isOpened() const { return opened_; }
 
   protected:
-    GstElement* pipeline() const { return graph_.pipeline; }
+    GstElement* pipeline() const { return graph_.pipeline.get(); }
 
   private:
     struct Attempt {
@@ -60,6 +62,11 @@ class AudioPlayer : public MediaPlayer {
     int watchId_ = 0;
     qint64 probedDurationMs_ = -1;
     qint64 countedDurationMs_ = -1;  // MPEG audio, from its frames
+    // Run by runAt: when it is heard first, by the wall clock and the monotonic one, and
+    // whether the volume still follows the timed fade.
+    qint64 startsAtMs_ = 0;
+    GstClockTime startsAtNs_ = GST_CLOCK_TIME_NONE;
+    bool timedFade_ = false;
 
     std::mutex mutex_;        // guards accepting_
     bool accepting_ = false;  // events are handed on only between open and close

@@ -11,7 +11,8 @@ constexpr int kProbeTimeoutMs = 3000;
 
 qint64 queryDuration(const AudioGraph& graph) {
     gint64 duration = -1;
-    if (gst_element_query_duration(graph.pipeline, GST_FORMAT_TIME, &duration) && duration >= 0) {
+    if (gst_element_query_duration(graph.pipeline.get(), GST_FORMAT_TIME, &duration) &&
+        duration >= 0) {
         return duration / GST_MSECOND;
     }
     return -1;
@@ -20,46 +21,44 @@ qint64 queryDuration(const AudioGraph& graph) {
 // Streams without a length in their headers (MPEG audio without an index, raw AAC) get one
 // from the parser once it has seen some frames: decode, as fast as it goes, until then.
 qint64 durationWhileDecoding(const AudioGraph& graph, GstClockTime deadline) {
-    GstBus* bus = gst_element_get_bus(graph.pipeline);
-    gst_element_set_state(graph.pipeline, GST_STATE_PLAYING);
+    g_autoptr(GstBus) bus = gst_element_get_bus(graph.pipeline.get());
+    gst_element_set_state(graph.pipeline.get(), GST_STATE_PLAYING);
     qint64 result = -1;
     while (result < 0) {
         const GstClockTime now = gst_util_get_timestamp();
         if (now >= deadline) {
             break;
         }
-        GstMessage* message = gst_bus_timed_pop_filtered(
+        g_autoptr(GstMessage) message = gst_bus_timed_pop_filtered(
             bus, deadline - now,
             GstMessageType(GST_MESSAGE_DURATION_CHANGED | GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
         if (message == nullptr) {
             break;
         }
         const GstMessageType type = GST_MESSAGE_TYPE(message);
-        gst_message_unref(message);
         if (type == GST_MESSAGE_ERROR) {
             break;
         }
         result = queryDuration(graph);
         if (result < 0 && type == GST_MESSAGE_EOS) {
             gint64 position = -1;
-            if (gst_element_query_position(graph.pipeline, GST_FORMAT_TIME, &position)) {
+            if (gst_element_query_position(graph.pipeline.get(), GST_FORMAT_TIME, &position)) {
                 result = position / GST_MSECOND;
             }
             break;
         }
     }
-    gst_object_unref(bus);
     return result;
 }
 
 qint64 probeWith(GraphShape shape, const MusicFile& file) {
-    GstElement* sink = makeElement("fakesink");
-    if (sink == nullptr) {
+    GstPtr<GstElement> sink = makeOwnedElement("fakesink");
+    if (!sink) {
         return -1;
     }
-    g_object_set(sink, "sync", FALSE, nullptr);
+    g_object_set(sink.get(), "sync", FALSE, nullptr);
     AudioGraph graph;
-    if (!buildAudioGraph(shape, file, sink, graph)) {
+    if (!buildAudioGraph(shape, file, std::move(sink), graph)) {
         return -1;
     }
     const GstClockTime deadline = gst_util_get_timestamp() + kProbeTimeoutMs * GST_MSECOND;

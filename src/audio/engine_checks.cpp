@@ -70,23 +70,16 @@ void warmUpAudioEngine() {
     // Loading the plugins now keeps the first bell of the day from waiting for them.
     for (const QStringList& need : decoderNeeds()) {
         for (const QString& element : need) {
-            GstPluginFeature* feature =
+            g_autoptr(GstPluginFeature) feature =
                 gst_registry_lookup_feature(gst_registry_get(), element.toLatin1().constData());
             if (feature != nullptr) {
-                GstPluginFeature* loaded = gst_plugin_feature_load(feature);
-                if (loaded != nullptr) {
-                    gst_object_unref(loaded);
-                }
-                gst_object_unref(feature);
+                g_autoptr(GstPluginFeature) loaded = gst_plugin_feature_load(feature);
             }
         }
     }
     for (const char* element : {"filesrc", "decodebin", "audioconvert", "audioresample", "volume",
                                 "audiobuffersplit", "pulsesink", "fakesink"}) {
-        GstElement* made = makeElement(element);
-        if (made != nullptr) {
-            gst_object_unref(gst_object_ref_sink(made));
-        }
+        makeOwnedElement(element);
     }
     OutputDevices::instance();
 }

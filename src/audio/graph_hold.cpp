@@ -6,11 +6,10 @@ const char* const kHeld = "kb-held";
 
 GstPadProbeReturn onFirstData(GstPad* pad, GstPadProbeInfo*, gpointer) {
     // Said once; the pad stays blocked until the probe is removed.
-    GstElement* volume = GST_ELEMENT(gst_pad_get_parent(pad));
+    g_autoptr(GstElement) volume = GST_ELEMENT(gst_pad_get_parent(pad));
     if (volume != nullptr) {
         gst_element_post_message(volume, gst_message_new_application(
                                              GST_OBJECT(volume), gst_structure_new_empty(kHeld)));
-        gst_object_unref(volume);
     }
     return GST_PAD_PROBE_OK;
 }
@@ -18,10 +17,11 @@ GstPadProbeReturn onFirstData(GstPad* pad, GstPadProbeInfo*, gpointer) {
 }  // namespace
 
 PrerollResult holdAudioGraph(const AudioGraph& graph, int timeoutMs, gulong& hold) {
-    GstPad* pad = gst_element_get_static_pad(graph.volume, "sink");
-    hold =
-        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, &onFirstData, nullptr, nullptr);
-    gst_object_unref(pad);
+    {
+        g_autoptr(GstPad) pad = gst_element_get_static_pad(graph.volume, "sink");
+        hold = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, &onFirstData, nullptr,
+                                 nullptr);
+    }
     return prerollAudioGraph(graph, timeoutMs, kHeld);
 }
 
@@ -29,8 +29,7 @@ void releaseAudioGraph(const AudioGraph& graph, gulong& hold) {
     if (hold == 0) {
         return;
     }
-    GstPad* pad = gst_element_get_static_pad(graph.volume, "sink");
+    g_autoptr(GstPad) pad = gst_element_get_static_pad(graph.volume, "sink");
     gst_pad_remove_probe(pad, hold);
-    gst_object_unref(pad);
     hold = 0;
 }

@@ -6,11 +6,8 @@ bool initAudioEngine() {
     static std::once_flag once;
     static bool ready = false;
     std::call_once(once, [] {
-        GError* error = nullptr;
+        g_autoptr(GError) error = nullptr;
         ready = gst_init_check(nullptr, nullptr, &error) != FALSE;
-        if (error != nullptr) {
-            g_error_free(error);
-        }
     });
     return ready;
 }
@@ -19,16 +16,19 @@ bool hasElement(const char* factoryName) {
     if (!initAudioEngine()) {
         return false;
     }
-    GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), factoryName);
-    if (feature == nullptr) {
-        return false;
-    }
-    gst_object_unref(feature);
-    return true;
+    g_autoptr(GstPluginFeature) feature =
+        gst_registry_lookup_feature(gst_registry_get(), factoryName);
+    return feature != nullptr;
 }
 
 GstElement* makeElement(const char* factoryName, const char* name) {
     return gst_element_factory_make(factoryName, name);
+}
+
+GstPtr<GstElement> makeOwnedElement(const char* factoryName, const char* name) {
+    GstElement* element = makeElement(factoryName, name);
+    return GstPtr<GstElement>(element != nullptr ? GST_ELEMENT(gst_object_ref_sink(element))
+                                                 : nullptr);
 }
 
 QString errorMessageText(GError* error) {

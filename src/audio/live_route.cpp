@@ -143,7 +143,9 @@ bool LiveRoute::open(const QString& input, const QStringList& outputs, QString& 
     };
     for (const QString& output : devices_.distinctOutputs(outputs)) {
         QString deviceId;
-        GstElement* sink = devices_.findRenderer(output, &deviceId);
+        // Held until the pipeline has it; the pipeline keeps a reference of its own.
+        const GstPtr<GstElement> ownedSink = devices_.findRenderer(output, &deviceId);
+        GstElement* sink = ownedSink.get();
         if (sink == nullptr) {
             qCWarning(lcAudio) << "announcement: no such output:" << output;
             continue;

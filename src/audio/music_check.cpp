@@ -59,12 +59,8 @@ QString outputDeviceProblem(const QString& deviceName) {
         return QStringLiteral("系统环境有问题");
     }
     if (isDefaultDeviceName(deviceName)) {
-        GstElement* sink = findRenderer(deviceName);
-        if (sink == nullptr) {
-            return QStringLiteral("音频设备无效 ◆ 找不到音频输出设备");
-        }
-        gst_object_unref(gst_object_ref_sink(sink));
-        return QString();
+        return findRenderer(deviceName) ? QString()
+                                        : QStringLiteral("音频设备无效 ◆ 找不到音频输出设备");
     }
     if (!listOutputDevices().contains(deviceName, Qt::CaseInsensitive)) {
         return QStringLiteral("音频设备无效 ◆ 找不到设置的音频输出设备: %1").arg(deviceName);

@@ -6,10 +6,8 @@
 namespace {
 
 QString displayNameOf(GstDevice* device) {
-    gchar* name = gst_device_get_display_name(device);
-    const QString text = QString::fromUtf8(name);
-    g_free(name);
-    return text;
+    g_autofree gchar* name = gst_device_get_display_name(device);
+    return QString::fromUtf8(name);
 }
 
 constexpr gint64 kSinkBufferMicroseconds = 40'000;
@@ -25,9 +23,9 @@ bool isSystemDefault(GstDevice* device) {
     return isDefault != FALSE;
 }
 
-GstElement* defaultSink() {
-    GstElement* sink = makeElement("pulsesink");
-    return sink != nullptr ? sink : makeElement("autoaudiosink");
+GstPtr<GstElement> defaultSink() {
+    GstPtr<GstElement> sink = makeOwnedElement("pulsesink");
+    return sink ? std::move(sink) : makeOwnedElement("autoaudiosink");
 }
 
 }  // namespace
@@ -49,36 +47,32 @@ OutputDevices::OutputDevices() {
     if (!initAudioEngine()) {
         return;
     }
-    monitor_ = gst_device_monitor_new();
-    gst_device_monitor_add_filter(monitor_, "Audio/Sink", nullptr);
-    GstBus* bus = gst_device_monitor_get_bus(monitor_);
+    monitor_.reset(gst_device_monitor_new());
+    gst_device_monitor_add_filter(monitor_.get(), "Audio/Sink", nullptr);
+    g_autoptr(GstBus) bus = gst_device_monitor_get_bus(monitor_.get());
     gst_bus_set_sync_handler(bus, &OutputDevices::onBusMessage, this, nullptr);
-    gst_object_unref(bus);
-    gst_device_monitor_start(monitor_);
+    gst_device_monitor_start(monitor_.get());
 }
 
 OutputDevices::~OutputDevices() {
-    if (monitor_ != nullptr) {
-        gst_device_monitor_stop(monitor_);
-        GstBus* bus = gst_device_monitor_get_bus(monitor_);
+    if (monitor_) {
+        gst_device_monitor_stop(monitor_.get());
+        g_autoptr(GstBus) bus = gst_device_monitor_get_bus(monitor_.get());
         gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-        gst_object_unref(bus);
-        gst_object_unref(monitor_);
     }
 }
 
-GstBusSyncReply OutputDevices::onBusMessage(GstBus*, GstMessage* message, gpointer self) {
+GstBusSyncReply OutputDevices::onBusMessage(GstBus*, GstMessage* dropped, gpointer self) {
+    // Nothing reads the monitor's bus; letting messages pile up there would only grow. A
+    // handler that drops a message owns it.
+    g_autoptr(GstMessage) message = dropped;
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_DEVICE_REMOVED) {
-        GstDevice* device = nullptr;
+        g_autoptr(GstDevice) device = nullptr;
         gst_message_parse_device_removed(message, &device);
         if (device != nullptr) {
             static_cast<OutputDevices*>(self)->deviceRemoved(device);
-            gst_object_unref(device);
         }
     }
-    // Nothing reads the monitor's bus; letting messages pile up there would only grow. A
-    // handler that drops a message owns it.
-    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
@@ -107,17 +101,16 @@ void OutputDevices::unwatch(int id) {
 
 QStringList OutputDevices::names() {
     QStringList result;
-    if (monitor_ == nullptr) {
+    if (!monitor_) {
         return result;
     }
-    GList* devices = gst_device_monitor_get_devices(monitor_);
+    g_autolist(GstDevice) devices = gst_device_monitor_get_devices(monitor_.get());
     for (GList* item = devices; item != nullptr; item = item->next) {
         const QString name = displayNameOf(GST_DEVICE(item->data));
         if (!isDefaultDeviceName(name)) {
             result.append(name);
         }
     }
-    g_list_free_full(devices, gst_object_unref);
     return result;
 }
 
@@ -126,7 +119,7 @@ QString OutputDevices::defaultOutputName() {
     if (monitor_ == nullptr) {
         return name;
     }
-    GList* devices = gst_device_monitor_get_devices(monitor_);
+    GList* devices = gst_device_monitor_get_devices(monitor_.get());
     for (GList* item = devices; item != nullptr && name.isEmpty(); item = item->next) {
         if (isSystemDefault(GST_DEVICE(item->data))) {
             name = displayNameOf(GST_DEVICE(item->data));
@@ -149,47 +142,48 @@ QStringList OutputDevices::distinctOutputs(const QStringList& names) {
     return outputs;
 }
 
-GstElement* OutputDevices::findRenderer(const QString& name, QString* deviceId) {
+GstPtr<GstElement> OutputDevices::findRenderer(const QString& name, QString* deviceId) {
     if (name.compare(kNullRendererName, Qt::CaseInsensitive) == 0) {
-        GstElement* sink = makeElement("fakesink");
-        if (sink != nullptr) {
+        GstPtr<GstElement> sink = makeOwnedElement("fakesink");
+        if (sink) {
             // Keeps real-time pace, so silent playback still takes the file's length.
-            g_object_set(sink, "sync", TRUE, nullptr);
+            g_object_set(sink.get(), "sync", TRUE, nullptr);
         }
         return sink;
     }
-    if (monitor_ == nullptr) {
+    if (!monitor_) {
         return isDefaultDeviceName(name) ? defaultSink() : nullptr;
     }
-    GList* devices = gst_device_monitor_get_devices(monitor_);
-    GstElement* sink = nullptr;
+    g_autolist(GstDevice) devices = gst_device_monitor_get_devices(monitor_.get());
+    GstPtr<GstElement> sink;
     if (isDefaultDeviceName(name)) {
         // The system's default output, as long as there is any output at all.
         if (devices != nullptr) {
             sink = defaultSink();
         }
     } else {
-        for (GList* item = devices; item != nullptr && sink == nullptr; item = item->next) {
+        for (GList* item = devices; item != nullptr && !sink; item = item->next) {
             GstDevice* device = GST_DEVICE(item->data);
-            if (displayNameOf(device).compare(name, Qt::CaseInsensitive) == 0) {
-                sink = gst_device_create_element(device, nullptr);
-                if (sink != nullptr && deviceId != nullptr &&
-                    g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "device") != nullptr) {
-                    gchar* id = nullptr;
-                    g_object_get(sink, "device", &id, nullptr);
-                    *deviceId = QString::fromUtf8(id);
-                    g_free(id);
-                }
+            if (displayNameOf(device).compare(name, Qt::CaseInsensitive) != 0) {
+                continue;
+            }
+            GstElement* made = gst_device_create_element(device, nullptr);
+            sink.reset(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
+            if (sink && deviceId != nullptr &&
+                g_object_class_find_property(G_OBJECT_GET_CLASS(sink.get()), "device") != nullptr) {
+                g_autofree gchar* id = nullptr;
+                g_object_get(sink.get(), "device", &id, nullptr);
+                *deviceId = QString::fromUtf8(id);
             }
         }
     }
-    g_list_free_full(devices, gst_object_unref);
     return sink;
 }
 
-GstElement* findRendererOrDefault(OutputDevices& devices, const QString& name, QString* deviceId) {
-    GstElement* sink = devices.findRenderer(name, deviceId);
-    if (sink == nullptr && !isDefaultDeviceName(name)) {
+GstPtr<GstElement> findRendererOrDefault(OutputDevices& devices, const QString& name,
+                                         QString* deviceId) {
+    GstPtr<GstElement> sink = devices.findRenderer(name, deviceId);
+    if (!sink && !isDefaultDeviceName(name)) {
         if (deviceId != nullptr) {
             deviceId->clear();
         }
@@ -213,6 +207,6 @@ QStringList listOutputDevices() {
     return OutputDevices::instance().names();
 }
 
-GstElement* findRenderer(const QString& name, QString* deviceId) {
+GstPtr<GstElement> findRenderer(const QString& name, QString* deviceId) {
     return OutputDevices::instance().findRenderer(name, deviceId);
 }

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <vector>
 
+#include "audio/gst_support.h"
+
 // The stored device names: the system's default output and the silent output.
 inline const QString kNullRendererName = QStringLiteral("NullRenderer");
 inline const QString kDefaultDeviceDisplay = QStringLiteral("默认的音频输出设备");
@@ -30,9 +32,9 @@ class OutputDevices {
     // The outputs the names stand for, each once: the default name gives way to a named output
     // that is the system's default now.
     QStringList distinctOutputs(const QStringList& names);
-    // A sink for the stored name, or nullptr when no output matches (the caller falls back
-    // to the default). `deviceId` receives the output's own name when it is a named one.
-    GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
+    // A sink for the stored name, or none when no output matches (the caller falls back to
+    // the default). `deviceId` receives the output's own name when it is a named one.
+    GstPtr<GstElement> findRenderer(const QString& name, QString* deviceId = nullptr);
 
     // Called (on a monitor thread) when the named output disappears, until unwatched.
     using LostCallback = std::function<void()>;
@@ -43,7 +45,7 @@ class OutputDevices {
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void deviceRemoved(GstDevice* device);
 
-    GstDeviceMonitor* monitor_ = nullptr;
+    GstPtr<GstDeviceMonitor> monitor_;
     std::mutex mutex_;
     struct Watch {
         int id;
@@ -55,15 +57,15 @@ class OutputDevices {
 };
 
 // The output for a stored name; when no output matches, the system's default output.
-GstElement* findRendererOrDefault(OutputDevices& devices, const QString& name,
-                                  QString* deviceId = nullptr);
+GstPtr<GstElement> findRendererOrDefault(OutputDevices& devices, const QString& name,
+                                         QString* deviceId = nullptr);
 
 // A sound-server sink's ring buffer: short enough that a fade step is heard within tens of
 // milliseconds, long enough not to underrun on a busy school PC; the program's name on it.
 void configureOutputSink(GstElement* sink);
 
 QStringList listOutputDevices();
-GstElement* findRenderer(const QString& name, QString* deviceId = nullptr);
+GstPtr<GstElement> findRenderer(const QString& name, QString* deviceId = nullptr);
 // "默认的音频输出设备" for the default name, the stored name itself otherwise.
 QString deviceDisplayName(const QString& deviceName);
 bool isDefaultDeviceName(const QString& name);

@@ -45,28 +45,26 @@ std::vector<qint16> chimeSamples() {
     return samples;
 }
 
-GstElement* chimeSource() {
-    GstElement* source = makeElement("appsrc");
-    if (source == nullptr) {
+GstPtr<GstElement> chimeSource() {
+    GstPtr<GstElement> source = makeOwnedElement("appsrc");
+    if (!source) {
         return nullptr;
     }
-    GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate",
-                                        G_TYPE_INT, kRate, "channels", G_TYPE_INT, 1, "layout",
-                                        G_TYPE_STRING, "interleaved", nullptr);
-    g_object_set(source, "caps", caps, "format", GST_FORMAT_TIME, nullptr);
-    gst_caps_unref(caps);
+    g_autoptr(GstCaps) caps = gst_caps_new_simple(
+        "audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT, kRate, "channels",
+        G_TYPE_INT, 1, "layout", G_TYPE_STRING, "interleaved", nullptr);
+    g_object_set(source.get(), "caps", caps, "format", GST_FORMAT_TIME, nullptr);
     const std::vector<qint16> samples = chimeSamples();
     const gsize bytes = samples.size() * sizeof(qint16);
-    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, bytes, nullptr);
+    g_autoptr(GstBuffer) buffer = gst_buffer_new_allocate(nullptr, bytes, nullptr);
     gst_buffer_fill(buffer, 0, samples.data(), bytes);
     GST_BUFFER_PTS(buffer) = 0;
     GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(samples.size(), GST_SECOND, kRate);
     GstFlowReturn flow = GST_FLOW_OK;
     // The action signals keep the program free of the app library; the source takes its own
     // reference of the buffer.
-    g_signal_emit_by_name(source, "push-buffer", buffer, &flow);
-    gst_buffer_unref(buffer);
-    g_signal_emit_by_name(source, "end-of-stream", &flow);
+    g_signal_emit_by_name(source.get(), "push-buffer", buffer, &flow);
+    g_signal_emit_by_name(source.get(), "end-of-stream", &flow);
     return source;
 }
 
@@ -96,37 +94,34 @@ qint32 TestChime::play(const QString& deviceName, int volume, QString& text) {
     if (!initAudioEngine()) {
         return kErrorFail;
     }
-    GstElement* sink = findRendererOrDefault(devices_, deviceName);
-    if (sink == nullptr) {
+    const GstPtr<GstElement> sink = findRendererOrDefault(devices_, deviceName);
+    if (!sink) {
         return kErrorNoAudioDevice;
     }
-    gst_object_ref_sink(sink);
-    GstElement* source = chimeSource();
-    GstElement* convert = makeElement("audioconvert");
-    GstElement* resample = makeElement("audioresample");
-    GstElement* level = makeElement("volume");
-    GstElement* pipeline = gst_pipeline_new("chime");
-    if (source == nullptr || convert == nullptr || resample == nullptr || level == nullptr ||
-        pipeline == nullptr) {
-        for (GstElement* e : {source, convert, resample, level, pipeline}) {
-            if (e != nullptr) {
-                gst_object_unref(gst_object_ref_sink(e));
-            }
-        }
-        gst_object_unref(sink);
+    // Each held by us until the end of the build; the pipeline takes references of its own.
+    const GstPtr<GstElement> source = chimeSource();
+    const GstPtr<GstElement> convert = makeOwnedElement("audioconvert");
+    const GstPtr<GstElement> resample = makeOwnedElement("audioresample");
+    const GstPtr<GstElement> level = makeOwnedElement("volume");
+    GstElement* made = gst_pipeline_new("chime");
+    PipelinePtr pipeline(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
+    if (!source || !convert || !resample || !level || !pipeline) {
         return kErrorFail;
     }
-    gst_bin_add_many(GST_BIN(pipeline), source, convert, resample, level, sink, nullptr);
-    gst_object_unref(sink);  // the pipeline holds it now
-    g_object_set(level, "volume", attenuationToGain(volumeToAttenuation(volume)), nullptr);
-    graph_ = AudioGraph{pipeline, level, sink};
-    if (!gst_element_link_many(source, convert, resample, level, sink, nullptr)) {
+    gst_bin_add_many(GST_BIN(pipeline.get()), source.get(), convert.get(), resample.get(),
+                     level.get(), sink.get(), nullptr);
+    g_object_set(level.get(), "volume", attenuationToGain(volumeToAttenuation(volume)), nullptr);
+    graph_.pipeline = std::move(pipeline);
+    graph_.volume = level.get();
+    graph_.sink = sink.get();
+    if (!gst_element_link_many(source.get(), convert.get(), resample.get(), level.get(), sink.get(),
+                               nullptr)) {
         stop();
         return kErrorFail;
     }
     const PrerollResult preroll = prerollAudioGraph(graph_, kChimePrerollMs);
-    if (preroll.code != 0 ||
-        gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    if (preroll.code != 0 || gst_element_set_state(graph_.pipeline.get(), GST_STATE_PLAYING) ==
+                                 GST_STATE_CHANGE_FAILURE) {
         text = preroll.text;
         stop();
         return preroll.code != 0 ? preroll.code : kErrorNoAudioDevice;
@@ -140,22 +135,19 @@ void TestChime::poll() {
         poll_.stop();
         return;
     }
-    GstBus* bus = gst_element_get_bus(graph_.pipeline);
-    GstMessage* message =
+    g_autoptr(GstBus) bus = gst_element_get_bus(graph_.pipeline.get());
+    g_autoptr(GstMessage) message =
         gst_bus_pop_filtered(bus, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    gst_object_unref(bus);
     if (message == nullptr) {
         return;
     }
     QString text;
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-        GError* error = nullptr;
+    const bool broke = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+    if (broke) {
+        g_autoptr(GError) error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
         text = errorMessageText(error);
-        g_error_free(error);
     }
-    const bool broke = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
-    gst_message_unref(message);
     stop();
     if (broke) {
         emit failed(text);

@@ -38,6 +38,23 @@ qint32 ScriptedPlayer::run() {
     return 0;
 }
 
+bool ScriptedPlayer::runAt(const LocalDateTime& at, const std::vector<int>& steps, int) {
+    if (!script_.clockStarts || record_->running || dateTimeTicks(at) <= clock_.ticks()) {
+        return false;
+    }
+    record_->running = true;
+    record_->runStartTicks = dateTimeTicks(at);
+    record_->clockStartTicks = record_->runStartTicks;
+    record_->volumes.push_back(steps.back());
+    wallAheadOfSteady_ = clock_.ticks() - clock_.steadyTicks();
+    return true;
+}
+
+bool ScriptedPlayer::startsAt(const LocalDateTime& at) const {
+    return record_->clockStartTicks == dateTimeTicks(at) &&
+           clock_.ticks() - clock_.steadyTicks() == wallAheadOfSteady_;
+}
+
 qint32 ScriptedPlayer::stop() {
     record_->positionBaseMs = getPositionMs();
     record_->running = false;
@@ -45,7 +62,10 @@ qint32 ScriptedPlayer::stop() {
 }
 
 qint64 ScriptedPlayer::getPositionMs() {
-    const qint64 played = record_->running ? (clock_.ticks() - record_->runStartTicks) / 10'000 : 0;
+    // A player run ahead plays nothing before its moment.
+    const qint64 played =
+        record_->running ? std::max<qint64>(0, (clock_.ticks() - record_->runStartTicks) / 10'000)
+                         : 0;
     return std::min(duration_, record_->positionBaseMs + played);
 }
 

@@ -26,6 +26,8 @@ struct PlayerRecord {
     bool closed = false;
     qint64 runStartTicks = 0;
     qint64 positionBaseMs = 0;
+    qint64 clockStartTicks = 0;  // run ahead (runAt) to be heard from then; 0 when not
+    qint64 closedTicks = 0;
     // Emits the event as the player would, while it is open and not yet freed.
     void emitEvent(const PlayerEvent& event);
 };
@@ -36,6 +38,7 @@ struct MediaScript {
     qint64 defaultMs = 180'000;
     bool frameworkAvailable = true;
     bool modulesIntact = true;
+    bool clockStarts = false;  // players can be run ahead on their own clock
 };
 
 // A player that plays by the simulated clock.
@@ -49,7 +52,10 @@ class ScriptedPlayer : public MediaPlayer {
     qint32 open(const QString& path, const QString&) override;
     qint32 run() override;
     qint32 stop() override;
-    void close() override { record_->closed = true; }
+    void close() override {
+        record_->closed = true;
+        record_->closedTicks = clock_.ticks();
+    }
     void emitEvent(const PlayerEvent& event) {
         if (!record_->closed) {
             emit eventOccurred(event);
@@ -65,12 +71,15 @@ class ScriptedPlayer : public MediaPlayer {
     bool isAtEnd() override { return getPositionMs() >= duration_; }
     QString path() const override { return record_->path; }
     QString lastErrorText() const override { return QStringLiteral("scripted failure"); }
+    bool runAt(const LocalDateTime& at, const std::vector<int>& steps, int stepMs) override;
+    bool startsAt(const LocalDateTime& at) const override;
 
   private:
     SimulatedClock& clock_;
     MediaScript& script_;
     std::shared_ptr<PlayerRecord> record_;
     qint64 duration_ = 0;
+    qint64 wallAheadOfSteady_ = 0;  // when run ahead
 };
 
 class ScriptedBackend : public AudioBackend {

@@ -10,6 +10,14 @@ bool PlayerEvent::isDeviceFailure() const {
                            code == kEventSoundDeviceError);
 }
 
+bool MediaPlayer::runAt(const LocalDateTime&, const std::vector<int>&, int) {
+    return false;
+}
+
+bool MediaPlayer::startsAt(const LocalDateTime&) const {
+    return false;
+}
+
 QString MediaPlayer::fileName() const {
     const QString p = path();
     return p.mid(p.lastIndexOf(u'/') + 1);

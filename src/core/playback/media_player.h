@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
+
+#include "core/support/date_time.h"
 
 // Result codes of the player operations, as the callers test them.
 constexpr qint32 kResultOk = 0;
@@ -56,6 +59,14 @@ class MediaPlayer : public QObject {
     virtual QString path() const = 0;
     // The media framework's words for the last failed open or run, when it gave any.
     virtual QString lastErrorText() const = 0;
+    // Runs an opened player on the system clock instead of at once: its first sample is heard
+    // at the local time `at`, and from then on its volume takes the attenuations `steps`,
+    // `stepMs` apart (the fade-in). False when the player cannot, or `at` is too near; the
+    // player is then as it was. A player that can leaves it to its own clock.
+    virtual bool runAt(const LocalDateTime& at, const std::vector<int>& steps, int stepMs);
+    // Whether a player run by runAt is still heard first at `at` by the system clock as it
+    // reads now: false once the clock has been set.
+    virtual bool startsAt(const LocalDateTime& at) const;
     // The text after the last slash of the path.
     QString fileName() const;
 

@@ -30,7 +30,7 @@ void startPlaybackTogether(std::vector<PlaybackTarget>& targets, const QString& 
         }
     }
     for (PlaybackTarget& t : targets) {
-        if (t.result.code != 0) {
+        if (t.result.code != 0 || t.running) {
             continue;
         }
         t.result.code = t.player->run();
@@ -39,13 +39,26 @@ void startPlaybackTogether(std::vector<PlaybackTarget>& targets, const QString& 
             t.player->close();
         }
     }
-    std::vector<PlayerLevel> running;
+    std::vector<PlayerLevel> fading;
+    bool started = false;
     for (const PlaybackTarget& t : targets) {
         if (t.result.code == 0) {
-            running.push_back({t.player, t.level});
+            started = true;
+            if (!t.running) {
+                fading.push_back({t.player, t.level});
+            }
         }
     }
-    if (!running.empty()) {
-        fadeInTogether(running, clock);
+    if (!started) {
+        return;
+    }
+    // The pauses of the fade are kept also when every player fades in on its own clock, so
+    // that the ticks after a start come as they always have.
+    fadeInTogether(fading, clock);
+    for (const PlaybackTarget& t : targets) {
+        if (t.result.code == 0 && t.running) {
+            // Its level as it is now: the ducking may have moved since its steps were set.
+            t.player->setVolume(levelToAttenuation(t.level));
+        }
     }
 }

@@ -25,8 +25,10 @@ struct PlaybackTarget {
     QString deviceName;
     double level = 0.0;
     bool prepared = false;
+    bool running = false;  // run ahead on its own clock (runAt), fading in by itself
     PlaybackStart result;  // filled in by the start
 };
 // The same start on every target together: each opened and run, then all faded in with the
-// same steps, so the outputs begin as one. A target that fails is left out of the rest.
+// same steps, so the outputs begin as one. A target that fails is left out of the rest. A
+// target already running is only brought to its level once the steps are over.
 void startPlaybackTogether(std::vector<PlaybackTarget>& targets, const QString& path, Clock& clock);

@@ -2,6 +2,12 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr int kFadeInSteps = 20;
+
+}  // namespace
+
 int volumeToAttenuation(int volume, bool mute) {
     if (mute || volume <= 1) {
         return kSilentAttenuation;
@@ -17,13 +23,25 @@ void fadeIn(MediaPlayer& player, double level, Clock& clock) {
     fadeInTogether({{&player, level}}, clock);
 }
 
+std::vector<int> fadeInSteps(double level) {
+    std::vector<int> steps;
+    for (int i = 1; i <= kFadeInSteps; ++i) {
+        steps.push_back(levelToAttenuation(i / static_cast<double>(kFadeInSteps) * level));
+    }
+    return steps;
+}
+
 void fadeInTogether(const std::vector<PlayerLevel>& players, Clock& clock) {
-    for (int i = 1; i <= 20; ++i) {
-        if (i > 1) {
+    std::vector<std::vector<int>> steps;
+    for (const PlayerLevel& p : players) {
+        steps.push_back(fadeInSteps(p.level));
+    }
+    for (int i = 0; i < kFadeInSteps; ++i) {
+        if (i > 0) {
             clock.sleepMs(kFadeStepMs);
         }
-        for (const PlayerLevel& p : players) {
-            p.player->setVolume(levelToAttenuation(i / 20.0 * p.level));
+        for (size_t k = 0; k < players.size(); ++k) {
+            players[k].player->setVolume(steps[k][static_cast<size_t>(i)]);
         }
     }
 }

@@ -13,6 +13,8 @@ int levelToAttenuation(double level);
 
 // After run on a silenced player: 20 steps up to the level, 6 ms apart.
 void fadeIn(MediaPlayer& player, double level, Clock& clock);
+// The attenuations of those 20 steps.
+std::vector<int> fadeInSteps(double level);
 // The same steps on several players at once, each to its own level.
 struct PlayerLevel {
     MediaPlayer* player;

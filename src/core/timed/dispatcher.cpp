@@ -12,6 +12,9 @@ constexpr int kUserStopFadeMs = 300;
 // How far ahead the player of a start is opened: time for a slow open, not long enough to
 // hold an output for nothing.
 constexpr int kPrepareAheadSeconds = 3;
+// A start is run ahead only with this much time left, so that its output has started before
+// the second comes.
+constexpr qint64 kEarlyLeadMs = 100;
 
 }  // namespace
 
@@ -38,6 +41,7 @@ void Dispatcher::dispatchTick() {
         }
     }
     prepareNextStart(moment);
+    settleEarlyStart(moment);
 }
 
 void Dispatcher::prepareNextStart(const LocalDateTime& moment) {
@@ -50,12 +54,12 @@ void Dispatcher::prepareNextStart(const LocalDateTime& moment) {
     if (second != lookedAheadAt_ || table_.revision() != lookedAheadRevision_) {
         lookedAheadAt_ = second;
         lookedAheadRevision_ = table_.revision();
-        upcoming_ = upcomingHead(moment);
+        upcoming_ = upcomingHead(moment, upcomingStart_);
     }
     runs_.prepareFor(upcoming_ >= 0 ? &table_.at(upcoming_) : nullptr);
 }
 
-int Dispatcher::upcomingHead(const LocalDateTime& moment) const {
+int Dispatcher::upcomingHead(const LocalDateTime& moment, LocalDateTime& start) const {
     const int now = secondsOfDay(ClockTime{moment.hour, moment.minute, moment.second});
     int soonest = kPrepareAheadSeconds + 1;
     int lastOnTime = -1;
@@ -80,9 +84,9 @@ int Dispatcher::upcomingHead(const LocalDateTime& moment) const {
         // Asked of a copy, so that nothing of the programme changes.
         Programme copy = p;
         ProgrammeStatus status = ProgrammeStatus::Enabled;
-        LocalDateTime start;
+        LocalDateTime matched;
         if (!isProgrammeDue(copy, addSeconds(moment, static_cast<quint32>(next)), calendar_, status,
-                            start)) {
+                            matched)) {
             continue;
         }
         if (next < soonest) {
@@ -96,6 +100,7 @@ int Dispatcher::upcomingHead(const LocalDateTime& moment) const {
             firstMayDelay = row;
         }
     }
+    start = addSeconds(moment, static_cast<quint32>(std::max(soonest, 0)));
     // The last on-time programme of that second pre-empts the others; without one, the first
     // that may wait plays when nothing else does.
     if (lastOnTime >= 0) {
@@ -111,6 +116,86 @@ bool Dispatcher::heldBack(const QString& label, const LocalDateTime& moment) {
         return false;
     }
     reporter_.reportTimedEvent(moment, RunTexts::stopped(label, holdReason_));
+    return true;
+}
+
+void Dispatcher::settleEarlyStart(const LocalDateTime& moment) {
+    const int row = upcoming_ < table_.size() ? upcoming_ : -1;
+    if (const RunEngine::EarlyStart* early = runs_.earlyStart()) {
+        // Before its second, every tick asks again. The tick of the second (the first after
+        // it, when ticks came late) lets it stand when its run is the one that the next tick
+        // starts; a run that did not take it then, whatever held it back, never will.
+        bool stands = false;
+        if (compareDateTimes(moment, early->at) >= 0) {
+            stands = !earlyConfirmed_ && runs_.earlyStartQueued();
+            earlyConfirmed_ = true;
+        } else {
+            stands = row >= 0 && table_.revision() == earlyRevision_ &&
+                     compareDateTimes(upcomingStart_, early->at) == 0 &&
+                     runs_.earlyStartFits(table_.at(row)) && startsAtOnce(row, early->at);
+        }
+        if (!stands) {
+            declinedName_ = early->name;
+            declinedStart_ = early->at;
+            runs_.cancelEarlyStart();
+        }
+        return;
+    }
+    if (row < 0 || compareDateTimes(upcomingStart_, moment) <= 0 ||
+        (programmeName(table_.at(row)) == declinedName_ &&
+         compareDateTimes(upcomingStart_, declinedStart_) == 0)) {
+        return;
+    }
+    const qint64 leadMs =
+        (dateTimeTicks(upcomingStart_) - dateTimeTicks(clock_.now())) / kTicksPerMillisecond;
+    if (leadMs >= kEarlyLeadMs && startsAtOnce(row, upcomingStart_) &&
+        runs_.startEarly(table_.at(row), upcomingStart_)) {
+        earlyRevision_ = table_.revision();
+        earlyConfirmed_ = false;
+    }
+}
+
+bool Dispatcher::startsAtOnce(int row, const LocalDateTime& start) {
+    // Nothing starts while starts are held (the emergency alarm).
+    if (!holdReason_.isEmpty()) {
+        return false;
+    }
+    const Programme& p = table_.at(row);
+    const QStringList zones = runs_.zonesOf(p);
+    // Something sounds or waits there: a start on time would fade it out first, one that may
+    // wait would wait. Anything else that holds starts back belongs here too.
+    if (runs_.hasRunSharing(zones)) {
+        return false;
+    }
+    const int second = secondsOfDay(ClockTime{start.hour, start.minute, start.second});
+    for (int other = 0; other < table_.size(); ++other) {
+        const Programme& q = table_.at(other);
+        const StartIndex& index = *indexes_.at(other);
+        if (other != row &&
+            (q.disabled != 0 || (index.fits(q) && index.nextAtOrAfter(second) != second))) {
+            continue;
+        }
+        // The due test of the tick of that second, asked of a copy.
+        Programme copy = q;
+        ProgrammeStatus status = ProgrammeStatus::Enabled;
+        LocalDateTime matched;
+        const bool due = isProgrammeDue(copy, start, calendar_, status, matched);
+        if (other == row) {
+            if (!due || compareDateTimes(matched, start) != 0) {
+                return false;
+            }
+            continue;
+        }
+        const QStringList theirs = runs_.zonesOf(q);
+        const bool shared = std::any_of(theirs.begin(), theirs.end(),
+                                        [&](const QString& z) { return zones.contains(z); });
+        // A later one on time would stop it; an earlier one would keep it waiting when it may
+        // wait.
+        if (due && shared &&
+            ((other > row && q.queueWhenBusy == 0) || (other < row && p.queueWhenBusy != 0))) {
+            return false;
+        }
+    }
     return true;
 }
 

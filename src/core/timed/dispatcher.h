@@ -35,7 +35,15 @@ class Dispatcher {
     // Has the player of the next start opened ahead of it: the run about to start, else the
     // programme that will be the head after the next start within a few seconds.
     void prepareNextStart(const LocalDateTime& moment);
-    int upcomingHead(const LocalDateTime& moment) const;
+    int upcomingHead(const LocalDateTime& moment, LocalDateTime& start) const;
+    // The start prepared for is run ahead on its player's own clock, heard on its second,
+    // when the tick of that second would start it at once; every tick until then asks again,
+    // and the tick of the second itself confirms it. Anything else takes it back, and the
+    // start is made at the tick after its second as ever.
+    void settleEarlyStart(const LocalDateTime& moment);
+    // Whether the tick of `start`, on the tables as they are now, would queue the programme of
+    // `row` for that start with its zone free, to be started at the next tick.
+    bool startsAtOnce(int row, const LocalDateTime& start);
 
     Clock& clock_;
     ProgrammeTable& table_;
@@ -48,4 +56,10 @@ class Dispatcher {
     quint64 lookedAheadRevision_ = 0;
     int upcoming_ = -1;  // its row
     QString holdReason_;
+    LocalDateTime upcomingStart_;
+    quint64 earlyRevision_ = 0;    // the table's when a start was run ahead
+    bool earlyConfirmed_ = false;  // its second's tick has been
+    // The last start taken back: it is made at its tick, not run ahead again.
+    QString declinedName_;
+    LocalDateTime declinedStart_;
 };

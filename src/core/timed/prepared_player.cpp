@@ -1,6 +1,7 @@
 #include "core/timed/prepared_player.h"
 
 #include "core/playback/playback_start.h"
+#include "core/playback/volume_scale.h"
 #include "core/support/log_categories.h"
 
 void PreparedPlayer::prepare(const QString& path, const QString& deviceName) {
@@ -38,13 +39,27 @@ std::unique_ptr<MediaPlayer> PreparedPlayer::take(const QString& path, const QSt
     }
     QObject::disconnect(failure_);
     tried_ = false;
+    running_ = false;
     return std::move(player_);
+}
+
+bool PreparedPlayer::runAt(const LocalDateTime& at, double level) {
+    if (!player_ || running_ || !player_->runAt(at, fadeInSteps(level), kFadeStepMs)) {
+        return false;
+    }
+    running_ = true;
+    at_ = at;
+    return true;
 }
 
 void PreparedPlayer::discard() {
     tried_ = false;
     if (player_) {
         QObject::disconnect(failure_);
+        if (running_) {
+            player_->setVolume(kSilentAttenuation);  // silent at once, whatever is on its way
+        }
+        running_ = false;
         player_->stop();
         player_->close();
         player_.reset();

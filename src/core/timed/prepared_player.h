@@ -24,8 +24,15 @@ class PreparedPlayer {
     std::unique_ptr<MediaPlayer> take(const QString& path, const QString& deviceName);
     // Frees the player, and forgets what was tried, so it may be prepared again.
     void discard();
+    // Runs the held player ahead on its own clock, so that it is heard from `at` fading in to
+    // `level`. False when it cannot be; it is then held as before.
+    bool runAt(const LocalDateTime& at, double level);
 
     bool holds() const { return player_ != nullptr; }
+    // The held player has been run ahead.
+    bool isRunning() const { return player_ != nullptr && running_; }
+    // ... and is still heard first at that moment by the system clock as it reads now.
+    bool startsOnTime() const { return isRunning() && player_->startsAt(at_); }
     // The file of the held player (empty when there is none).
     QString path() const { return player_ ? path_ : QString(); }
 
@@ -35,5 +42,7 @@ class PreparedPlayer {
     QString path_;
     QString deviceName_;
     bool tried_ = false;
+    bool running_ = false;
+    LocalDateTime at_;
     QMetaObject::Connection failure_;
 };

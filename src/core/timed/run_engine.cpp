@@ -127,6 +127,14 @@ bool RunEngine::waitsBehindEarlier(int index) const {
 }
 
 void RunEngine::remove(int index) {
+    const ActiveRun& run = list_.at(index);
+    // A run that goes before it took the player run ahead for it takes the sound with it.
+    if (const EarlyStart* early = earlyStart();
+        early != nullptr && !run.player &&
+        compareDateTimes(run.programme.lastStartTime, early->at) == 0 &&
+        run.name().compare(early->name, Qt::CaseInsensitive) == 0) {
+        cancelEarlyStart();
+    }
     freePlayer(list_.at(index));
     list_.take(index);
 }

@@ -58,6 +58,27 @@ class RunEngine : public RunningProgrammes {
     // the track its folder would start with. nullptr frees what was prepared.
     void prepareFor(const Programme* programme);
     const PreparedPlayer& prepared() const { return prepared_; }
+
+    // A start run ahead: the prepared player of the programme's start at `at` runs on its own
+    // clock, heard on the second rather than at the tick after it. Only for a start that the
+    // dispatcher found would sound at once in its one zone. False when it cannot be.
+    bool startEarly(const Programme& programme, const LocalDateTime& at);
+    struct EarlyStart {
+        QString name;      // of the programme
+        LocalDateTime at;  // its start
+    };
+    // The start run ahead; nullptr when there is none (taken back, failed, or its run took
+    // the player).
+    const EarlyStart* earlyStart() const { return prepared_.isRunning() ? &early_ : nullptr; }
+    // Whether it is the programme's start, with the file and output it has now, and its player
+    // is still heard first at that second by the system clock as it reads now (not after the
+    // clock was set).
+    bool earlyStartFits(const Programme& programme) const;
+    // Whether the run queued for it is the one that the next tick starts: no player yet, and
+    // it waits for nobody.
+    bool earlyStartQueued() const;
+    // Takes the start run ahead back: silent and freed, to be prepared again.
+    void cancelEarlyStart();
     const ActiveRunList& runs() const { return list_.runs(); }
     bool isEmpty() const { return list_.isEmpty(); }
     // The now-playing list.
@@ -85,6 +106,8 @@ class RunEngine : public RunningProgrammes {
     QString startFailureText(const ActiveRun& run, const QString& file,
                              const PlaybackStart& started) const;
     void remove(int index);
+    // What a prepared player is prepared for: the file or folder, its order, the output.
+    QString preparationKey(const Programme& programme) const;
     void freePlayer(ActiveRun& run);
     void applyLevel(ActiveRun& run, double fraction);
     double level(const ActiveRun& run, const QString& zone) const;
@@ -110,4 +133,5 @@ class RunEngine : public RunningProgrammes {
     std::mt19937 random_;
     PreparedPlayer prepared_{backend_};
     QString preparedKey_;  // what prepareFor was last asked for
+    EarlyStart early_;
 };

@@ -38,13 +38,15 @@ void RunEngine::prepareFor(const Programme* programme) {
         prepared_.discard();
         return;
     }
+    // A player run ahead is kept for its start until the dispatcher takes it back: another
+    // zone's start due in the same second must not silence it.
+    if (prepared_.isRunning()) {
+        return;
+    }
     const QString device = deviceOf(zonesOf(*programme).first());
     const QString path = programmePath(*programme);
     const bool folder = programme->singleFile == 0;
-    const QString key = QStringLiteral("%1%2%3\n%4")
-                            .arg(programme->singleFile)
-                            .arg(programme->sequential)
-                            .arg(device, path);
+    const QString key = preparationKey(*programme);
     if (key == preparedKey_) {
         return;
     }
@@ -69,6 +71,13 @@ void RunEngine::prepareFor(const Programme* programme) {
     prepared_.prepare(file, device);
 }
 
+QString RunEngine::preparationKey(const Programme& programme) const {
+    return QStringLiteral("%1%2%3\n%4")
+        .arg(programme.singleFile)
+        .arg(programme.sequential)
+        .arg(deviceOf(zonesOf(programme).first()), programmePath(programme));
+}
+
 QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QString& file) {
     // One player per zone of the run, started together; the first zone's may be open already.
     struct Output {
@@ -76,11 +85,14 @@ QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QStrin
         QString device;
         std::unique_ptr<MediaPlayer> player;
         bool prepared = false;
+        bool running = false;  // run ahead on its own clock, and heard already
     };
     std::vector<Output> outputs;
     for (const QString& zone : run.zones) {
-        Output output{zone, deviceOf(zone), prepared_.take(path, deviceOf(zone)), false};
+        const bool early = prepared_.isRunning();
+        Output output{zone, deviceOf(zone), prepared_.take(path, deviceOf(zone))};
         output.prepared = output.player != nullptr;
+        output.running = output.prepared && early;
         if (output.prepared) {
             preparedKey_.clear();
         } else {
@@ -93,8 +105,12 @@ QString RunEngine::startPlayer(ActiveRun& run, const QString& path, const QStrin
     }
     std::vector<PlaybackTarget> targets;
     for (Output& output : outputs) {
-        targets.push_back(
-            {output.player.get(), output.device, level(run, output.zone), output.prepared, {}});
+        targets.push_back({output.player.get(),
+                           output.device,
+                           level(run, output.zone),
+                           output.prepared,
+                           output.running,
+                           {}});
     }
     startPlaybackTogether(targets, path, clock_);
     QStringList failures;
