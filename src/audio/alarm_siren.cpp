@@ -95,7 +95,7 @@ std::unique_ptr<AlarmLoop> openLoop(OutputDevices& devices, const QString& outpu
         }
         return nullptr;
     }
-    GstCaps* caps =
+    g_autoptr(GstCaps) caps =
         gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT,
                             AlarmSound::kRate, "channels", G_TYPE_INT, AlarmSound::kChannels,
                             "layout", G_TYPE_STRING, "interleaved", nullptr);
@@ -103,7 +103,6 @@ std::unique_ptr<AlarmLoop> openLoop(OutputDevices& devices, const QString& outpu
     g_object_set(source, "caps", caps, "format", GST_FORMAT_TIME, "max-bytes",
                  static_cast<guint64>(kChunkFrames * AlarmSound::kChannels * sizeof(qint16)),
                  nullptr);
-    gst_caps_unref(caps);
     g_signal_connect(source, "need-data", G_CALLBACK(feedAlarm), loop.get());
     gst_bin_add_many(GST_BIN(pipeline), source, convert, resample, volume, sink, nullptr);
     loop->pipeline = pipeline;
@@ -120,25 +119,21 @@ std::unique_ptr<AlarmLoop> openLoop(OutputDevices& devices, const QString& outpu
 
 // An error on its bus, or its stream moved elsewhere by the sound server (its output is gone).
 bool loopBroke(const AlarmLoop& loop) {
-    GstBus* bus = gst_element_get_bus(loop.pipeline);
-    GstMessage* error = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-    gst_object_unref(bus);
+    g_autoptr(GstBus) bus = gst_element_get_bus(loop.pipeline);
+    g_autoptr(GstMessage) error = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
     if (error != nullptr) {
-        GError* e = nullptr;
+        g_autoptr(GError) e = nullptr;
         gst_message_parse_error(error, &e, nullptr);
         qCWarning(lcAudio) << "alarm: output failed:" << loop.output << errorMessageText(e);
-        g_error_free(e);
-        gst_message_unref(error);
         return true;
     }
     if (loop.deviceId.isEmpty() ||
         g_object_class_find_property(G_OBJECT_GET_CLASS(loop.sink), "current-device") == nullptr) {
         return false;
     }
-    gchar* current = nullptr;
+    g_autofree gchar* current = nullptr;
     g_object_get(loop.sink, "current-device", &current, nullptr);
     const QString now = QString::fromUtf8(current);
-    g_free(current);
     if (!now.isEmpty() && now != loop.deviceId) {
         // Silent at once: the alarm must not sound twice on the output it was moved to.
         g_object_set(loop.volume, "mute", TRUE, nullptr);

@@ -33,12 +33,11 @@ bool decodeAlarmFile(const QString& path, std::vector<qint16>& samples) {
         return false;
     }
     GstElement* sink = owned.get();
-    GstCaps* caps =
+    g_autoptr(GstCaps) caps =
         gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT,
                             AlarmSound::kRate, "channels", G_TYPE_INT, AlarmSound::kChannels,
                             "layout", G_TYPE_STRING, "interleaved", nullptr);
     g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", 16u, nullptr);
-    gst_caps_unref(caps);
     AudioGraph graph;
     if (!buildAudioGraph(GraphShape::Decoder, file, std::move(owned), graph)) {
         return false;
@@ -46,14 +45,14 @@ bool decodeAlarmFile(const QString& path, std::vector<qint16>& samples) {
     // The graph starts silent, as a player does before its fade-in.
     g_object_set(graph.volume, "volume", 1.0, nullptr);
     gst_element_set_state(graph.pipeline.get(), GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(graph.pipeline.get());
+    g_autoptr(GstBus) bus = gst_element_get_bus(graph.pipeline.get());
     QElapsedTimer waited;
     waited.start();
     bool ended = false;
     bool failed = false;
     while (!ended && !failed && waited.elapsed() < kDecodeTimeoutMs &&
            static_cast<qsizetype>(samples.size()) < kMaxAlarmSamples) {
-        GstSample* sample = nullptr;
+        g_autoptr(GstSample) sample = nullptr;
         // Action signals keep the program free of the app library.
         g_signal_emit_by_name(graph.sink, "try-pull-sample", kPullWait, &sample);
         if (sample != nullptr) {
@@ -64,18 +63,16 @@ bool decodeAlarmFile(const QString& path, std::vector<qint16>& samples) {
                 samples.insert(samples.end(), data, data + map.size / sizeof(qint16));
                 gst_buffer_unmap(buffer, &map);
             }
-            gst_sample_unref(sample);
             continue;
         }
         gboolean eos = FALSE;
         g_object_get(graph.sink, "eos", &eos, nullptr);
         ended = eos != FALSE;
-        if (GstMessage* error = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR)) {
+        g_autoptr(GstMessage) error = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+        if (error != nullptr) {
             failed = true;
-            gst_message_unref(error);
         }
     }
-    gst_object_unref(bus);
     destroyAudioGraph(graph);
     samples.resize(std::min<size_t>(samples.size(), kMaxAlarmSamples) / AlarmSound::kChannels *
                    AlarmSound::kChannels);

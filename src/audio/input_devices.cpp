@@ -7,30 +7,27 @@
 namespace {
 
 bool isMonitor(GstDevice* device) {
-    GstStructure* properties = gst_device_get_properties(device);
+    g_autoptr(GstStructure) properties = gst_device_get_properties(device);
     bool monitor = false;
     if (properties != nullptr) {
         const gchar* kind = gst_structure_get_string(properties, "device.class");
         monitor = kind != nullptr && g_strcmp0(kind, "monitor") == 0;
-        gst_structure_free(properties);
     }
     return monitor;
 }
 
 QString sourceIdOf(GstDevice* device) {
-    GstElement* element = gst_device_create_element(device, nullptr);
+    g_autoptr(GstElement) element = gst_device_create_element(device, nullptr);
     QString id;
     if (element == nullptr) {
         return id;
     }
     gst_object_ref_sink(element);
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "device") != nullptr) {
-        gchar* name = nullptr;
+        g_autofree gchar* name = nullptr;
         g_object_get(element, "device", &name, nullptr);
         id = QString::fromUtf8(name);
-        g_free(name);
     }
-    gst_object_unref(element);
     return id;
 }
 
@@ -41,18 +38,15 @@ std::vector<InputDevice> listInputDevices() {
     if (!initAudioEngine()) {
         return inputs;
     }
-    GstDeviceMonitor* monitor = gst_device_monitor_new();
+    g_autoptr(GstDeviceMonitor) monitor = gst_device_monitor_new();
     gst_device_monitor_add_filter(monitor, "Audio/Source", nullptr);
     // Not started: one probe of what is there now.
-    GList* devices = gst_device_monitor_get_devices(monitor);
+    g_autolist(GstDevice) devices = gst_device_monitor_get_devices(monitor);
     for (GList* item = devices; item != nullptr; item = item->next) {
         GstDevice* device = GST_DEVICE(item->data);
-        gchar* name = gst_device_get_display_name(device);
+        g_autofree gchar* name = gst_device_get_display_name(device);
         inputs.push_back({QString::fromUtf8(name), sourceIdOf(device), isMonitor(device)});
-        g_free(name);
     }
-    g_list_free_full(devices, gst_object_unref);
-    gst_object_unref(monitor);
     std::stable_partition(inputs.begin(), inputs.end(),
                           [](const InputDevice& input) { return !input.monitor; });
     return inputs;

@@ -61,11 +61,9 @@ std::optional<double> peakOf(GstMessage* message) {
 }
 
 QString errorTextOf(GstMessage* message) {
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     gst_message_parse_error(message, &error, nullptr);
-    const QString text = errorMessageText(error);
-    g_error_free(error);
-    return text;
+    return errorMessageText(error);
 }
 
 }  // namespace
@@ -173,11 +171,11 @@ bool LiveRoute::open(const QString& input, const QStringList& outputs, QString& 
         return false;
     }
     // Open once the input delivers its first level, or says why it cannot.
-    GstBus* bus = gst_element_get_bus(pipeline_);
+    g_autoptr(GstBus) bus = gst_element_get_bus(pipeline_);
     QString failure;
     bool delivering = false;
     while (!delivering && failure.isEmpty()) {
-        GstMessage* m = gst_bus_timed_pop_filtered(
+        g_autoptr(GstMessage) m = gst_bus_timed_pop_filtered(
             bus, kInputOpenWaitNs, GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ELEMENT));
         if (m == nullptr) {
             failure = QStringLiteral("输入设备没有声音");
@@ -189,9 +187,7 @@ bool LiveRoute::open(const QString& input, const QStringList& outputs, QString& 
             delivering = true;
             emit levelChanged(*peak);
         }
-        gst_message_unref(m);
     }
-    gst_object_unref(bus);
     if (!delivering) {
         close();
         message = QStringLiteral("无法打开输入设备：%1\n\n%2").arg(input, failure);
@@ -266,11 +262,15 @@ void LiveRoute::poll() {
         poll_.stop();
         return;
     }
-    GstBus* bus = gst_element_get_bus(pipeline_);
+    g_autoptr(GstBus) bus = gst_element_get_bus(pipeline_);
     std::optional<double> peak;
     QString inputFailure;
     QStringList failedOutputs;
-    while (GstMessage* m = gst_bus_pop(bus)) {
+    while (true) {
+        g_autoptr(GstMessage) m = gst_bus_pop(bus);
+        if (m == nullptr) {
+            break;
+        }
         if (GST_MESSAGE_TYPE(m) == GST_MESSAGE_ELEMENT) {
             if (const auto p = peakOf(m)) {
                 peak = p;
@@ -285,19 +285,16 @@ void LiveRoute::poll() {
                 inputFailure = errorTextOf(m);
             }
         }
-        gst_message_unref(m);
     }
-    gst_object_unref(bus);
     // An output whose stream the server moved elsewhere has gone: the voice must not sound in
     // another building.
     for (const LiveSink& sink : sinks_) {
         if (sink.deviceId.isEmpty() || failedOutputs.contains(sink.output)) {
             continue;
         }
-        gchar* current = nullptr;
+        g_autofree gchar* current = nullptr;
         g_object_get(sink.element, "current-device", &current, nullptr);
         const QString now = QString::fromUtf8(current);
-        g_free(current);
         if (!now.isEmpty() && now != sink.deviceId) {
             failedOutputs.append(sink.output);
         }

@@ -14,11 +14,10 @@ constexpr gint64 kSinkBufferMicroseconds = 40'000;
 constexpr gint64 kSinkLatencyMicroseconds = 10'000;
 
 bool isSystemDefault(GstDevice* device) {
-    GstStructure* properties = gst_device_get_properties(device);
+    g_autoptr(GstStructure) properties = gst_device_get_properties(device);
     gboolean isDefault = FALSE;
     if (properties != nullptr) {
         gst_structure_get_boolean(properties, "is-default", &isDefault);
-        gst_structure_free(properties);
     }
     return isDefault != FALSE;
 }
@@ -119,13 +118,12 @@ QString OutputDevices::defaultOutputName() {
     if (monitor_ == nullptr) {
         return name;
     }
-    GList* devices = gst_device_monitor_get_devices(monitor_.get());
+    g_autolist(GstDevice) devices = gst_device_monitor_get_devices(monitor_.get());
     for (GList* item = devices; item != nullptr && name.isEmpty(); item = item->next) {
         if (isSystemDefault(GST_DEVICE(item->data))) {
             name = displayNameOf(GST_DEVICE(item->data));
         }
     }
-    g_list_free_full(devices, gst_object_unref);
     return name;
 }
 
