@@ -23,8 +23,9 @@ constexpr gint64 kLiveLatencyMicroseconds = 2'000;
 constexpr guint64 kLiveQueueNs = 40 * GST_MSECOND;
 constexpr int kLivePollMs = 50;
 constexpr GstClockTime kLevelIntervalNs = 50 * GST_MSECOND;
-// Long enough for the sound server to open an input on a busy machine.
-constexpr GstClockTime kInputOpenWaitNs = 2 * GST_SECOND;
+// Long enough for the sound server to open an input on a busy machine (two seconds were not,
+// with four busy loops and a disk writer beside it); a working input answers within 0.1 s.
+constexpr GstClockTime kInputOpenWaitNs = 5 * GST_SECOND;
 constexpr int kChimeVolume = 100;
 constexpr double kNoLevelDb = -100.0;
 
