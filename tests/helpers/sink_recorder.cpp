@@ -40,6 +40,15 @@ qint64 monotonicNs() {
     return g_get_monotonic_time() * 1000;
 }
 
+void recordUntil(const std::vector<SinkRecorder*>& sinks, qint64 ns) {
+    while (monotonicNs() < ns) {
+        QThread::msleep(20);
+    }
+    for (SinkRecorder* sink : sinks) {
+        sink->waitUntilRecorded(ns);
+    }
+}
+
 double levelDb(const qint16* samples, size_t count) {
     double sum = 0.0;
     size_t heard = 0;

@@ -97,6 +97,8 @@ class SinkRecorder {
 
 double levelDb(const qint16* samples, size_t count);
 qint64 monotonicNs();
+// Lets a monotonic moment pass and waits until every recorder recorded up to it.
+void recordUntil(const std::vector<SinkRecorder*>& sinks, qint64 ns);
 
 // How many times a real-time test measures its scenario when the recorder lost samples in
 // the windows its checks read.

@@ -1,8 +1,10 @@
 #include "helpers/test_environment.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QThread>
 #include <QTime>
+#include <QTimer>
 #include <algorithm>
 
 ::testing::AssertionResult soundServerReady() {
@@ -42,6 +44,12 @@ void waitUntilTheDateHoldsFor(int seconds) {
     if (left < seconds) {
         QThread::msleep(static_cast<unsigned long>(left * 1000 + 1500));
     }
+}
+
+void runEventsFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 QString decodePlayLog(const QByteArray& bytes) {

@@ -24,6 +24,9 @@ double machineBusyFactor();
 // skipping.
 void waitUntilTheDateHoldsFor(int seconds);
 
+// Runs the event loop for a while (queued signals and timers are delivered meanwhile).
+void runEventsFor(int milliseconds);
+
 // The play log: UTF-16LE after its byte-order mark.
 QString decodePlayLog(const QByteArray& bytes);
 // Its lines without their line ends; empty when there is no log.

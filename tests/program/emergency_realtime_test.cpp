@@ -59,22 +59,6 @@ Programme toneProgramme(const QString& name, double frequency, int seconds, cons
     return p;
 }
 
-// Lets the moment pass and waits until the sinks recorded up to it.
-void recordPast(const std::vector<SinkRecorder*>& sinks, qint64 ns) {
-    while (monotonicNs() < ns) {
-        QThread::msleep(20);
-    }
-    for (SinkRecorder* sink : sinks) {
-        sink->waitUntilRecorded(ns);
-    }
-}
-
-void spinMs(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // The running program's name on the bus is taken right after start-up.
 bool waitForBusName(const PrivateSessionBus& bus) {
     for (int tries = 0; tries < 100; ++tries) {
@@ -175,7 +159,7 @@ TEST(EmergencyRealTime, DBusAlarmReplacesTheProgrammeEverywhereAndTheTimetableGo
     EXPECT_FALSE(emergencyStatus(bus).value(QStringLiteral("sounding")).toBool());
     ASSERT_TRUE(program.waitForOutput(QStringLiteral("下课铃 ◆ 开始播放"), 20000))
         << program.output().toStdString();
-    recordPast({&hall, &speakers}, monotonicNs() + 500 * kMsNs);
+    recordUntil({&hall, &speakers}, monotonicNs() + 500 * kMsNs);
 
     for (SinkRecorder* sink : {&hall, &speakers}) {
         const char* name = sink == &hall ? "KB-Hall" : "KB-Speakers";
@@ -243,7 +227,7 @@ TEST(EmergencyRealTime, AMissingFileAndAnOutputThatGoesAwayLeaveTheAlarmOnTheOth
     QThread::msleep(1500);
     const qint64 stopped = monotonicNs();
     ASSERT_EQ(tell({QStringLiteral("--stop-emergency")}).exitCode, 0);
-    recordPast({&hall, &speakers}, stopped + 1500 * kMsNs);
+    recordUntil({&hall, &speakers}, stopped + 1500 * kMsNs);
     for (SinkRecorder* sink : {&hall, &speakers}) {
         const qint64 heard = sink->firstSoundNs(called, -30.0);
         ASSERT_GT(heard, 0);
@@ -291,21 +275,21 @@ TEST(AnnouncementRealTime, TheMicrophoneReachesItsZoneOnlyAndTimedPlayThereIsSil
     QObject::connect(&timer, &TickTimer::tick, [&] { dispatcher.dispatchTick(); });
     timer.start();
     dispatcher.manualPlay(0, 60);
-    spinMs(1500);
+    runEventsFor(1500);
     const qint64 before = monotonicNs();
     QString message;
     ASSERT_TRUE(
         announcement.begin(QStringLiteral("kb_mic.monitor"), {QStringLiteral("教学楼")}, message))
         << message.toStdString();
     EXPECT_EQ(route.outputs(), QStringList{QStringLiteral("KB-Hall")});
-    spinMs(3000);
+    runEventsFor(3000);
     ASSERT_TRUE(route.isLive());
     const qint64 during = monotonicNs();
     announcement.end();
-    spinMs(3000);
+    runEventsFor(3000);
     const qint64 after = monotonicNs();
     timer.stop();
-    recordPast({&hall, &speakers}, after);
+    recordUntil({&hall, &speakers}, after);
     const auto level = [](SinkRecorder& sink, qint64 end, double tone) {
         return sink.toneLevelDb(end - 800 * kMsNs, end, tone);
     };

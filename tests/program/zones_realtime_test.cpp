@@ -57,22 +57,6 @@ qint64 waitForLine(ProgramRunner& program, const QString& text) {
     return program.waitForOutput(text, 30000) ? monotonicNs() : -1;
 }
 
-// Lets the moment pass and waits until both sinks recorded up to it.
-void recordUntil(const std::vector<SinkRecorder*>& sinks, qint64 ns) {
-    while (monotonicNs() < ns) {
-        QThread::msleep(20);
-    }
-    for (SinkRecorder* sink : sinks) {
-        sink->waitUntilRecorded(ns);
-    }
-}
-
-void waitMs(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 }  // namespace
 
 // Two programmes at one second in two zones sound together, each on its zone's sink at its own
@@ -164,10 +148,10 @@ TEST(ZonesRealTime, ImmediatePlayDucksOnlyItsZone) {
     });
     timer.start();
     dispatcher.manualPlay(0, 60);
-    waitMs(1500);
+    runEventsFor(1500);
     const qint64 before = monotonicNs();
     immediate.startImmediatePlay();
-    waitMs(3000);
+    runEventsFor(3000);
     ASSERT_TRUE(immediate.hasAudio());
     const qint64 ducked = monotonicNs();
     timer.stop();

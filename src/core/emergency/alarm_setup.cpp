@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cerrno>
 
 #include "core/storage/folders.h"
 #include "core/storage/whole_file.h"
@@ -24,14 +23,15 @@ bool loadEmergencySetup(const QString& dataFolder, EmergencySetup& setup, QStrin
     setup = EmergencySetup{};
     const QString path = dataFolder + u'/' + kEmergencyFileName;
     QByteArray content;
-    const int error = readWholeFile(path, kMaxEmergencyFileBytes, content);
-    if (error == ENOENT) {
-        return true;
-    }
-    if (error != 0) {
-        message = fileProblem(
-            path, error == EFBIG ? QStringLiteral("文件太大") : runtimeErrorText(error));
-        return false;
+    QString unreadable;
+    switch (readOptionalFile(path, kMaxEmergencyFileBytes, content, unreadable)) {
+        case OptionalFile::Absent:
+            return true;
+        case OptionalFile::Unreadable:
+            message = fileProblem(path, unreadable);
+            return false;
+        case OptionalFile::Read:
+            break;
     }
     QJsonParseError parse;
     const QJsonDocument document = QJsonDocument::fromJson(content, &parse);

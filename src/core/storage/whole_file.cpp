@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "core/storage/folders.h"
+#include "core/support/system_text.h"
 
 bool writeAllBytes(int fd, const char* data, qsizetype size, int& error) {
     while (size > 0) {
@@ -100,4 +101,17 @@ int readWholeFile(const QString& path, qint64 limit, QByteArray& content) {
     }
     ::close(fd);
     return error;
+}
+
+OptionalFile readOptionalFile(const QString& path, qint64 limit, QByteArray& content,
+                              QString& problem) {
+    const int error = readWholeFile(path, limit, content);
+    if (error == ENOENT) {
+        return OptionalFile::Absent;
+    }
+    if (error != 0) {
+        problem = error == EFBIG ? QStringLiteral("文件太大") : runtimeErrorText(error);
+        return OptionalFile::Unreadable;
+    }
+    return OptionalFile::Read;
 }

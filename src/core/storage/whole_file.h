@@ -18,3 +18,9 @@ int replaceWholeFile(const QString& path, const QByteArray& content);
 // 0 or an errno: EISDIR for a folder, EINVAL for anything else not a regular file, EFBIG
 // for a file over the limit.
 int readWholeFile(const QString& path, qint64 limit, QByteArray& content);
+
+// What reading a small file that may be missing gave: nothing there, its bytes, or (with its
+// problem in words) why it cannot be read.
+enum class OptionalFile { Absent, Read, Unreadable };
+OptionalFile readOptionalFile(const QString& path, qint64 limit, QByteArray& content,
+                              QString& problem);

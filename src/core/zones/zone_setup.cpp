@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cerrno>
 
 #include "core/storage/folders.h"
 #include "core/storage/whole_file.h"
@@ -242,14 +241,15 @@ bool loadZoneSetup(const QString& dataFolder, ZoneSetup& setup, QString& message
     setup = ZoneSetup{};
     const QString path = dataFolder + u'/' + kZoneFileName;
     QByteArray content;
-    const int error = readWholeFile(path, kMaxZoneFileBytes, content);
-    if (error == ENOENT) {
-        return true;
-    }
-    if (error != 0) {
-        message = fileProblem(
-            path, error == EFBIG ? QStringLiteral("文件太大") : runtimeErrorText(error));
-        return false;
+    QString unreadable;
+    switch (readOptionalFile(path, kMaxZoneFileBytes, content, unreadable)) {
+        case OptionalFile::Absent:
+            return true;
+        case OptionalFile::Unreadable:
+            message = fileProblem(path, unreadable);
+            return false;
+        case OptionalFile::Read:
+            break;
     }
     QString problem;
     if (!parseZoneSetup(content, setup, problem)) {
