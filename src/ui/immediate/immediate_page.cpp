@@ -197,6 +197,8 @@ void ImmediatePage::buildLinks() {
     heading->addSpacing(12);
     heading->addWidget(zonesLink_);
     heading->addStretch();
+    // Above the buttons: at 600 x 450 their column has no room for one more.
+    heading->addWidget(announce_);
     grid->addLayout(heading, 1, 0, 1, 2);
     grid->addWidget(list_, 2, 0);
     auto* side = new QVBoxLayout();
@@ -204,12 +206,10 @@ void ImmediatePage::buildLinks() {
                        static_cast<QWidget*>(add_), static_cast<QWidget*>(delete_)}) {
         side->addWidget(w);
     }
-    side->addSpacing(24);
+    side->addSpacing(12);
     side->addWidget(start_);
     side->addWidget(stop_);
     side->addWidget(status_);
-    side->addSpacing(24);
-    side->addWidget(announce_);
     side->addStretch();
     side->addWidget(doubleClickHint_);
     grid->addLayout(side, 2, 1);
