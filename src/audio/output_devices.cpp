@@ -1,26 +1,13 @@
 #include "audio/output_devices.h"
 
 #include "audio/gst_support.h"
+#include "audio/sound_server_devices.h"
 #include "core/settings/system_settings.h"
 
 namespace {
 
-QString displayNameOf(GstDevice* device) {
-    g_autofree gchar* name = gst_device_get_display_name(device);
-    return QString::fromUtf8(name);
-}
-
 constexpr gint64 kSinkBufferMicroseconds = 40'000;
 constexpr gint64 kSinkLatencyMicroseconds = 10'000;
-
-bool isSystemDefault(GstDevice* device) {
-    g_autoptr(GstStructure) properties = gst_device_get_properties(device);
-    gboolean isDefault = FALSE;
-    if (properties != nullptr) {
-        gst_structure_get_boolean(properties, "is-default", &isDefault);
-    }
-    return isDefault != FALSE;
-}
 
 GstPtr<GstElement> defaultSink() {
     GstPtr<GstElement> sink = makeOwnedElement("pulsesink");
@@ -43,40 +30,19 @@ OutputDevices& OutputDevices::instance() {
 }
 
 OutputDevices::OutputDevices() {
-    if (!initAudioEngine()) {
+    if (!initAudioEngine() || !hasElement("pulsesink")) {
         return;
     }
-    monitor_.reset(gst_device_monitor_new());
-    gst_device_monitor_add_filter(monitor_.get(), "Audio/Sink", nullptr);
-    g_autoptr(GstBus) bus = gst_device_monitor_get_bus(monitor_.get());
-    gst_bus_set_sync_handler(bus, &OutputDevices::onBusMessage, this, nullptr);
-    gst_device_monitor_start(monitor_.get());
+    server_ = std::make_unique<SoundServerDevices>(
+        [this](const QString& description) { deviceRemoved(description); });
 }
 
 OutputDevices::~OutputDevices() {
-    if (monitor_) {
-        gst_device_monitor_stop(monitor_.get());
-        g_autoptr(GstBus) bus = gst_device_monitor_get_bus(monitor_.get());
-        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    }
+    // Stops the connection's thread before the watches it calls go.
+    server_.reset();
 }
 
-GstBusSyncReply OutputDevices::onBusMessage(GstBus*, GstMessage* dropped, gpointer self) {
-    // Nothing reads the monitor's bus; letting messages pile up there would only grow. A
-    // handler that drops a message owns it.
-    g_autoptr(GstMessage) message = dropped;
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_DEVICE_REMOVED) {
-        g_autoptr(GstDevice) device = nullptr;
-        gst_message_parse_device_removed(message, &device);
-        if (device != nullptr) {
-            static_cast<OutputDevices*>(self)->deviceRemoved(device);
-        }
-    }
-    return GST_BUS_DROP;
-}
-
-void OutputDevices::deviceRemoved(GstDevice* device) {
-    const QString name = displayNameOf(device);
+void OutputDevices::deviceRemoved(const QString& name) {
     // Called under the lock, so a player that stops watching is never called afterwards.
     std::lock_guard<std::mutex> lock(mutex_);
     for (const Watch& w : watches_) {
@@ -100,31 +66,38 @@ void OutputDevices::unwatch(int id) {
 
 QStringList OutputDevices::names() {
     QStringList result;
-    if (!monitor_) {
+    if (!server_) {
         return result;
     }
-    g_autolist(GstDevice) devices = gst_device_monitor_get_devices(monitor_.get());
-    for (GList* item = devices; item != nullptr; item = item->next) {
-        const QString name = displayNameOf(GST_DEVICE(item->data));
-        if (!isDefaultDeviceName(name)) {
-            result.append(name);
+    for (const SoundServerDevices::Device& output : server_->outputs()) {
+        if (!isDefaultDeviceName(output.description)) {
+            result.append(output.description);
         }
     }
     return result;
 }
 
 QString OutputDevices::defaultOutputName() {
-    QString name;
-    if (monitor_ == nullptr) {
-        return name;
+    if (!server_) {
+        return {};
     }
-    g_autolist(GstDevice) devices = gst_device_monitor_get_devices(monitor_.get());
-    for (GList* item = devices; item != nullptr && name.isEmpty(); item = item->next) {
-        if (isSystemDefault(GST_DEVICE(item->data))) {
-            name = displayNameOf(GST_DEVICE(item->data));
+    const QString internal = server_->defaultOutput();
+    for (const SoundServerDevices::Device& output : server_->outputs()) {
+        if (output.name == internal) {
+            return output.description;
         }
     }
-    return name;
+    return {};
+}
+
+std::vector<InputDevice> OutputDevices::inputs() {
+    std::vector<InputDevice> result;
+    if (server_) {
+        for (const SoundServerDevices::Device& input : server_->inputs()) {
+            result.push_back({input.description, input.name, input.monitor});
+        }
+    }
+    return result;
 }
 
 QStringList OutputDevices::distinctOutputs(const QStringList& names) {
@@ -149,33 +122,28 @@ GstPtr<GstElement> OutputDevices::findRenderer(const QString& name, QString* dev
         }
         return sink;
     }
-    if (!monitor_) {
+    if (!server_) {
         return isDefaultDeviceName(name) ? defaultSink() : nullptr;
     }
-    g_autolist(GstDevice) devices = gst_device_monitor_get_devices(monitor_.get());
-    GstPtr<GstElement> sink;
+    const std::vector<SoundServerDevices::Device> outputs = server_->outputs();
     if (isDefaultDeviceName(name)) {
         // The system's default output, as long as there is any output at all.
-        if (devices != nullptr) {
-            sink = defaultSink();
-        }
-    } else {
-        for (GList* item = devices; item != nullptr && !sink; item = item->next) {
-            GstDevice* device = GST_DEVICE(item->data);
-            if (displayNameOf(device).compare(name, Qt::CaseInsensitive) != 0) {
-                continue;
-            }
-            GstElement* made = gst_device_create_element(device, nullptr);
-            sink.reset(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
-            if (sink && deviceId != nullptr &&
-                g_object_class_find_property(G_OBJECT_GET_CLASS(sink.get()), "device") != nullptr) {
-                g_autofree gchar* id = nullptr;
-                g_object_get(sink.get(), "device", &id, nullptr);
-                *deviceId = QString::fromUtf8(id);
-            }
-        }
+        return outputs.empty() ? nullptr : defaultSink();
     }
-    return sink;
+    for (const SoundServerDevices::Device& output : outputs) {
+        if (output.description.compare(name, Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        GstPtr<GstElement> sink = makeOwnedElement("pulsesink");
+        if (sink) {
+            g_object_set(sink.get(), "device", output.name.toUtf8().constData(), nullptr);
+            if (deviceId != nullptr) {
+                *deviceId = output.name;
+            }
+        }
+        return sink;
+    }
+    return nullptr;
 }
 
 GstPtr<GstElement> findRendererOrDefault(OutputDevices& devices, const QString& name,

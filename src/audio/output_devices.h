@@ -4,22 +4,26 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "audio/gst_support.h"
+#include "audio/input_devices.h"
+
+class SoundServerDevices;
 
 // The stored device names: the system's default output and the silent output.
 inline const QString kNullRendererName = QStringLiteral("NullRenderer");
 inline const QString kDefaultDeviceDisplay = QStringLiteral("默认的音频输出设备");
 
-// The audio outputs of the machine, watched by one device monitor for the whole run so that
+// The audio outputs of the machine, followed on the sound server for the whole run so that
 // opening a player never waits for a fresh scan and an unplugged device is noticed at once.
 class OutputDevices {
   public:
-    // The program's one monitor.
+    // The program's one connection.
     static OutputDevices& instance();
-    // A monitor of its own, for a sound server chosen through the environment.
+    // A connection of its own, for a sound server chosen through the environment.
     OutputDevices();
     ~OutputDevices();
     OutputDevices(const OutputDevices&) = delete;
@@ -27,6 +31,8 @@ class OutputDevices {
 
     // Display names of the selectable outputs, in enumeration order, without the default.
     QStringList names();
+    // The sound inputs, followed over the same connection to the sound server.
+    std::vector<InputDevice> inputs();
     // The display name of the output the system's default is now, or empty when unknown.
     QString defaultOutputName();
     // The outputs the names stand for, each once: the default name gives way to a named output
@@ -36,16 +42,15 @@ class OutputDevices {
     // the default). `deviceId` receives the output's own name when it is a named one.
     GstPtr<GstElement> findRenderer(const QString& name, QString* deviceId = nullptr);
 
-    // Called (on a monitor thread) when the named output disappears, until unwatched.
+    // Called (on the connection's thread) when the named output disappears, until unwatched.
     using LostCallback = std::function<void()>;
     int watch(const QString& name, LostCallback callback);
     void unwatch(int id);
 
   private:
-    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
-    void deviceRemoved(GstDevice* device);
+    void deviceRemoved(const QString& name);
 
-    GstPtr<GstDeviceMonitor> monitor_;
+    std::unique_ptr<SoundServerDevices> server_;
     std::mutex mutex_;
     struct Watch {
         int id;

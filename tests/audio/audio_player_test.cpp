@@ -14,6 +14,7 @@
 #include "audio/output_devices.h"
 #include "core/playback/volume_scale.h"
 #include "core/settings/system_settings.h"
+#include "helpers/desktop_session.h"
 #include "helpers/sink_recorder.h"
 #include "helpers/temp_folder.h"
 #include "helpers/temporary_sink.h"
@@ -309,27 +310,45 @@ TEST(AudioPlayerNoSink, DISABLED_NoAudioDeviceAndNothingLeftBehind) {
     EXPECT_EQ(liveAudioGraphs(), 0);
 }
 
-TEST_F(AudioPlayerTest, NoSinkAtAllIsNoAudioDeviceAndLeavesNothingBehind) {
-    QTemporaryDir runtime;
-    const QString socket = runtime.path() + QStringLiteral("/native");
-    QProcess server;
+namespace {
+
+// A sound server of the test's own on `socket`, with the modules given (no output when none).
+bool startPrivateServer(QProcess& server, const QString& socket, const QStringList& modules) {
     // A second server must not compete with the first for its name on the session bus.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     server.setProcessEnvironment(env);
-    server.start(QStringLiteral("pulseaudio"),
-                 {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                  QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
-                  QStringLiteral("--disable-shm=yes"), QStringLiteral("-L"),
-                  QStringLiteral("module-native-protocol-unix socket=%1").arg(socket)});
-    ASSERT_TRUE(server.waitForStarted(5000));
+    QStringList args{QStringLiteral("-n"),
+                     QStringLiteral("--daemonize=no"),
+                     QStringLiteral("--exit-idle-time=-1"),
+                     QStringLiteral("--use-pid-file=no"),
+                     QStringLiteral("--disable-shm=yes"),
+                     QStringLiteral("-L"),
+                     QStringLiteral("module-native-protocol-unix socket=%1").arg(socket)};
+    for (const QString& module : modules) {
+        args << QStringLiteral("-L") << module;
+    }
+    server.start(QStringLiteral("pulseaudio"), args);
+    if (!server.waitForStarted(5000)) {
+        return false;
+    }
     for (int i = 0; i < 100 && !QFile::exists(socket); ++i) {
         QThread::msleep(50);
     }
-    ASSERT_TRUE(QFile::exists(socket));
-    // The device monitor lives as long as the process, so the check runs in a new one.
+    return QFile::exists(socket);
+}
+
+}  // namespace
+
+TEST_F(AudioPlayerTest, NoSinkAtAllIsNoAudioDeviceAndLeavesNothingBehind) {
+    QTemporaryDir runtime;
+    const QString socket = runtime.path() + QStringLiteral("/native");
+    QProcess server;
+    ASSERT_TRUE(startPrivateServer(server, socket, {}));
+    // The program's outputs are followed as long as the process lives, so the check runs in
+    // a new one.
     QProcess child;
-    env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + socket);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
@@ -341,10 +360,41 @@ TEST_F(AudioPlayerTest, NoSinkAtAllIsNoAudioDeviceAndLeavesNothingBehind) {
     server.waitForFinished(3000);
 }
 
+// A sound server restarted under the program (an update, a desktop that restarts it): its
+// outputs are listed again without restarting the program.
+TEST(SoundServerDevices, OutputsAreListedAgainWhenTheServerComesBack) {
+    QTemporaryDir runtime;
+    const QString socket = runtime.path() + QStringLiteral("/native");
+    const QStringList sink{QStringLiteral(
+        "module-null-sink sink_name=kb_back sink_properties=device.description=KB-Back")};
+    QProcess server;
+    ASSERT_TRUE(startPrivateServer(server, socket, sink));
+    const QByteArray before = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", (QStringLiteral("unix:") + socket).toUtf8());
+    {
+        OutputDevices devices;
+        const auto listed = [&] { return devices.names() == QStringList{"KB-Back"}; };
+        EXPECT_TRUE(waitUntil(listed, 5000)) << devices.names().join(u',').toStdString();
+        EXPECT_EQ(devices.defaultOutputName(), QStringLiteral("KB-Back"));
+        server.terminate();
+        server.waitForFinished(5000);
+        EXPECT_TRUE(waitUntil([&] { return devices.names().isEmpty(); }, 5000));
+        ASSERT_TRUE(startPrivateServer(server, socket, sink));
+        EXPECT_TRUE(waitUntil(listed, 10000)) << "not listed again once the server was back";
+    }
+    if (before.isNull()) {
+        qunsetenv("PULSE_SERVER");
+    } else {
+        qputenv("PULSE_SERVER", before);
+    }
+    server.terminate();
+    server.waitForFinished(3000);
+}
+
 TEST_F(AudioPlayerTest, UnloadingTheSinkWhilePlayingGivesTheDeviceEvent) {
     TemporarySink temp(QStringLiteral("kb_temp"), QStringLiteral("KB-Temp"));
     ASSERT_TRUE(temp.loaded());
-    // The monitor hears of the new output by itself.
+    // The program hears of the new output by itself.
     ASSERT_TRUE(temp.waitUntilListed());
 
     AudioPlayer player;

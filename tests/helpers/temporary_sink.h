@@ -12,7 +12,7 @@ class TemporarySink {
     TemporarySink& operator=(const TemporarySink&) = delete;
 
     bool loaded() const { return !module_.isEmpty(); }
-    // Waits, at most 3 s, until the program's device monitor lists it.
+    // Waits, at most 3 s, until the program lists it among its outputs.
     bool waitUntilListed() const;
     void unload();
 
