@@ -4,6 +4,11 @@
 //  - two copies of `kelvora-broadcasting --headless`, one per sink, ringing the same seconds:
 //    each against T and against each other;
 //  - the delay from the launch of `kelvora-broadcasting --play`, gst-launch-1.0 and paplay.
+// A start run ahead is placed to be played at T after the output's delay as the sound server
+// reports it, which on a sound card is the time it is heard. A null sink has nothing behind
+// it: its recording hands a sample on when it is mixed, ahead of that delay, so such starts
+// show a few milliseconds early here (more on a sink set to a longer delay); paplay, which
+// is not placed on a clock, is recorded when mixed too.
 //   bash scripts/with-test-services.sh build-ci/bench/start_latency_bench [--starts N]
 //        [--only engine|paplay|programs|launches]
 #include <QCoreApplication>
