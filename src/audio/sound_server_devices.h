@@ -13,10 +13,10 @@
 
 // The sound server's outputs and inputs, followed over one connection for the whole run, so
 // that opening a player reads them from memory and never waits on the server. The connection
-// is made again a few seconds after the server went away. Every request made here is let go
-// of once answered: the media framework's device watcher keeps one request per stream event
-// on the server (most of a kilobyte per play) and its one-off listing keeps a whole
-// connection (about 20 kB per listing).
+// is made again a few seconds after the server went away. It hears of outputs, inputs and
+// the server only, never of streams, and lets go of every request's handle at once: the
+// media framework's device watcher keeps one request per stream event on the server (most of
+// a kilobyte per play) and its one-off listing keeps a whole connection (about 20 kB).
 class SoundServerDevices {
   public:
     struct Device {
